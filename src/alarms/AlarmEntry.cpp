@@ -1,0 +1,50 @@
+#include "alarms/AlarmEntry.h"
+
+#include "frame/DateText.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace tickwell {
+
+std::string alarmEntryText(DateValue when)
+{
+    return formatEntryPattern(when);
+}
+
+std::optional<DateValue> ParseAlarmEntry(std::string_view entry) noexcept
+{
+    // Positions count from 1 as in the steps they implement; 0 means "not found".
+    const std::size_t twoBlanks = entry.find("  ");
+    const std::size_t p = twoBlanks == std::string_view::npos ? 0 : twoBlanks + 1;
+
+    const std::string_view timePart = trimBlanks(entry.substr(0, p));
+    const std::string_view rest = entry.substr(timePart.size());
+
+    const std::size_t comma = rest.find(',');
+    const std::size_t q = comma == std::string_view::npos ? 0 : comma + 1;
+    const std::string_view datePart = rest.substr(q);
+
+    // Join "time part", one blank, "date part". Entry texts are short; the
+    // stack buffer keeps the clock tick free of allocations.
+    std::array<char, 96> buffer;
+    const std::size_t joinedLength = timePart.size() + 1 + datePart.size();
+    if (joinedLength > buffer.size()) {
+        try {
+            std::string joined;
+            joined.reserve(joinedLength);
+            joined.append(timePart).append(1, ' ').append(datePart);
+            return dateFromText(joined);
+        } catch (...) {
+            return std::nullopt;
+        }
+    }
+    char* out = buffer.data();
+    out = std::copy(timePart.begin(), timePart.end(), out);
+    *out++ = ' ';
+    out = std::copy(datePart.begin(), datePart.end(), out);
+    return dateFromText(std::string_view(buffer.data(), joinedLength));
+}
+
+} // namespace tickwell

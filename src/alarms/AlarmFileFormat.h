@@ -1,0 +1,44 @@
+#pragma once
+
+#include "frame/DateValue.h"
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The records of "Alarm.dat", one per alarm:
+//   #1998-10-05 09:30:00#,"Dentist"<CR><LF>
+// with the short literal #1998-10-05# at midnight. A double quote inside a
+// reminder is written doubled. The file is UTF-8; a file that is not valid
+// UTF-8 was made on a Windows-1252 desktop and is read as such.
+namespace tickwell {
+
+inline constexpr std::size_t maxReminderCharacters = 128;
+// Reading stops here; the records beyond are kept as they stand.
+inline constexpr std::size_t maxRecordsRead = 100'000;
+
+struct AlarmRecord {
+    DateValue when;
+    std::string reminder; // UTF-8, line breaks as typed
+
+    friend bool operator==(const AlarmRecord&, const AlarmRecord&) = default;
+};
+
+struct AlarmFileContents {
+    std::vector<AlarmRecord> records;
+    // The first record that could not be read and everything after it, as
+    // UTF-8 text. It is written back after the records on every rewrite, so
+    // that nothing the program cannot read is destroyed.
+    std::string unreadable;
+};
+
+std::string formatDateLiteral(DateValue when);
+std::string formatAlarmRecord(const AlarmRecord& record);
+std::string formatAlarmFile(std::span<const AlarmRecord> records, std::string_view unreadable);
+
+// Never fails: reading ends at the first record it cannot read.
+AlarmFileContents parseAlarmFile(std::string_view bytes);
+
+} // namespace tickwell

@@ -1,0 +1,104 @@
+// frmMain's side of the alarm store: the lists are the working copy of the
+// alarms, and "Alarm.dat" follows every change to them.
+#include "editor/frmMain.h"
+
+#include "alarms/AlarmEntry.h"
+#include "frame/Clock.h"
+#include "frame/MessageBoxes.h"
+#include "frame/Services.h"
+
+#include <array>
+#include <vector>
+
+namespace tickwell {
+
+std::optional<DateValue> frmMain::ParseAlarmEntry(const QString& entry) const
+{
+    // Entry texts are short and plain ASCII; reading them without a
+    // conversion keeps the clock tick free of allocations.
+    std::array<char, 64> ascii;
+    if (entry.size() <= qsizetype(ascii.size())) {
+        bool plain = true;
+        for (qsizetype i = 0; i < entry.size() && plain; ++i) {
+            const char16_t c = entry[i].unicode();
+            plain = c < 0x80;
+            ascii[std::size_t(i)] = char(c);
+        }
+        if (plain)
+            return tickwell::ParseAlarmEntry(std::string_view(ascii.data(), std::size_t(entry.size())));
+    }
+    return tickwell::ParseAlarmEntry(entry.toStdString());
+}
+
+void frmMain::LoadAlarms()
+{
+    // Reading ends quietly at the first record that cannot be read; the
+    // file keeps that record and the rest.
+    for (const AlarmRecord& record : m_alarmFile.load()) {
+        lstAlarms.addItem(QString::fromStdString(alarmEntryText(record.when)));
+        lstReminders.addItem(QString::fromStdString(record.reminder));
+    }
+
+    // Alarms whose minute has begun are dropped without a word.
+    int i = 0;
+    while (i <= lstAlarms.listCount() - 1) {
+        const std::optional<DateValue> when = ParseAlarmEntry(lstAlarms.list(i));
+        if (when && m_services.clock.now() > *when) {
+            lstAlarms.setListIndex(i);
+            cmdClearAlarm_Click(0);
+        } else {
+            ++i;
+        }
+    }
+}
+
+void frmMain::cmdClearAlarm_Click(std::int16_t index)
+{
+    const int selected = lstAlarms.listIndex();
+    if (index == 0) {
+        if (selected != -1) {
+            lstAlarms.removeItem(selected);
+            lstReminders.removeItem(selected);
+        }
+    } else if (index == 1) {
+        lstAlarms.clear();
+        lstReminders.clear();
+    }
+    rewriteAlarmFile();
+}
+
+void frmMain::rewriteAlarmFile()
+{
+    std::vector<AlarmRecord> records;
+    records.reserve(std::size_t(lstAlarms.listCount()));
+    for (int i = 0; i < lstAlarms.listCount(); ++i) {
+        const std::optional<DateValue> when = ParseAlarmEntry(lstAlarms.list(i));
+        if (!when) {
+            // Rows are made only from date values, so this cannot happen;
+            // writing without the row would lose it.
+            announceSaveFailure("the alarm \"" + lstAlarms.list(i).toStdString() + "\" has no readable date");
+            return;
+        }
+        records.push_back({ *when, lstReminders.list(i).toStdString() });
+    }
+
+    const StoreResult result = m_alarmFile.rewrite(records);
+    if (result.ok())
+        m_saveFailureAnnounced = false;
+    else
+        announceSaveFailure(result.failure);
+}
+
+void frmMain::announceSaveFailure(const std::string& reason)
+{
+    if (m_saveFailureAnnounced)
+        return;
+    m_saveFailureAnnounced = true;
+    const QString file = QString::fromStdString(std::filesystem::absolute(m_alarmFile.path()).string());
+    m_services.messageBoxes.MsgBox(tr("The alarm file \"%1\" could not be written: %2.\r\n"
+                                      "It still holds the alarms it held before this change.")
+                                       .arg(file, QString::fromStdString(reason)),
+        MessageStyle::Exclamation, QStringLiteral("Tickwell Alarm Clock"));
+}
+
+} // namespace tickwell

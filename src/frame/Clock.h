@@ -1,0 +1,24 @@
+#pragma once
+
+#include "frame/DateValue.h"
+
+namespace tickwell {
+
+// The present local date and time. The windows are given one, so that tests
+// can set and move time.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual DateValue now() const = 0;
+    // Milliseconds until the wall clock next shows a whole tenth of a second,
+    // so that the alarm timer can tick in phase with it.
+    virtual int millisecondsToNextTenth() const = 0;
+};
+
+class SystemClock final : public Clock {
+public:
+    DateValue now() const override;
+    int millisecondsToNextTenth() const override;
+};
+
+} // namespace tickwell

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "frame/Twips.h"
+
+#include <QPushButton>
+
+namespace tickwell {
+
+class CommandButton : public QPushButton {
+    Q_OBJECT
+
+public:
+    CommandButton(QWidget* parent, const QString& name, const QString& caption, TwipsRect geometry)
+        : QPushButton(caption, parent)
+    {
+        setObjectName(name);
+        setGeometry(geometry.toPixels());
+        setAutoDefault(false);
+    }
+};
+
+} // namespace tickwell

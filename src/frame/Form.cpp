@@ -1,0 +1,135 @@
+#include "frame/Form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
+
+namespace tickwell {
+
+Form::Form(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    setAttribute(Qt::WA_QuitOnClose, false);
+}
+
+Form::~Form() = default;
+
+void Form::Load()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    Form_Load();
+    Q_EMIT loaded();
+}
+
+void Form::Show()
+{
+    Load();
+    if (m_unloaded)
+        return;
+    show();
+    raise();
+    activateWindow();
+    becomeActiveForm();
+}
+
+void Form::ShowModal()
+{
+    Load();
+    if (m_unloaded)
+        return;
+    // The window that was active comes back when this one goes, as the
+    // desktop would do for an owned dialog; without a window manager
+    // nothing else would activate it.
+    const QPointer<Form> previous = activeForm();
+    const QPointer<Form> self = this;
+
+    setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    connect(this, &Form::hidden, &loop, &QEventLoop::quit);
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    Show();
+    if (isVisible())
+        loop.exec(QEventLoop::DialogExec);
+    if (self)
+        setWindowModality(Qt::NonModal);
+
+    if (previous && previous != self && previous->isVisible()) {
+        previous->raise();
+        previous->activateWindow();
+        previous->becomeActiveForm();
+    }
+}
+
+void Form::Hide()
+{
+    hide();
+}
+
+void Form::Unload()
+{
+    if (!m_loaded || m_unloaded)
+        return;
+    bool cancel = false;
+    Form_QueryUnload(cancel);
+    if (cancel)
+        return;
+    m_unloaded = true;
+    for (QTimer* timer : findChildren<QTimer*>())
+        timer->stop();
+    hide();
+    Form_Unload();
+    Q_EMIT unloaded();
+}
+
+Form* Form::activeForm()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* form = qobject_cast<Form*>(widget);
+        if (form && form->m_activeForm && form->isVisible())
+            return form;
+    }
+    return nullptr;
+}
+
+void Form::becomeActiveForm()
+{
+    if (m_activeForm || m_unloaded)
+        return;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* form = qobject_cast<Form*>(widget))
+            form->m_activeForm = false;
+    }
+    m_activeForm = true;
+    Form_Activate();
+}
+
+bool Form::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        becomeActiveForm();
+    return QWidget::event(event);
+}
+
+void Form::closeEvent(QCloseEvent* event)
+{
+    // The window system's close command unloads the window; it is not just hidden.
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    Unload();
+}
+
+void Form::hideEvent(QHideEvent* event)
+{
+    m_activeForm = false;
+    QWidget::hideEvent(event);
+    Q_EMIT hidden();
+}
+
+} // namespace tickwell

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+
+namespace tickwell {
+
+class Clock;
+class MessageBoxes;
+
+// What the windows are given to reach the world outside the program.
+struct Services {
+    const Clock& clock;
+    MessageBoxes& messageBoxes;
+    // Where "Alarm.dat" lies; empty for the working directory.
+    std::filesystem::path alarmDirectory;
+};
+
+} // namespace tickwell

@@ -1,0 +1,60 @@
+#include "frame/Timer.h"
+
+#include "frame/Clock.h"
+
+namespace tickwell {
+
+namespace {
+    // A tick this late after a tenth means the wall clock has been set or
+    // has drifted from the monotonic clock the timer runs on.
+    constexpr int maxLatenessMs = 25;
+}
+
+Timer::Timer(QObject* parent, const char* name, int intervalMs, const Clock& clock)
+    : QObject(parent)
+    , m_clock(clock)
+    , m_interval(intervalMs)
+    , m_phase(this)
+    , m_ticks(this)
+{
+    setObjectName(QString::fromLatin1(name));
+    m_phase.setSingleShot(true);
+    m_phase.setTimerType(Qt::PreciseTimer);
+    m_ticks.setTimerType(Qt::PreciseTimer);
+    connect(&m_phase, &QTimer::timeout, this, [this] {
+        m_ticks.start(m_interval);
+        tick();
+    });
+    connect(&m_ticks, &QTimer::timeout, this, &Timer::tick);
+}
+
+void Timer::setEnabled(bool enabled)
+{
+    if (enabled == m_enabled)
+        return;
+    m_enabled = enabled;
+    if (enabled) {
+        startInPhase();
+    } else {
+        m_phase.stop();
+        m_ticks.stop();
+    }
+}
+
+void Timer::startInPhase()
+{
+    m_ticks.stop();
+    m_phase.start(m_clock.millisecondsToNextTenth());
+}
+
+void Timer::tick()
+{
+    if (!m_enabled)
+        return;
+    const int lateness = 100 - m_clock.millisecondsToNextTenth();
+    if (lateness > maxLatenessMs && lateness < 100 - maxLatenessMs)
+        startInPhase();
+    Q_EMIT timer();
+}
+
+} // namespace tickwell

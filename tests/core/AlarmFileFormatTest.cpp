@@ -1,0 +1,174 @@
+#include "alarms/AlarmFileFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace tickwell;
+
+namespace {
+DateValue at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
+    return *DateValue::fromParts(year, month, day, hour, minute, second);
+}
+
+std::string repeat(std::string_view piece, int times)
+{
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+}
+
+TEST(alarm_file_format, writes_the_record_byte_for_byte)
+{
+    EXPECT_EQ(formatAlarmRecord({ at(1998, 10, 5, 9, 30), "Dentist" }), "#1998-10-05 09:30:00#,\"Dentist\"\r\n");
+    EXPECT_EQ(formatAlarmRecord({ at(1998, 10, 5), "Dentist" }), "#1998-10-05#,\"Dentist\"\r\n");
+    EXPECT_EQ(formatAlarmRecord({ at(2024, 12, 31, 23, 59), "a, b\r\nc " }), "#2024-12-31 23:59:00#,\"a, b\r\nc \"\r\n");
+    EXPECT_EQ(formatDateLiteral(at(2000, 2, 29, 0, 0, 1)), "#2000-02-29 00:00:01#");
+}
+
+TEST(alarm_file_format, quotes_are_doubled_and_read_back_as_one)
+{
+    const AlarmRecord record { at(2024, 1, 5, 19, 5), "say \"hi\" \"\"" };
+    const std::string bytes = formatAlarmRecord(record);
+    EXPECT_EQ(bytes, "#2024-01-05 19:05:00#,\"say \"\"hi\"\" \"\"\"\"\"\r\n");
+    const AlarmFileContents read = parseAlarmFile(bytes + formatAlarmRecord({ at(2024, 1, 6), "\"" }));
+    ASSERT_EQ(read.records.size(), 2u);
+    EXPECT_EQ(read.records[0], record);
+    EXPECT_EQ(read.records[1].reminder, "\"");
+    EXPECT_EQ(read.unreadable, "");
+}
+
+TEST(alarm_file_format, records_round_trip_whatever_their_reminder_holds)
+{
+    const std::vector<AlarmRecord> records {
+        { at(1999, 1, 2), "midnight" },
+        { at(2024, 6, 1, 12, 0), " leading and trailing blanks " },
+        { at(2024, 12, 31, 23, 59), "commas, and\r\nline breaks\r\n" },
+        { at(2024, 2, 29, 8, 15), "" },
+        { at(2024, 3, 1, 7, 0), "Caf\xc3\xa9 \xe2\x82\xac 5 \xf0\x9f\x94\x94" },
+    };
+    const AlarmFileContents read = parseAlarmFile(formatAlarmFile(records, ""));
+    EXPECT_EQ(read.records, records);
+    EXPECT_EQ(read.unreadable, "");
+}
+
+TEST(alarm_file_format, reads_the_last_record_with_or_without_its_line_end)
+{
+    const std::string one = "#2030-01-01 08:00:00#,\"a\"\r\n";
+    const std::string two = "#2030-01-02 08:00:00#,\"b\"";
+    for (const std::string& bytes : { one + two, one + two + "\r\n", one + two + "\r\n\r\n  \t", one + two + "\n" }) {
+        const AlarmFileContents read = parseAlarmFile(bytes);
+        ASSERT_EQ(read.records.size(), 2u) << bytes;
+        EXPECT_EQ(read.records[1].reminder, "b");
+        EXPECT_EQ(read.unreadable, "");
+    }
+}
+
+TEST(alarm_file_format, accepts_line_feeds_without_carriage_returns_and_blank_lines)
+{
+    const AlarmFileContents read
+        = parseAlarmFile("\n#2030-01-01 08:00:00#,\"a\"\n\n   #2030-01-02 8:00:00# , \"b\nc\"\n#2030-01-03#,\"d\"  \n");
+    ASSERT_EQ(read.records.size(), 3u);
+    EXPECT_EQ(read.records[1].when, at(2030, 1, 2, 8, 0));
+    EXPECT_EQ(read.records[1].reminder, "b\nc");
+    EXPECT_EQ(read.records[2].when, at(2030, 1, 3));
+}
+
+TEST(alarm_file_format, an_empty_file_has_no_records)
+{
+    EXPECT_TRUE(parseAlarmFile("").records.empty());
+    EXPECT_TRUE(parseAlarmFile("\r\n \t\n").records.empty());
+    EXPECT_EQ(parseAlarmFile("\r\n \t\n").unreadable, "");
+}
+
+TEST(alarm_file_format, keeps_everything_from_the_first_unreadable_record_verbatim)
+{
+    const std::string good = "#2030-01-01 08:00:00#,\"a\"\r\n";
+    const std::string rest = "#2030-02-30 08:00:00#,\"no such day\"\r\n#2030-01-03#,\"after\"\r\n";
+    const AlarmFileContents read = parseAlarmFile(good + "\r\n" + rest);
+    ASSERT_EQ(read.records.size(), 1u);
+    EXPECT_EQ(read.unreadable, rest);
+    // Written back after the records, it reads the same again.
+    const AlarmFileContents again = parseAlarmFile(formatAlarmFile(read.records, read.unreadable));
+    EXPECT_EQ(again.records, read.records);
+    EXPECT_EQ(again.unreadable, rest);
+}
+
+TEST(alarm_file_format, stops_at_damaged_records_of_every_kind)
+{
+    const std::string good = "#2030-01-01 08:00:00#,\"a\"\r\n";
+    for (const std::string& damaged : std::initializer_list<std::string> {
+             "2030-01-01 08:00:00,\"no number signs\"\r\n",
+             "#2030-01-01 08:00:00#\"no comma\"\r\n",
+             "#2030-01-01 08:00:00#,unquoted\r\n",
+             "#2030-01-01 08:00:00#,\"no closing quote\r\n#2030-01-02#,\"x\"\r\n",
+             "#2030-01-01 08:00:00#,\"old quote \"inside\" it\"\r\n",
+             "#2030-01-01 08:00#,\"short time\"\r\n",
+             "#30-01-01#,\"short year\"\r\n",
+             "#2030-01-01 24:00:00#,\"hour 24\"\r\n",
+             std::string("\x00\x01\x02 garbage", 12),
+         }) {
+        const AlarmFileContents read = parseAlarmFile(good + damaged);
+        EXPECT_EQ(read.records.size(), 1u) << damaged;
+        EXPECT_EQ(read.unreadable, damaged);
+    }
+}
+
+TEST(alarm_file_format, binary_garbage_is_kept_as_its_windows_1252_text)
+{
+    // Bytes that are not UTF-8 make the file a Windows-1252 one; every byte
+    // has a character there, so the garbage survives being written back.
+    const std::string good = "#2030-01-01 08:00:00#,\"a\"\r\n";
+    const std::string garbage("\x89PNG\r\n\x1a\n\x00\xff\x81", 11);
+    const AlarmFileContents read = parseAlarmFile(good + garbage);
+    ASSERT_EQ(read.records.size(), 1u);
+    EXPECT_EQ(read.unreadable, std::string("\xe2\x80\xb0PNG\r\n\x1a\n\x00\xc3\xbf\xc2\x81", 15));
+    const AlarmFileContents again = parseAlarmFile(formatAlarmFile(read.records, read.unreadable));
+    EXPECT_EQ(again.unreadable, read.unreadable);
+}
+
+TEST(alarm_file_format, a_reminder_is_at_most_128_characters_not_bytes)
+{
+    const std::string ascii128 = std::string(128, 'x');
+    const std::string euro128 = repeat("\xe2\x82\xac", 128); // 384 bytes
+    const std::string record = "#2030-01-01 08:00:00#,\"";
+    EXPECT_EQ(parseAlarmFile(record + ascii128 + "\"").records.size(), 1u);
+    EXPECT_EQ(parseAlarmFile(record + euro128 + "\"").records.size(), 1u);
+    EXPECT_EQ(parseAlarmFile(record + repeat("\"\"", 128) + "\"").records.size(), 1u);
+    EXPECT_EQ(parseAlarmFile(record + ascii128 + "x\"").records.size(), 0u);
+    EXPECT_EQ(parseAlarmFile(record + euro128 + "x\"").records.size(), 0u);
+}
+
+TEST(alarm_file_format, a_file_that_is_not_utf8_is_read_as_windows_1252)
+{
+    const AlarmFileContents read = parseAlarmFile("#2030-01-01 08:00:00#,\"Caf\xe9 \x80 \x93quoted\x94 \x81\"\r\n");
+    ASSERT_EQ(read.records.size(), 1u);
+    EXPECT_EQ(read.records[0].reminder, "Caf\xc3\xa9 \xe2\x82\xac \xe2\x80\x9cquoted\xe2\x80\x9d \xc2\x81");
+}
+
+TEST(alarm_file_format, skips_a_byte_order_mark)
+{
+    const AlarmFileContents read = parseAlarmFile("\xef\xbb\xbf#2030-01-01 08:00:00#,\"a\"\r\n");
+    EXPECT_EQ(read.records.size(), 1u);
+}
+
+TEST(alarm_file_format, a_huge_file_ends_reading_at_the_record_limit)
+{
+    const std::string record = "#2030-01-01 08:00:00#,\"a\"\r\n";
+    const std::string bytes = repeat(record, int(maxRecordsRead) + 2);
+    const AlarmFileContents read = parseAlarmFile(bytes);
+    EXPECT_EQ(read.records.size(), maxRecordsRead);
+    EXPECT_EQ(read.unreadable, record + record);
+}
+
+TEST(alarm_file_format, garbage_ends_reading_without_holding_much_more_than_the_file)
+{
+    // A reminder that never closes is given up after 128 characters.
+    const std::string bytes = "#2030-01-01 08:00:00#,\"" + std::string(8 << 20, 'x');
+    const AlarmFileContents read = parseAlarmFile(bytes);
+    EXPECT_TRUE(read.records.empty());
+    EXPECT_EQ(read.unreadable.size(), bytes.size());
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "frame/Clock.h"
+
+#include <cassert>
+#include <chrono>
+
+namespace tickwell::test {
+
+// A clock that stands still until the test sets or moves it.
+class FakeClock final : public Clock {
+public:
+    FakeClock() = default;
+    explicit FakeClock(DateValue now)
+        : m_now(now)
+    {
+    }
+
+    DateValue now() const override { return m_now; }
+    int millisecondsToNextTenth() const override { return 100; }
+
+    void set(DateValue now) { m_now = now; }
+    void set(int year, int month, int day, int hour, int minute, int second = 0)
+    {
+        const auto value = DateValue::fromParts(year, month, day, hour, minute, second);
+        assert(value);
+        m_now = *value;
+    }
+    // Moves the clock by whole seconds, across midnight if need be.
+    void advance(int seconds)
+    {
+        using namespace std::chrono;
+        const DateParts p = m_now.parts();
+        const sys_seconds moved = sys_days { year { p.year } / p.month / p.day } + hours { p.hour }
+            + minutes { p.minute } + std::chrono::seconds { p.second + seconds };
+        const auto day = floor<days>(moved);
+        const year_month_day date { day };
+        const hh_mm_ss time { moved - day };
+        set(int(date.year()), int(unsigned(date.month())), int(unsigned(date.day())), int(time.hours().count()),
+            int(time.minutes().count()), int(time.seconds().count()));
+    }
+
+private:
+    DateValue m_now = *DateValue::fromParts(2024, 1, 5, 9, 30);
+};
+
+} // namespace tickwell::test
