@@ -10,79 +10,82 @@ namespace tickwell {
 
 namespace {
 
-    class FileDescriptor {
-    public:
-        explicit FileDescriptor(int fd = -1) noexcept
-            : m_fd(fd)
-        {
-        }
-        FileDescriptor(const FileDescriptor&) = delete;
-        FileDescriptor& operator=(const FileDescriptor&) = delete;
-        ~FileDescriptor() { close(); }
-
-        int get() const noexcept { return m_fd; }
-        bool valid() const noexcept { return m_fd >= 0; }
-        void reset(int fd) noexcept
-        {
-            close();
-            m_fd = fd;
-        }
-        // Reports the error of the final close, which can be the first word of a failed write.
-        int close() noexcept
-        {
-            const int result = m_fd >= 0 ? ::close(m_fd) : 0;
-            m_fd = -1;
-            return result;
-        }
-
-    private:
-        int m_fd;
-    };
-
-    std::string reasonText(int error) { return std::generic_category().message(error); }
-
-    const char* const notRegularFile = "it is not a regular file";
-
-    bool writeAll(int fd, std::string_view bytes)
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) noexcept
+        : m_fd(fd)
     {
-        while (!bytes.empty()) {
-            const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-            if (written < 0) {
-                if (errno == EINTR)
-                    continue;
-                return false;
-            }
-            if (written == 0) {
-                errno = EIO;
-                return false;
-            }
-            bytes.remove_prefix(std::size_t(written));
-        }
-        return true;
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() { close(); }
+
+    int get() const noexcept { return m_fd; }
+    bool valid() const noexcept { return m_fd >= 0; }
+    void reset(int fd) noexcept
+    {
+        close();
+        m_fd = fd;
+    }
+    // Reports the error of the final close, which can be the first word of a failed write.
+    int close() noexcept
+    {
+        const int result = m_fd >= 0 ? ::close(m_fd) : 0;
+        m_fd = -1;
+        return result;
     }
 
-    // The file a chain of symbolic links ends at (or would be created at).
-    std::filesystem::path resolveLinks(std::filesystem::path path)
-    {
-        for (int hops = 0; hops < 40; ++hops) {
-            std::error_code error;
-            if (!std::filesystem::is_symlink(path, error))
-                return path;
-            std::filesystem::path target = std::filesystem::read_symlink(path, error);
-            if (error)
-                return path;
-            path = target.is_absolute() ? target : path.parent_path() / target;
-        }
-        return path;
-    }
+private:
+    int m_fd;
+};
 
-    // Makes the rename itself durable.
-    void syncDirectory(const std::filesystem::path& directory)
-    {
-        FileDescriptor dir { ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) };
-        if (dir.valid())
-            ::fsync(dir.get());
+std::string reasonText(int error)
+{
+    return std::generic_category().message(error);
+}
+
+const char* const notRegularFile = "it is not a regular file";
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (written == 0) {
+            errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(std::size_t(written));
     }
+    return true;
+}
+
+// The file a chain of symbolic links ends at (or would be created at).
+std::filesystem::path resolveLinks(std::filesystem::path path)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(path, error))
+            return path;
+        std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error)
+            return path;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
+// Makes the rename itself durable.
+void syncDirectory(const std::filesystem::path& directory)
+{
+    FileDescriptor dir { ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) };
+    if (dir.valid())
+        ::fsync(dir.get());
+}
 
 } // namespace
 
@@ -198,8 +201,9 @@ StoreResult AlarmFile::rewrite(std::span<const AlarmRecord> records)
     FileDescriptor temp;
     std::string tempName;
     for (int attempt = 0; !temp.valid(); ++attempt) {
-        tempName = (directory / ("." + std::string(fileName) + "." + std::to_string(::getpid()) + "."
-                        + std::to_string(attempt) + ".tmp"))
+        tempName = (directory
+            / ("." + std::string(fileName) + "." + std::to_string(::getpid()) + "." + std::to_string(attempt)
+                + ".tmp"))
                        .string();
         temp.reset(::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (!temp.valid() && (errno != EEXIST || attempt == 100))

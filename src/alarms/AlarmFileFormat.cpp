@@ -8,155 +8,155 @@ namespace tickwell {
 
 namespace {
 
-    void appendDigits(std::string& out, int number, int digits)
+void appendDigits(std::string& out, int number, int digits)
+{
+    char text[8] {};
+    for (int i = digits - 1; i >= 0; --i) {
+        text[i] = char('0' + number % 10);
+        number /= 10;
+    }
+    out.append(text, std::size_t(digits));
+}
+
+class RecordReader {
+public:
+    RecordReader(std::string_view text, std::size_t pos)
+        : m_text(text)
+        , m_pos(pos)
     {
-        char text[8] {};
-        for (int i = digits - 1; i >= 0; --i) {
-            text[i] = char('0' + number % 10);
-            number /= 10;
-        }
-        out.append(text, std::size_t(digits));
     }
 
-    class RecordReader {
-    public:
-        RecordReader(std::string_view text, std::size_t pos)
-            : m_text(text)
-            , m_pos(pos)
-        {
-        }
+    std::size_t position() const { return m_pos; }
 
-        std::size_t position() const { return m_pos; }
+    std::optional<AlarmRecord> record()
+    {
+        const auto when = dateLiteral();
+        if (!when)
+            return std::nullopt;
+        skipBlanks();
+        if (!take(','))
+            return std::nullopt;
+        skipBlanks();
+        auto reminder = quotedText();
+        if (!reminder)
+            return std::nullopt;
+        skipBlanks();
+        if (!lineEnd())
+            return std::nullopt;
+        return AlarmRecord { *when, std::move(*reminder) };
+    }
 
-        std::optional<AlarmRecord> record()
-        {
-            const auto when = dateLiteral();
-            if (!when)
-                return std::nullopt;
-            skipBlanks();
-            if (!take(','))
-                return std::nullopt;
-            skipBlanks();
-            auto reminder = quotedText();
-            if (!reminder)
-                return std::nullopt;
-            skipBlanks();
-            if (!lineEnd())
-                return std::nullopt;
-            return AlarmRecord { *when, std::move(*reminder) };
-        }
+private:
+    bool atEnd() const { return m_pos >= m_text.size(); }
+    char peek() const { return atEnd() ? '\0' : m_text[m_pos]; }
 
-    private:
-        bool atEnd() const { return m_pos >= m_text.size(); }
-        char peek() const { return atEnd() ? '\0' : m_text[m_pos]; }
+    bool take(char c)
+    {
+        if (atEnd() || m_text[m_pos] != c)
+            return false;
+        ++m_pos;
+        return true;
+    }
 
-        bool take(char c)
-        {
-            if (atEnd() || m_text[m_pos] != c)
-                return false;
+    void skipBlanks()
+    {
+        while (peek() == ' ' || peek() == '\t')
             ++m_pos;
+    }
+
+    std::optional<int> number(int minDigits, int maxDigits)
+    {
+        int value = 0, count = 0;
+        while (count < maxDigits && peek() >= '0' && peek() <= '9') {
+            value = value * 10 + (m_text[m_pos++] - '0');
+            ++count;
+        }
+        if (count < minDigits)
+            return std::nullopt;
+        return value;
+    }
+
+    // #yyyy-mm-dd# or #yyyy-mm-dd hh:mm:ss#
+    std::optional<DateValue> dateLiteral()
+    {
+        if (!take('#'))
+            return std::nullopt;
+        const auto year = number(4, 4);
+        if (!year || !take('-'))
+            return std::nullopt;
+        const auto month = number(1, 2);
+        if (!month || !take('-'))
+            return std::nullopt;
+        const auto day = number(1, 2);
+        if (!day)
+            return std::nullopt;
+        int hour = 0, minute = 0, second = 0;
+        if (take(' ')) {
+            const auto h = number(1, 2);
+            if (!h || !take(':'))
+                return std::nullopt;
+            const auto m = number(2, 2);
+            if (!m || !take(':'))
+                return std::nullopt;
+            const auto s = number(2, 2);
+            if (!s)
+                return std::nullopt;
+            hour = *h, minute = *m, second = *s;
+        }
+        if (!take('#'))
+            return std::nullopt;
+        return DateValue::fromParts(*year, *month, *day, hour, minute, second);
+    }
+
+    // Everything between the opening quote and the next single quote;
+    // a doubled quote stands for one. Gives up past the longest reminder,
+    // so an unclosed quote or binary garbage ends reading at once.
+    std::optional<std::string> quotedText()
+    {
+        if (!take('"'))
+            return std::nullopt;
+        std::string text;
+        std::size_t characters = 0;
+        while (!atEnd()) {
+            const char c = m_text[m_pos++];
+            if (c == '"') {
+                if (!take('"'))
+                    return text;
+            } else if ((static_cast<unsigned char>(c) & 0xC0) == 0x80) {
+                text += c; // continues the character before
+                continue;
+            }
+            if (++characters > maxReminderCharacters)
+                return std::nullopt;
+            text += c;
+        }
+        return std::nullopt;
+    }
+
+    bool lineEnd()
+    {
+        if (atEnd())
+            return true; // the last record may lack its line end
+        if (take('\n'))
+            return true;
+        if (take('\r')) {
+            take('\n');
             return true;
         }
-
-        void skipBlanks()
-        {
-            while (peek() == ' ' || peek() == '\t')
-                ++m_pos;
-        }
-
-        std::optional<int> number(int minDigits, int maxDigits)
-        {
-            int value = 0, count = 0;
-            while (count < maxDigits && peek() >= '0' && peek() <= '9') {
-                value = value * 10 + (m_text[m_pos++] - '0');
-                ++count;
-            }
-            if (count < minDigits)
-                return std::nullopt;
-            return value;
-        }
-
-        // #yyyy-mm-dd# or #yyyy-mm-dd hh:mm:ss#
-        std::optional<DateValue> dateLiteral()
-        {
-            if (!take('#'))
-                return std::nullopt;
-            const auto year = number(4, 4);
-            if (!year || !take('-'))
-                return std::nullopt;
-            const auto month = number(1, 2);
-            if (!month || !take('-'))
-                return std::nullopt;
-            const auto day = number(1, 2);
-            if (!day)
-                return std::nullopt;
-            int hour = 0, minute = 0, second = 0;
-            if (take(' ')) {
-                const auto h = number(1, 2);
-                if (!h || !take(':'))
-                    return std::nullopt;
-                const auto m = number(2, 2);
-                if (!m || !take(':'))
-                    return std::nullopt;
-                const auto s = number(2, 2);
-                if (!s)
-                    return std::nullopt;
-                hour = *h, minute = *m, second = *s;
-            }
-            if (!take('#'))
-                return std::nullopt;
-            return DateValue::fromParts(*year, *month, *day, hour, minute, second);
-        }
-
-        // Everything between the opening quote and the next single quote;
-        // a doubled quote stands for one. Gives up past the longest reminder,
-        // so an unclosed quote or binary garbage ends reading at once.
-        std::optional<std::string> quotedText()
-        {
-            if (!take('"'))
-                return std::nullopt;
-            std::string text;
-            std::size_t characters = 0;
-            while (!atEnd()) {
-                const char c = m_text[m_pos++];
-                if (c == '"') {
-                    if (!take('"'))
-                        return text;
-                } else if ((static_cast<unsigned char>(c) & 0xC0) == 0x80) {
-                    text += c; // continues the character before
-                    continue;
-                }
-                if (++characters > maxReminderCharacters)
-                    return std::nullopt;
-                text += c;
-            }
-            return std::nullopt;
-        }
-
-        bool lineEnd()
-        {
-            if (atEnd())
-                return true; // the last record may lack its line end
-            if (take('\n'))
-                return true;
-            if (take('\r')) {
-                take('\n');
-                return true;
-            }
-            return false;
-        }
-
-        std::string_view m_text;
-        std::size_t m_pos;
-    };
-
-    std::string_view withoutByteOrderMark(std::string_view text)
-    {
-        constexpr std::string_view bom = "\xEF\xBB\xBF";
-        if (text.substr(0, bom.size()) == bom)
-            text.remove_prefix(bom.size());
-        return text;
+        return false;
     }
+
+    std::string_view m_text;
+    std::size_t m_pos;
+};
+
+std::string_view withoutByteOrderMark(std::string_view text)
+{
+    constexpr std::string_view bom = "\xEF\xBB\xBF";
+    if (text.substr(0, bom.size()) == bom)
+        text.remove_prefix(bom.size());
+    return text;
+}
 
 } // namespace
 
@@ -217,7 +217,8 @@ AlarmFileContents parseAlarmFile(std::string_view bytes)
     AlarmFileContents contents;
     std::size_t pos = 0;
     for (;;) {
-        while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\r' || text[pos] == '\n'))
+        while (pos < text.size()
+            && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\r' || text[pos] == '\n'))
             ++pos;
         if (pos == text.size())
             break;

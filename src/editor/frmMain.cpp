@@ -46,16 +46,10 @@ void frmMain::Form_Unload()
     forms::frmMain.clear(this);
 }
 
-void frmMain::InitMonthTable()
-{
-}
+void frmMain::InitMonthTable() { }
 
-void frmMain::FillMonthList()
-{
-}
+void frmMain::FillMonthList() { }
 
-void frmMain::InitTimeDate()
-{
-}
+void frmMain::InitTimeDate() { }
 
 } // namespace tickwell

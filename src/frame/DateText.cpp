@@ -9,120 +9,124 @@ namespace tickwell {
 
 namespace {
 
-    constexpr std::array<std::string_view, 12> monthNames { "January", "February", "March", "April", "May",
-        "June", "July", "August", "September", "October", "November", "December" };
-    constexpr std::array<std::string_view, 7> weekdayNames { "Sunday", "Monday", "Tuesday", "Wednesday",
-        "Thursday", "Friday", "Saturday" };
+constexpr std::array<std::string_view, 12> monthNames { "January", "February", "March", "April", "May",
+    "June", "July", "August", "September", "October", "November", "December" };
+constexpr std::array<std::string_view, 7> weekdayNames { "Sunday", "Monday", "Tuesday", "Wednesday",
+    "Thursday", "Friday", "Saturday" };
 
-    void appendNumber(std::string& out, long long number, int minDigits)
+void appendNumber(std::string& out, long long number, int minDigits)
+{
+    std::array<char, 24> digits {};
+    auto [end, error]
+        = std::to_chars(digits.data(), digits.data() + digits.size(), number < 0 ? -number : number);
+    (void)error;
+    if (number < 0)
+        out += '-';
+    for (auto count = end - digits.data(); count < minDigits; ++count)
+        out += '0';
+    out.append(digits.data(), end);
+}
+
+// Reads one of the program's date texts from left to right.
+class DateReader {
+public:
+    explicit DateReader(std::string_view text)
+        : m_text(text)
     {
-        std::array<char, 24> digits {};
-        auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), number < 0 ? -number : number);
-        (void)error;
-        if (number < 0)
-            out += '-';
-        for (auto count = end - digits.data(); count < minDigits; ++count)
-            out += '0';
-        out.append(digits.data(), end);
     }
 
-    // Reads one of the program's date texts from left to right.
-    class DateReader {
-    public:
-        explicit DateReader(std::string_view text)
-            : m_text(text)
-        {
-        }
+    bool atEnd() const { return m_pos == m_text.size(); }
+    bool startsWithDigit() const { return !atEnd() && isDigit(m_text[m_pos]); }
 
-        bool atEnd() const { return m_pos == m_text.size(); }
-        bool startsWithDigit() const { return !atEnd() && isDigit(m_text[m_pos]); }
-
-        bool literal(std::string_view expected)
-        {
-            if (m_text.substr(m_pos, expected.size()) != expected)
-                return false;
-            m_pos += expected.size();
-            return true;
-        }
-
-        std::optional<int> number(std::size_t maxDigits)
-        {
-            int value = 0;
-            std::size_t count = 0;
-            while (count < maxDigits && !atEnd() && isDigit(m_text[m_pos])) {
-                value = value * 10 + (m_text[m_pos++] - '0');
-                ++count;
-            }
-            if (count == 0)
-                return std::nullopt;
-            return value;
-        }
-
-        std::optional<int> month()
-        {
-            for (std::size_t i = 0; i < monthNames.size(); ++i) {
-                if (literal(monthNames[i]))
-                    return int(i) + 1;
-            }
-            return std::nullopt;
-        }
-
-        // "AM" or "PM"; gives the hour on the 24-hour clock for a 12-hour hour of 1 to 12.
-        std::optional<int> halfOfDay(int hour12)
-        {
-            const bool am = literal("AM");
-            if (!am && !literal("PM"))
-                return std::nullopt;
-            if (hour12 < 1 || hour12 > 12)
-                return std::nullopt;
-            if (hour12 == 12)
-                return am ? 0 : 12;
-            return am ? hour12 : hour12 + 12;
-        }
-
-    private:
-        static bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-        std::string_view m_text;
-        std::size_t m_pos = 0;
-    };
-
-    struct CalendarDate {
-        int month = 0;
-        int day = 0;
-        int year = 0;
-    };
-
-    // "March 8, 2002"
-    std::optional<CalendarDate> readCalendarDate(DateReader& reader)
+    bool literal(std::string_view expected)
     {
-        const auto month = reader.month();
-        if (!month || !reader.literal(" "))
-            return std::nullopt;
-        const auto day = reader.number(2);
-        if (!day || !reader.literal(", "))
-            return std::nullopt;
-        const auto year = reader.number(4);
-        if (!year)
-            return std::nullopt;
-        return CalendarDate { *month, *day, *year };
+        if (m_text.substr(m_pos, expected.size()) != expected)
+            return false;
+        m_pos += expected.size();
+        return true;
     }
 
-    bool isSkippedInNumber(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-
-    template <typename Int>
-    std::optional<Int> roundHalfToEven(double number) noexcept
+    std::optional<int> number(std::size_t maxDigits)
     {
-        if (!std::isfinite(number))
+        int value = 0;
+        std::size_t count = 0;
+        while (count < maxDigits && !atEnd() && isDigit(m_text[m_pos])) {
+            value = value * 10 + (m_text[m_pos++] - '0');
+            ++count;
+        }
+        if (count == 0)
             return std::nullopt;
-        double rounded = std::floor(number);
-        const double fraction = number - rounded;
-        if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0.0))
-            rounded += 1.0;
-        if (rounded < double(std::numeric_limits<Int>::min()) || rounded > double(std::numeric_limits<Int>::max()))
-            return std::nullopt;
-        return static_cast<Int>(rounded);
+        return value;
     }
+
+    std::optional<int> month()
+    {
+        for (std::size_t i = 0; i < monthNames.size(); ++i) {
+            if (literal(monthNames[i]))
+                return int(i) + 1;
+        }
+        return std::nullopt;
+    }
+
+    // "AM" or "PM"; gives the hour on the 24-hour clock for a 12-hour hour of 1 to 12.
+    std::optional<int> halfOfDay(int hour12)
+    {
+        const bool am = literal("AM");
+        if (!am && !literal("PM"))
+            return std::nullopt;
+        if (hour12 < 1 || hour12 > 12)
+            return std::nullopt;
+        if (hour12 == 12)
+            return am ? 0 : 12;
+        return am ? hour12 : hour12 + 12;
+    }
+
+private:
+    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+};
+
+struct CalendarDate {
+    int month = 0;
+    int day = 0;
+    int year = 0;
+};
+
+// "March 8, 2002"
+std::optional<CalendarDate> readCalendarDate(DateReader& reader)
+{
+    const auto month = reader.month();
+    if (!month || !reader.literal(" "))
+        return std::nullopt;
+    const auto day = reader.number(2);
+    if (!day || !reader.literal(", "))
+        return std::nullopt;
+    const auto year = reader.number(4);
+    if (!year)
+        return std::nullopt;
+    return CalendarDate { *month, *day, *year };
+}
+
+bool isSkippedInNumber(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n';
+}
+
+template <typename Int> std::optional<Int> roundHalfToEven(double number) noexcept
+{
+    if (!std::isfinite(number))
+        return std::nullopt;
+    double rounded = std::floor(number);
+    const double fraction = number - rounded;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0.0))
+        rounded += 1.0;
+    if (rounded < double(std::numeric_limits<Int>::min())
+        || rounded > double(std::numeric_limits<Int>::max()))
+        return std::nullopt;
+    return static_cast<Int>(rounded);
+}
 } // namespace
 
 std::string_view trimBlanks(std::string_view text) noexcept
@@ -259,7 +263,6 @@ double numberValue(std::string_view text) noexcept
         return 0.0;
     return negative ? -value : value;
 }
-
 
 std::optional<std::int16_t> roundToInt16(double number) noexcept
 {

@@ -20,8 +20,8 @@ DateParts DateValue::parts() const noexcept
 {
     long long seconds = 0;
     const std::chrono::year_month_day date { calendarDay(seconds) };
-    return { int(date.year()), int(unsigned(date.month())), int(unsigned(date.day())),
-        int(seconds / 3600), int(seconds / 60 % 60), int(seconds % 60) };
+    return { int(date.year()), int(unsigned(date.month())), int(unsigned(date.day())), int(seconds / 3600),
+        int(seconds / 60 % 60), int(seconds % 60) };
 }
 
 int DateValue::weekday() const noexcept

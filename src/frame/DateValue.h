@@ -41,8 +41,8 @@ public:
         int year, int month, int day, int hour = 0, int minute = 0, int second = 0) noexcept
     {
         using namespace std::chrono;
-        if (year < firstYear || year > lastYear || month < 1 || month > 12 || day < 1
-            || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
+        if (year < firstYear || year > lastYear || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23
+            || minute < 0 || minute > 59 || second < 0 || second > 59)
             return std::nullopt;
         const year_month_day date { std::chrono::year { year }, std::chrono::month { unsigned(month) },
             std::chrono::day { unsigned(day) } };

@@ -9,8 +9,7 @@ namespace tickwell {
 // A program-wide reference to the one instance of a window class. Using an
 // empty reference creates and loads a fresh instance; the window's unload
 // handler empties it again, so the next use starts over.
-template <typename F>
-class FormReference {
+template <typename F> class FormReference {
 public:
     using Factory = std::function<std::unique_ptr<F>()>;
 

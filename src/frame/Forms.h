@@ -11,14 +11,14 @@ struct Services;
 
 // The program-wide references to the three windows.
 namespace forms {
-    extern FormReference<tickwell::frmMain> frmMain;
-    extern FormReference<tickwell::frmTaskbar> frmTaskbar;
-    extern FormReference<tickwell::frmAbout> frmAbout;
+extern FormReference<tickwell::frmMain> frmMain;
+extern FormReference<tickwell::frmTaskbar> frmTaskbar;
+extern FormReference<tickwell::frmAbout> frmAbout;
 
-    // New instances are made with these services.
-    void installFactories(const Services& services);
-    // Destroys whatever instances are left, without their handlers.
-    void destroyAll();
+// New instances are made with these services.
+void installFactories(const Services& services);
+// Destroys whatever instances are left, without their handlers.
+void destroyAll();
 } // namespace forms
 
 } // namespace tickwell

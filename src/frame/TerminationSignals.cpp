@@ -9,16 +9,16 @@
 namespace tickwell {
 
 namespace {
-    sigset_t terminationSet()
-    {
-        sigset_t set;
-        sigemptyset(&set);
-        sigaddset(&set, SIGTERM);
-        sigaddset(&set, SIGINT);
-        sigaddset(&set, SIGHUP);
-        return set;
-    }
+sigset_t terminationSet()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGHUP);
+    return set;
 }
+} // namespace
 
 void TerminationSignals::block()
 {

@@ -5,10 +5,10 @@
 namespace tickwell {
 
 namespace {
-    // A tick this late after a tenth means the wall clock has been set or
-    // has drifted from the monotonic clock the timer runs on.
-    constexpr int maxLatenessMs = 25;
-}
+// A tick this late after a tenth means the wall clock has been set or
+// has drifted from the monotonic clock the timer runs on.
+constexpr int maxLatenessMs = 25;
+} // namespace
 
 Timer::Timer(QObject* parent, const char* name, int intervalMs, const Clock& clock)
     : QObject(parent)

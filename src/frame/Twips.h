@@ -19,7 +19,10 @@ struct TwipsRect {
     int width = 0;
     int height = 0;
 
-    constexpr QRect toPixels() const noexcept { return { twips(left), twips(top), twips(width), twips(height) }; }
+    constexpr QRect toPixels() const noexcept
+    {
+        return { twips(left), twips(top), twips(width), twips(height) };
+    }
 };
 
 } // namespace tickwell

@@ -12,7 +12,7 @@ DateValue at(int year, int month, int day, int hour = 0, int minute = 0, int sec
 {
     return *DateValue::fromParts(year, month, day, hour, minute, second);
 }
-}
+} // namespace
 
 TEST(alarm_entry, parses_the_worked_example)
 {
@@ -24,8 +24,9 @@ TEST(alarm_entry, parses_the_worked_example)
 TEST(alarm_entry, every_minute_round_trips_through_its_entry_text)
 {
     // Midnight, noon, the last minute of a year, a leap day, one- and two-digit hours.
-    for (const DateValue when : { at(1999, 1, 2), at(2024, 6, 1, 12, 0), at(2024, 12, 31, 23, 59),
-             at(2000, 2, 29, 12, 45), at(2024, 2, 29, 0, 1), at(2030, 3, 8, 10, 10), at(2030, 3, 8, 11, 59) }) {
+    for (const DateValue when :
+        { at(1999, 1, 2), at(2024, 6, 1, 12, 0), at(2024, 12, 31, 23, 59), at(2000, 2, 29, 12, 45),
+            at(2024, 2, 29, 0, 1), at(2030, 3, 8, 10, 10), at(2030, 3, 8, 11, 59) }) {
         const std::string entry = alarmEntryText(when);
         EXPECT_EQ(ParseAlarmEntry(entry), when) << entry;
     }
@@ -50,8 +51,10 @@ TEST(alarm_entry, the_weekday_is_never_read)
 
 TEST(alarm_entry, alarms_a_minute_apart_differ)
 {
-    EXPECT_EQ(ParseAlarmEntry("9:31 AM  Monday, October 5, 1998"), ParseAlarmEntry("9:31 AM  Monday, October 5, 1998"));
-    EXPECT_LT(ParseAlarmEntry("9:31 AM  Monday, October 5, 1998"), ParseAlarmEntry("9:32 AM  Monday, October 5, 1998"));
+    EXPECT_EQ(ParseAlarmEntry("9:31 AM  Monday, October 5, 1998"),
+        ParseAlarmEntry("9:31 AM  Monday, October 5, 1998"));
+    EXPECT_LT(ParseAlarmEntry("9:31 AM  Monday, October 5, 1998"),
+        ParseAlarmEntry("9:32 AM  Monday, October 5, 1998"));
 }
 
 TEST(alarm_entry, texts_that_are_no_entry_give_no_value)

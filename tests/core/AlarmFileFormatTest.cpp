@@ -19,13 +19,15 @@ std::string repeat(std::string_view piece, int times)
         text += piece;
     return text;
 }
-}
+} // namespace
 
 TEST(alarm_file_format, writes_the_record_byte_for_byte)
 {
-    EXPECT_EQ(formatAlarmRecord({ at(1998, 10, 5, 9, 30), "Dentist" }), "#1998-10-05 09:30:00#,\"Dentist\"\r\n");
+    EXPECT_EQ(
+        formatAlarmRecord({ at(1998, 10, 5, 9, 30), "Dentist" }), "#1998-10-05 09:30:00#,\"Dentist\"\r\n");
     EXPECT_EQ(formatAlarmRecord({ at(1998, 10, 5), "Dentist" }), "#1998-10-05#,\"Dentist\"\r\n");
-    EXPECT_EQ(formatAlarmRecord({ at(2024, 12, 31, 23, 59), "a, b\r\nc " }), "#2024-12-31 23:59:00#,\"a, b\r\nc \"\r\n");
+    EXPECT_EQ(formatAlarmRecord({ at(2024, 12, 31, 23, 59), "a, b\r\nc " }),
+        "#2024-12-31 23:59:00#,\"a, b\r\nc \"\r\n");
     EXPECT_EQ(formatDateLiteral(at(2000, 2, 29, 0, 0, 1)), "#2000-02-29 00:00:01#");
 }
 
@@ -59,7 +61,8 @@ TEST(alarm_file_format, reads_the_last_record_with_or_without_its_line_end)
 {
     const std::string one = "#2030-01-01 08:00:00#,\"a\"\r\n";
     const std::string two = "#2030-01-02 08:00:00#,\"b\"";
-    for (const std::string& bytes : { one + two, one + two + "\r\n", one + two + "\r\n\r\n  \t", one + two + "\n" }) {
+    for (const std::string& bytes :
+        { one + two, one + two + "\r\n", one + two + "\r\n\r\n  \t", one + two + "\n" }) {
         const AlarmFileContents read = parseAlarmFile(bytes);
         ASSERT_EQ(read.records.size(), 2u) << bytes;
         EXPECT_EQ(read.records[1].reminder, "b");
@@ -69,8 +72,8 @@ TEST(alarm_file_format, reads_the_last_record_with_or_without_its_line_end)
 
 TEST(alarm_file_format, accepts_line_feeds_without_carriage_returns_and_blank_lines)
 {
-    const AlarmFileContents read
-        = parseAlarmFile("\n#2030-01-01 08:00:00#,\"a\"\n\n   #2030-01-02 8:00:00# , \"b\nc\"\n#2030-01-03#,\"d\"  \n");
+    const AlarmFileContents read = parseAlarmFile(
+        "\n#2030-01-01 08:00:00#,\"a\"\n\n   #2030-01-02 8:00:00# , \"b\nc\"\n#2030-01-03#,\"d\"  \n");
     ASSERT_EQ(read.records.size(), 3u);
     EXPECT_EQ(read.records[1].when, at(2030, 1, 2, 8, 0));
     EXPECT_EQ(read.records[1].reminder, "b\nc");
@@ -144,7 +147,8 @@ TEST(alarm_file_format, a_reminder_is_at_most_128_characters_not_bytes)
 
 TEST(alarm_file_format, a_file_that_is_not_utf8_is_read_as_windows_1252)
 {
-    const AlarmFileContents read = parseAlarmFile("#2030-01-01 08:00:00#,\"Caf\xe9 \x80 \x93quoted\x94 \x81\"\r\n");
+    const AlarmFileContents read
+        = parseAlarmFile("#2030-01-01 08:00:00#,\"Caf\xe9 \x80 \x93quoted\x94 \x81\"\r\n");
     ASSERT_EQ(read.records.size(), 1u);
     EXPECT_EQ(read.records[0].reminder, "Caf\xc3\xa9 \xe2\x82\xac \xe2\x80\x9cquoted\xe2\x80\x9d \xc2\x81");
 }

@@ -35,8 +35,7 @@ ino_t inode(const std::filesystem::path& path)
 
 // Runs `body` in a child process and gives its exit status; for what must
 // not touch the test process (privileges, resource limits, being killed).
-template <typename Body>
-int inChild(Body body)
+template <typename Body> int inChild(Body body)
 {
     const pid_t pid = ::fork();
     if (pid == 0)
@@ -221,7 +220,8 @@ TEST(alarm_file, a_process_killed_in_the_middle_of_rewrites_leaves_a_whole_file)
         ::waitpid(pid, nullptr, 0);
 
         const AlarmFileContents read = parseAlarmFile(readFile(dir / "Alarm.dat"));
-        EXPECT_TRUE(read.records == few || read.records == many) << "round " << round << ": " << read.records.size();
+        EXPECT_TRUE(read.records == few || read.records == many)
+            << "round " << round << ": " << read.records.size();
         EXPECT_EQ(read.unreadable, "");
     }
 }

@@ -12,7 +12,7 @@ DateValue at(int year, int month, int day, int hour = 0, int minute = 0, int sec
 {
     return *DateValue::fromParts(year, month, day, hour, minute, second);
 }
-}
+} // namespace
 
 TEST(date_text, entry_pattern_writes_twelve_hour_time_and_english_names)
 {

@@ -36,8 +36,8 @@ public:
         const auto day = floor<days>(moved);
         const year_month_day date { day };
         const hh_mm_ss time { moved - day };
-        set(int(date.year()), int(unsigned(date.month())), int(unsigned(date.day())), int(time.hours().count()),
-            int(time.minutes().count()), int(time.seconds().count()));
+        set(int(date.year()), int(unsigned(date.month())), int(unsigned(date.day())),
+            int(time.hours().count()), int(time.minutes().count()), int(time.seconds().count()));
     }
 
 private:

@@ -1,0 +1,38 @@
+# The two commands a fresh Debian 12 machine needs: `make run` and `make test`.
+# Each installs what is missing, configures and builds first.
+
+PRESET ?= dev
+BUILD := build/$(PRESET)
+
+.PHONY: run test bench screenshots asan format format-check clean
+
+run:
+	@scripts/bootstrap build
+	cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET) --target tickwell
+	$(BUILD)/src/tickwell
+
+test:
+	@scripts/bootstrap test
+	cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET)
+	ctest --preset $(PRESET) --output-on-failure
+
+# Figures, not pass or fail: an optimised build of the benchmarks.
+bench:
+	@scripts/bootstrap test
+	cmake --preset release
+	cmake --build --preset release --target benchmarks
+	build/release/bench/benchmarks
+
+asan:
+	$(MAKE) test PRESET=asan
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf build

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "frame/MessageBoxes.h"
+
+#include <functional>
+#include <vector>
+
+namespace tickwell::test {
+
+struct ShownBox {
+    QString text;
+    MessageStyle style;
+    QString title;
+};
+
+// Records every box instead of showing it. `whileOpen` runs as if the user
+// were still looking at the box: a test can move the clock there, or let
+// events happen that would arrive while a real box waits.
+class FakeMessageBoxes final : public MessageBoxes {
+public:
+    std::vector<ShownBox> shown;
+    std::function<void(const ShownBox&)> whileOpen;
+    int open = 0;
+
+    void MsgBox(const QString& text, MessageStyle style, const QString& title) override
+    {
+        shown.push_back({ text, style, title });
+        const ShownBox box = shown.back();
+        ++open;
+        if (whileOpen)
+            whileOpen(box);
+        --open;
+    }
+};
+
+} // namespace tickwell::test

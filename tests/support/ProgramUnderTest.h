@@ -1,0 +1,66 @@
+#pragma once
+
+#include "about/frmAbout.h"
+#include "editor/frmMain.h"
+#include "frame/Forms.h"
+#include "frame/Services.h"
+#include "frame/modMain.h"
+#include "tray/frmTaskbar.h"
+
+#include "support/FakeClock.h"
+#include "support/FakeMessageBoxes.h"
+#include "support/TemporaryDirectory.h"
+
+#include <QStringList>
+
+namespace tickwell::test {
+
+// The whole program in the test process, on fakes: a clock that stands
+// still, message boxes that only record, "Alarm.dat" in a directory of its
+// own. Each window's load and unload is written to `events`.
+class ProgramUnderTest {
+public:
+    TemporaryDirectory directory;
+    FakeClock clock;
+    FakeMessageBoxes messageBoxes;
+    Services services { clock, messageBoxes, directory.path() };
+    QStringList events;
+
+    ProgramUnderTest()
+    {
+        install(forms::frmMain, "frmMain");
+        install(forms::frmTaskbar, "frmTaskbar");
+        install(forms::frmAbout, "frmAbout");
+    }
+    ProgramUnderTest(const ProgramUnderTest&) = delete;
+    ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
+    ~ProgramUnderTest() { forms::destroyAll(); }
+
+    std::filesystem::path alarmPath() const { return directory / "Alarm.dat"; }
+    std::string alarmFile() const { return readFile(alarmPath()); }
+    void writeAlarmFile(std::string_view bytes) const { writeFile(alarmPath(), bytes); }
+
+    void start() { Main(); }
+    frmMain& editor() { return *forms::frmMain; }
+
+    QStringList rows(const ListBox& list) const
+    {
+        QStringList texts;
+        for (int i = 0; i < list.listCount(); ++i)
+            texts << list.list(i);
+        return texts;
+    }
+
+private:
+    template <typename F> void install(FormReference<F>& reference, const QString& name)
+    {
+        reference.setFactory([this, name] {
+            auto form = std::make_unique<F>(services);
+            QObject::connect(form.get(), &Form::loaded, [this, name] { events << "load " + name; });
+            QObject::connect(form.get(), &Form::unloaded, [this, name] { events << "unload " + name; });
+            return form;
+        });
+    }
+};
+
+} // namespace tickwell::test
