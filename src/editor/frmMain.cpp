@@ -6,7 +6,11 @@
 namespace tickwell {
 
 frmMain::frmMain(const Services& services)
-    : lstAlarms(this, "lstAlarms", { 3240, 1320, 4215, 1425 })
+    : lblCurrentTimeDate(
+        this, QStringLiteral("lblCurrentTimeDate"), tr("Current Time/Date"), { 3120, 240, 4455, 255 })
+    , lblAlarmTimeDate(
+          this, QStringLiteral("lblAlarmTimeDate"), tr("New Alarm Time/Date"), { 3120, 600, 4455, 255 })
+    , lstAlarms(this, "lstAlarms", { 3240, 1320, 4215, 1425 })
     , lstReminders(this, "lstReminders", { 6480, 3360, 1095, 255 })
     , cmdClearAlarm([this](int index) {
         static constexpr TwipsRect places[] { { 4680, 2880, 1335, 375 }, { 6120, 2880, 1335, 375 } };

@@ -5,6 +5,7 @@
 #include "frame/ControlArray.h"
 #include "frame/DateValue.h"
 #include "frame/Form.h"
+#include "frame/Label.h"
 #include "frame/ListBox.h"
 #include "frame/Timer.h"
 
@@ -36,6 +37,8 @@ public:
     // row; either way "Alarm.dat" is rewritten from the lists.
     void cmdClearAlarm_Click(std::int16_t index);
 
+    Label lblCurrentTimeDate;
+    Label lblAlarmTimeDate;
     ListBox lstAlarms;
     ListBox lstReminders;
     ControlArray<CommandButton, 0, 1> cmdClearAlarm;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "frame/Twips.h"
+
+#include <QLabel>
+
+namespace tickwell {
+
+// A caption on a window, with a click event and a change event that follows
+// every change of the caption, by code too, before the changing code goes on.
+class Label : public QLabel {
+    Q_OBJECT
+
+public:
+    enum class BorderStyle {
+        None,
+        FixedSingle,
+    };
+
+    Label(QWidget* parent, const QString& name, const QString& caption, TwipsRect geometry);
+
+    QString caption() const { return text(); }
+    void setCaption(const QString& caption);
+
+    bool bold() const { return font().bold(); }
+    void setBold(bool bold);
+
+    BorderStyle borderStyle() const { return m_borderStyle; }
+    void setBorderStyle(BorderStyle style);
+
+    void setBackColor(const QColor& color);
+    void setForeColor(const QColor& color);
+
+Q_SIGNALS:
+    void click();
+    void change();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    BorderStyle m_borderStyle = BorderStyle::None;
+    bool m_pressed = false;
+};
+
+} // namespace tickwell
