@@ -6,16 +6,16 @@
 namespace tickwell {
 
 frmMain::frmMain(const Services& services)
-    : lblCurrentTimeDate(
-        this, QStringLiteral("lblCurrentTimeDate"), tr("Current Time/Date"), { 3120, 240, 4455, 255 })
-    , lblAlarmTimeDate(
-          this, QStringLiteral("lblAlarmTimeDate"), tr("New Alarm Time/Date"), { 3120, 600, 4455, 255 })
+    : lblCurrentTimeDate(this, QStringLiteral("lblCurrentTimeDate"), QStringLiteral("Current Time/Date"),
+        { 3120, 240, 4455, 255 })
+    , lblAlarmTimeDate(this, QStringLiteral("lblAlarmTimeDate"), QStringLiteral("New Alarm Time/Date"),
+          { 3120, 600, 4455, 255 })
     , lstAlarms(this, "lstAlarms", { 3240, 1320, 4215, 1425 })
     , lstReminders(this, "lstReminders", { 6480, 3360, 1095, 255 })
     , cmdClearAlarm([this](int index) {
         static constexpr TwipsRect places[] { { 4680, 2880, 1335, 375 }, { 6120, 2880, 1335, 375 } };
         return new CommandButton(this, QStringLiteral("cmdClearAlarm(%1)").arg(index),
-            index == 0 ? tr("Clear Alarm") : tr("Clear All Alarms"), places[index]);
+            index == 0 ? QStringLiteral("Clear Alarm") : QStringLiteral("Clear All Alarms"), places[index]);
     })
     , tmrTimer(this, "tmrTimer", 100, services.clock)
     , m_services(services)
