@@ -25,6 +25,13 @@ bench:
 	cmake --build --preset release --target benchmarks
 	build/release/bench/benchmarks
 
+# The windows rendered to PNG files under $(BUILD)/screenshots, for review.
+screenshots:
+	@scripts/bootstrap build
+	cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET) --target screenshots
+	QT_QPA_PLATFORM=offscreen $(BUILD)/tests/screenshots/screenshots $(BUILD)/screenshots
+
 asan:
 	$(MAKE) test PRESET=asan
 

@@ -2,38 +2,154 @@
 
 #include "frame/Forms.h"
 #include "frame/Services.h"
+#include "frame/WindowFont.h"
 
 namespace tickwell {
 
+namespace {
+
+const QColor dayHeaderColour { 127, 151, 175 };
+
+Label* makeCentred(QWidget* parent, const QString& name, const QString& caption, TwipsRect place)
+{
+    auto* label = new Label(parent, name, caption, place);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+QString indexed(const char* name, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+} // namespace
+
 frmMain::frmMain(const Services& services)
-    : lblCurrentTimeDate(this, QStringLiteral("lblCurrentTimeDate"), QStringLiteral("Current Time/Date"),
-        { 3120, 240, 4455, 255 })
+    : Shape1(this, QStringLiteral("Shape1"), { 120, 240, 2805, 4755 }, QPalette::Dark)
+    , Shape2(this, QStringLiteral("Shape2"), { 135, 255, 2805, 4755 }, QPalette::Light)
+    , Shape3(this, QStringLiteral("Shape3"), { 3120, 1140, 4440, 2235 }, QPalette::Dark)
+    , Shape4(this, QStringLiteral("Shape4"), { 3135, 1155, 4440, 2235 }, QPalette::Light)
+    , lblCurrentTimeDate(this, QStringLiteral("lblCurrentTimeDate"), QStringLiteral("Current Time/Date"),
+          { 3120, 240, 4455, 255 })
     , lblAlarmTimeDate(this, QStringLiteral("lblAlarmTimeDate"), QStringLiteral("New Alarm Time/Date"),
           { 3120, 600, 4455, 255 })
-    , lstAlarms(this, "lstAlarms", { 3240, 1320, 4215, 1425 })
-    , lstReminders(this, "lstReminders", { 6480, 3360, 1095, 255 })
+    , lblNewAlarm(this, QStringLiteral("lblNewAlarm"), QStringLiteral("New Alarm"), { 240, 150, 975, 255 })
+    , cboMonth(this, QStringLiteral("cboMonth"), { 240, 420, 1500, 315 })
+    , txtYear(this, QStringLiteral("txtYear"), QStringLiteral("1998"), { 1920, 420, 660, 315 })
+    , updYear(this, QStringLiteral("updYear"), { 2625, 435, 195, 285 }, 1980, 2099, 1997)
+    , picCalendar(this, QStringLiteral("picCalendar"), { 240, 900, 2580, 1845 })
+    , lblDay([this](int k) {
+        static const char* const names[] { "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat" };
+        Label* header = makeCentred(&picCalendar, indexed("lblDay", k), QString::fromLatin1(names[k - 1]),
+            { 360 * (k - 1), 0, 360, 255 });
+        header->setBackColor(dayHeaderColour);
+        return header;
+    })
+    , lblDate([this](int d) {
+        const int column = (d - 1) % 7, row = (d - 1) / 7;
+        Label* day = makeCentred(&picCalendar, indexed("lblDate", d), QString::number(d),
+            { 360 * column, 255 + 240 * row, 360, 255 });
+        day->setBackColor(Qt::white);
+        day->setVisible(false); // until the calendar is first laid out
+        return day;
+    })
+    , picTime(this, QStringLiteral("picTime"), { 240, 2940, 975, 345 })
+    , txtHour(&picTime, QStringLiteral("txtHour"), QStringLiteral("00"), { 30, 30, 225, 225 })
+    , lblColon([this](int index) {
+        Label* colon
+            = makeCentred(&picTime, indexed("lblColon", index), QStringLiteral(":"), { 255, 30, 120, 225 });
+        colon->setBackColor(Qt::white);
+        return colon;
+    })
+    , txtMin(&picTime, QStringLiteral("txtMin"), QStringLiteral("00"), { 360, 30, 225, 225 })
+    , lblAMPM(&picTime, QStringLiteral("lblAMPM"), QStringLiteral("XM"), { 630, 30, 255, 225 })
+    , cmdSetAlarm(this, QStringLiteral("cmdSetAlarm"), QStringLiteral("Set Alarm"), { 1440, 2940, 1335, 375 })
+    , lblReminder(
+          this, QStringLiteral("lblReminder"), QStringLiteral("Reminder Text : "), { 300, 3420, 2415, 255 })
+    , txtReminder(this, QStringLiteral("txtReminder"), { 240, 3660, 2580, 1215 })
+    , lblExistingAlarms(this, QStringLiteral("lblExistingAlarms"), QStringLiteral("Exisiting Alarms"),
+          { 3240, 1050, 1335, 255 })
+    , lstAlarms(this, QStringLiteral("lstAlarms"), { 3240, 1320, 4215, 1425 })
+    , cmdViewReminder(
+          this, QStringLiteral("cmdViewReminder"), QStringLiteral("View Reminder"), { 3240, 2880, 1335, 375 })
     , cmdClearAlarm([this](int index) {
         static constexpr TwipsRect places[] { { 4680, 2880, 1335, 375 }, { 6120, 2880, 1335, 375 } };
-        return new CommandButton(this, QStringLiteral("cmdClearAlarm(%1)").arg(index),
+        return new CommandButton(this, indexed("cmdClearAlarm", index),
             index == 0 ? QStringLiteral("Clear Alarm") : QStringLiteral("Clear All Alarms"), places[index]);
     })
+    , lstReminders(this, QStringLiteral("lstReminders"), { 6480, 3360, 1095, 255 })
+    , lblInstructions(this, QStringLiteral("lblInstructions"),
+          QStringLiteral(
+              "To create a new alarm, select the desired month, year, day, and time and enter an "
+              "appropriate message in the 'Reminder' text box.  Hitting the 'Set Alarm' button will "
+              "save your alarm."),
+          { 3120, 3720, 4455, 615 })
+    , cmdAbout(this, QStringLiteral("cmdAbout"), QStringLiteral("About..."), { 4800, 4560, 1335, 375 })
+    , cmdClose(this, QStringLiteral("cmdClose"), QStringLiteral("Close"), { 6240, 4560, 1335, 375 })
     , tmrTimer(this, "tmrTimer", 100, services.clock)
     , m_services(services)
     , m_alarmFile(services.alarmDirectory)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tickwell Alarm Clock - Alarm Editor"));
+    setFont(windowFont());
     setFixedSize(twips(7695), twips(5130));
+
+    lblNewAlarm.setAlignment(Qt::AlignCenter);
+    lblNewAlarm.setAutoFillBackground(true); // over the panel's top edge
+    lblExistingAlarms.setAlignment(Qt::AlignCenter);
+    lblInstructions.setWordWrap(true);
+    lblInstructions.shrinkTextToFit();
+
+    txtYear.setReadOnly(true);
+    updYear.setBuddy(&txtYear);
+
+    for (TextBox* field : { &txtHour, &txtMin }) {
+        field->setFrame(false);
+        field->setMaxLength(2);
+        // QLineEdit keeps two pixels of its own on either side, more than
+        // these narrow fields can spare for two digits.
+        field->setTextMargins(-2, 0, -2, 0);
+    }
+    lblAMPM.setAlignment(Qt::AlignCenter);
+    lblAMPM.setBackColor(Qt::white);
+    lblAMPM.setToolTip(QStringLiteral("Click to Toggle AM/PM"));
+
+    txtReminder.setMaxLength(128);
 
     // The reminders are only the store of the rows of lstAlarms.
     lstReminders.setVisible(false);
 
-    for (int index : { 0, 1 })
-        connect(&cmdClearAlarm(index), &QPushButton::clicked, this,
-            [this, index] { cmdClearAlarm_Click(std::int16_t(index)); });
+    setTabOrder();
+    connectHandlers();
 }
 
 frmMain::~frmMain() = default;
+
+void frmMain::setTabOrder()
+{
+    const std::initializer_list<QWidget*> order { &cboMonth, &txtYear, &updYear, &txtHour, &txtMin,
+        &lstAlarms, &cmdSetAlarm, &cmdClose, &cmdClearAlarm(0), &cmdClearAlarm(1), &txtReminder,
+        &cmdViewReminder, &cmdAbout };
+    QWidget* previous = nullptr;
+    for (QWidget* control : order) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+}
+
+void frmMain::connectHandlers()
+{
+    for (int index : { 0, 1 })
+        connect(&cmdClearAlarm(index), &QPushButton::clicked, this,
+            [this, index] { cmdClearAlarm_Click(std::int16_t(index)); });
+    for (int d = 1; d <= 31; ++d)
+        connect(&lblDate(d), &Label::click, this, [this, d] { lblDate_Click(std::int16_t(d)); });
+    connect(&cboMonth, &ComboBox::click, this, &frmMain::cboMonth_Click);
+    connect(&updYear, &SpinControl::change, this, &frmMain::updYear_Change);
+    connect(&txtYear, &TextBox::change, this, &frmMain::txtYear_Change);
+}
 
 void frmMain::Form_Load()
 {
@@ -49,10 +165,6 @@ void frmMain::Form_Unload()
 {
     forms::frmMain.clear(this);
 }
-
-void frmMain::InitMonthTable() { }
-
-void frmMain::FillMonthList() { }
 
 void frmMain::InitTimeDate() { }
 

@@ -1,14 +1,21 @@
 #pragma once
 
 #include "alarms/AlarmFile.h"
+#include "frame/ComboBox.h"
 #include "frame/CommandButton.h"
 #include "frame/ControlArray.h"
 #include "frame/DateValue.h"
 #include "frame/Form.h"
 #include "frame/Label.h"
 #include "frame/ListBox.h"
+#include "frame/MultiLineTextBox.h"
+#include "frame/PictureFrame.h"
+#include "frame/ShapeOutline.h"
+#include "frame/SpinControl.h"
+#include "frame/TextBox.h"
 #include "frame/Timer.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -17,11 +24,17 @@ namespace tickwell {
 struct Services;
 
 // The alarm editor. It owns the alarms: the two row-parallel lists (entry
-// texts and reminders) and the timer that fires them.
+// texts and reminders) and the timer that fires them; and the alarm being
+// composed: the month table, the picked day and the composed date value.
 class frmMain final : public Form {
     Q_OBJECT
 
 public:
+    struct MonthInfo {
+        QString Name;
+        std::int16_t Days = 0; // in a common year
+    };
+
     explicit frmMain(const Services& services);
     ~frmMain() override;
 
@@ -37,11 +50,52 @@ public:
     // row; either way "Alarm.dat" is rewritten from the lists.
     void cmdClearAlarm_Click(std::int16_t index);
 
+    // The calendar.
+    void lblDate_Click(std::int16_t index);
+    void cboMonth_Click();
+    void updYear_Change();
+    void txtYear_Change();
+
+    // Recomposes NewAlarmDate and its caption from the fields.
+    void UpdateNewAlarmCaption();
+
+    static bool IsLeapYear(std::int16_t year) { return isLeapYear(year); }
+
+    const std::array<MonthInfo, 13>& monthTable() const noexcept { return MonthTable; }
+    std::int16_t selectedDay() const noexcept { return SelectedDay; }
+    DateValue newAlarmDate() const noexcept { return NewAlarmDate; }
+
+    // The controls, in the order they are stacked: the panel frames lowest,
+    // each container before what it holds.
+    ShapeOutline Shape1;
+    ShapeOutline Shape2;
+    ShapeOutline Shape3;
+    ShapeOutline Shape4;
     Label lblCurrentTimeDate;
     Label lblAlarmTimeDate;
+    Label lblNewAlarm;
+    ComboBox cboMonth;
+    TextBox txtYear;
+    SpinControl updYear;
+    PictureFrame picCalendar;
+    ControlArray<Label, 1, 7> lblDay;
+    ControlArray<Label, 1, 31> lblDate;
+    PictureFrame picTime;
+    TextBox txtHour;
+    ControlArray<Label, 0, 0> lblColon;
+    TextBox txtMin;
+    Label lblAMPM;
+    CommandButton cmdSetAlarm;
+    Label lblReminder;
+    MultiLineTextBox txtReminder;
+    Label lblExistingAlarms;
     ListBox lstAlarms;
-    ListBox lstReminders;
+    CommandButton cmdViewReminder;
     ControlArray<CommandButton, 0, 1> cmdClearAlarm;
+    ListBox lstReminders;
+    Label lblInstructions;
+    CommandButton cmdAbout;
+    CommandButton cmdClose;
     Timer tmrTimer;
 
 protected:
@@ -49,12 +103,26 @@ protected:
     void Form_Unload() override;
 
 private:
+    void setTabOrder();
+    void connectHandlers();
+
     void InitMonthTable();
     void FillMonthList();
+    void ShowCalendarMonth(std::int16_t month, std::int16_t year);
+    // The month chosen in cboMonth (1-12; 0 for none) and the year in txtYear.
+    std::int16_t chosenMonth() const;
+    std::int16_t chosenYear() const;
+    std::int16_t monthLength(std::int16_t month, std::int16_t year) const;
+
     void rewriteAlarmFile();
     void announceSaveFailure(const std::string& reason);
 
     const Services& m_services;
+
+    std::array<MonthInfo, 13> MonthTable; // rows 1 to 12
+    std::int16_t SelectedDay = 0; // 0: no day picked
+    DateValue NewAlarmDate;
+
     AlarmFile m_alarmFile;
     // A failing save is announced once, not at every removal while it keeps failing.
     bool m_saveFailureAnnounced = false;

@@ -72,6 +72,15 @@ private:
     double m_serial = 0.0;
 };
 
+// Leap years of the calendar: every fourth, but of the hundreds only every
+// fourth. Remainders truncate toward zero, so negative years follow suit.
+constexpr bool isLeapYear(int year) noexcept
+{
+    return year % 100 == 0 ? year % 400 == 0 : year % 4 == 0;
+}
+
+static_assert(isLeapYear(1996) && isLeapYear(2000) && isLeapYear(0) && isLeapYear(-4));
+static_assert(!isLeapYear(1900) && !isLeapYear(1999) && !isLeapYear(2100) && !isLeapYear(-100));
 static_assert(DateValue::noDate().serial() == -657434.0);
 static_assert(DateValue::noDate() < *DateValue::fromParts(1899, 12, 30));
 

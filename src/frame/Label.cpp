@@ -18,6 +18,8 @@ void Label::setCaption(const QString& caption)
     if (caption == text())
         return;
     setText(caption);
+    if (m_shrinkToFit)
+        fitText();
     Q_EMIT change();
 }
 
@@ -39,6 +41,33 @@ void Label::setBorderStyle(BorderStyle style)
     } else {
         setFrameStyle(QFrame::NoFrame);
     }
+}
+
+void Label::shrinkTextToFit()
+{
+    m_shrinkToFit = true;
+    fitText();
+}
+
+void Label::fitText()
+{
+    m_fitting = true;
+    QFont fitted = parentWidget() ? parentWidget()->font() : font();
+    fitted.setBold(font().bold());
+    const qreal smallest = fitted.pointSizeF() * 0.75;
+    setFont(fitted);
+    while (heightForWidth(width()) > height() && fitted.pointSizeF() - 0.25 >= smallest) {
+        fitted.setPointSizeF(fitted.pointSizeF() - 0.25);
+        setFont(fitted);
+    }
+    m_fitting = false;
+}
+
+void Label::changeEvent(QEvent* event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange && m_shrinkToFit && !m_fitting)
+        fitText();
 }
 
 void Label::setBackColor(const QColor& color)

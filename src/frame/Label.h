@@ -28,6 +28,11 @@ public:
     BorderStyle borderStyle() const { return m_borderStyle; }
     void setBorderStyle(BorderStyle style);
 
+    // For a word-wrapped label of fixed size: where the window's font is
+    // wider than the one the label was sized for, the text gets a smaller
+    // size until all of it fits, rather than losing its last line.
+    void shrinkTextToFit();
+
     void setBackColor(const QColor& color);
     void setForeColor(const QColor& color);
 
@@ -38,9 +43,14 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void fitText();
+
     BorderStyle m_borderStyle = BorderStyle::None;
+    bool m_shrinkToFit = false;
+    bool m_fitting = false;
     bool m_pressed = false;
 };
 

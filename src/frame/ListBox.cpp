@@ -4,10 +4,10 @@
 
 namespace tickwell {
 
-ListBox::ListBox(QWidget* parent, const char* name, TwipsRect geometry)
+ListBox::ListBox(QWidget* parent, const QString& name, TwipsRect geometry)
     : QListWidget(parent)
 {
-    setObjectName(QString::fromLatin1(name));
+    setObjectName(name);
     setGeometry(geometry.toPixels());
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);

@@ -11,7 +11,7 @@ class ListBox : public QListWidget {
     Q_OBJECT
 
 public:
-    ListBox(QWidget* parent, const char* name, TwipsRect geometry);
+    ListBox(QWidget* parent, const QString& name, TwipsRect geometry);
 
     int listCount() const { return count(); }
     QString list(int row) const;

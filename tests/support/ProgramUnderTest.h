@@ -1,6 +1,7 @@
 #pragma once
 
 #include "about/frmAbout.h"
+#include "alarms/AlarmFileFormat.h"
 #include "editor/frmMain.h"
 #include "frame/Forms.h"
 #include "frame/Services.h"

@@ -1,0 +1,20 @@
+#include "frame/ComboBox.h"
+
+namespace tickwell {
+
+ComboBox::ComboBox(QWidget* parent, const QString& name, TwipsRect geometry)
+    : QComboBox(parent)
+{
+    setObjectName(name);
+    setEditable(false);
+    setGeometry(geometry.toPixels());
+    connect(this, &QComboBox::activated, this, [this] { Q_EMIT click(); });
+}
+
+void ComboBox::setListIndex(int index)
+{
+    setCurrentIndex(index);
+    Q_EMIT click();
+}
+
+} // namespace tickwell

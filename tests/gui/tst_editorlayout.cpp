@@ -1,0 +1,212 @@
+// The editor window as laid out, and the toolkit controls it is built from.
+#include "support/ProgramUnderTest.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tickwell;
+using namespace tickwell::test;
+
+class EditorLayoutTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void hasItsCaptionAndFixedSize();
+    void placesEveryControl_data();
+    void placesEveryControl();
+    void tabsThroughTheControlsInOrder();
+    void limitsTheReminderTo128CharactersWhenTypedOrPasted();
+    void limitsTheTimeFieldsToTwoCharacters();
+    void showsTheDesignTimeTextsBeforeTheyAreReplaced();
+    void monthListClicksOnEverySetFromCode();
+    void spinControlWritesItsBuddyFirstAndStopsAtTheBounds();
+
+private:
+    std::unique_ptr<ProgramUnderTest> m_program;
+    frmMain* m_editor = nullptr;
+};
+
+void EditorLayoutTest::init()
+{
+    m_program = std::make_unique<ProgramUnderTest>();
+    m_program->start();
+    m_editor = &m_program->editor();
+}
+
+void EditorLayoutTest::cleanup()
+{
+    m_program.reset();
+}
+
+void EditorLayoutTest::hasItsCaptionAndFixedSize()
+{
+    QCOMPARE(m_editor->windowTitle(), "Tickwell Alarm Clock - Alarm Editor");
+    QCOMPARE(m_editor->minimumSize(), QSize(513, 342));
+    QCOMPARE(m_editor->maximumSize(), QSize(513, 342));
+}
+
+void EditorLayoutTest::placesEveryControl_data()
+{
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QRect>("twips");
+    const auto row = [](const char* name, const char* parent, int l, int t, int w, int h) {
+        QTest::newRow(name) << QString::fromLatin1(parent) << QRect(l, t, w, h);
+    };
+    row("lblCurrentTimeDate", "frmMain", 3120, 240, 4455, 255);
+    row("lblAlarmTimeDate", "frmMain", 3120, 600, 4455, 255);
+    row("lblNewAlarm", "frmMain", 240, 150, 975, 255);
+    row("cboMonth", "frmMain", 240, 420, 1500, 315);
+    row("txtYear", "frmMain", 1920, 420, 660, 315);
+    row("updYear", "frmMain", 2625, 435, 195, 285);
+    row("picCalendar", "frmMain", 240, 900, 2580, 1845);
+    row("picTime", "frmMain", 240, 2940, 975, 345);
+    row("cmdSetAlarm", "frmMain", 1440, 2940, 1335, 375);
+    row("lblReminder", "frmMain", 300, 3420, 2415, 255);
+    row("txtReminder", "frmMain", 240, 3660, 2580, 1215);
+    row("lblExistingAlarms", "frmMain", 3240, 1050, 1335, 255);
+    row("lstAlarms", "frmMain", 3240, 1320, 4215, 1425);
+    row("cmdViewReminder", "frmMain", 3240, 2880, 1335, 375);
+    row("cmdClearAlarm(0)", "frmMain", 4680, 2880, 1335, 375);
+    row("cmdClearAlarm(1)", "frmMain", 6120, 2880, 1335, 375);
+    row("lstReminders", "frmMain", 6480, 3360, 1095, 255);
+    row("lblInstructions", "frmMain", 3120, 3720, 4455, 615);
+    row("cmdAbout", "frmMain", 4800, 4560, 1335, 375);
+    row("cmdClose", "frmMain", 6240, 4560, 1335, 375);
+    row("Shape1", "frmMain", 120, 240, 2805, 4755);
+    row("Shape2", "frmMain", 135, 255, 2805, 4755);
+    row("Shape3", "frmMain", 3120, 1140, 4440, 2235);
+    row("Shape4", "frmMain", 3135, 1155, 4440, 2235);
+    row("txtHour", "picTime", 30, 30, 225, 225);
+    row("lblColon(0)", "picTime", 255, 30, 120, 225);
+    row("txtMin", "picTime", 360, 30, 225, 225);
+    row("lblAMPM", "picTime", 630, 30, 255, 225);
+    row("lblDay(1)", "picCalendar", 0, 0, 360, 255);
+    row("lblDay(7)", "picCalendar", 2160, 0, 360, 255);
+    row("lblDate(1)", "picCalendar", 0, 255, 360, 255);
+    row("lblDate(9)", "picCalendar", 360, 495, 360, 255);
+    row("lblDate(31)", "picCalendar", 720, 1215, 360, 255);
+}
+
+void EditorLayoutTest::placesEveryControl()
+{
+    QFETCH(QString, parent);
+    QFETCH(QRect, twips);
+    const auto* control = m_editor->findChild<QWidget*>(QString::fromLatin1(QTest::currentDataTag()));
+    QVERIFY(control);
+    QCOMPARE(control->parentWidget()->objectName(), parent);
+    const QRect pixels = control->geometry();
+    QCOMPARE(QRect(pixels.x() * 15, pixels.y() * 15, pixels.width() * 15, pixels.height() * 15), twips);
+}
+
+void EditorLayoutTest::tabsThroughTheControlsInOrder()
+{
+    const QStringList expected { "cboMonth", "txtYear", "updYear", "txtHour", "txtMin", "lstAlarms",
+        "cmdSetAlarm", "cmdClose", "cmdClearAlarm(0)", "cmdClearAlarm(1)", "txtReminder", "cmdViewReminder",
+        "cmdAbout" };
+    QStringList order;
+    QWidget* control = &m_editor->cboMonth;
+    do {
+        if (control->focusPolicy() & Qt::TabFocus && control->isVisibleTo(m_editor))
+            order << control->objectName();
+        control = control->nextInFocusChain();
+    } while (control != &m_editor->cboMonth && order.size() < 40);
+    QCOMPARE(order, expected);
+    QVERIFY(!m_editor->lstReminders.isVisibleTo(m_editor));
+}
+
+void EditorLayoutTest::limitsTheReminderTo128CharactersWhenTypedOrPasted()
+{
+    MultiLineTextBox& reminder = m_editor->txtReminder;
+    QTest::keyClicks(&reminder, QString(127, QLatin1Char('a')));
+    QTest::keyClick(&reminder, Qt::Key_B);
+    QTest::keyClick(&reminder, Qt::Key_C); // the 129th
+    QCOMPARE(reminder.text(), QString(127, QLatin1Char('a')) + "b");
+
+    // A line break counts as the CR LF it is stored as.
+    reminder.setText(QString(126, QLatin1Char('a')));
+    reminder.moveCursor(QTextCursor::End);
+    QTest::keyClick(&reminder, Qt::Key_Return);
+    QCOMPARE(reminder.text(), QString(126, QLatin1Char('a')) + "\r\n");
+    reminder.setText(QString(127, QLatin1Char('a')));
+    reminder.moveCursor(QTextCursor::End);
+    QTest::keyClick(&reminder, Qt::Key_Return);
+    QCOMPARE(reminder.text(), QString(127, QLatin1Char('a')));
+
+    reminder.setText(QString(120, QLatin1Char('a')));
+    reminder.moveCursor(QTextCursor::End);
+    QApplication::clipboard()->setText(QStringLiteral("0123456789"));
+    reminder.paste();
+    QCOMPARE(reminder.text(), QString(120, QLatin1Char('a')) + "01234567");
+
+    // Pasting over a selection has the selection's room too.
+    reminder.selectAll();
+    QApplication::clipboard()->setText(QString(200, QLatin1Char('x')));
+    reminder.paste();
+    QCOMPARE(reminder.text(), QString(128, QLatin1Char('x')));
+}
+
+void EditorLayoutTest::limitsTheTimeFieldsToTwoCharacters()
+{
+    for (TextBox* field : { &m_editor->txtHour, &m_editor->txtMin }) {
+        field->clear();
+        QTest::keyClicks(field, QStringLiteral("123"));
+        QCOMPARE(field->text(), "12");
+    }
+}
+
+void EditorLayoutTest::showsTheDesignTimeTextsBeforeTheyAreReplaced()
+{
+    QCOMPARE(m_editor->txtYear.text(), "1998");
+    QVERIFY(m_editor->txtYear.isReadOnly());
+    QCOMPARE(m_editor->updYear.value(), 1997);
+    QCOMPARE(m_editor->lblAMPM.caption(), "XM");
+    QCOMPARE(m_editor->lblAMPM.toolTip(), "Click to Toggle AM/PM");
+    QCOMPARE(m_editor->lblDay(1).caption(), "Sun");
+    QCOMPARE(m_editor->lblDay(7).caption(), "Sat");
+    QCOMPARE(m_editor->lblExistingAlarms.caption(), "Exisiting Alarms");
+    for (int d = 1; d <= 31; ++d)
+        QVERIFY(!m_editor->lblDate(d).isVisibleTo(m_editor));
+    QVERIFY(m_editor->lblInstructions.caption().contains("text box.  Hitting"));
+}
+
+void EditorLayoutTest::monthListClicksOnEverySetFromCode()
+{
+    ComboBox& months = m_editor->cboMonth;
+    QCOMPARE(months.count(), 12);
+    QCOMPARE(months.itemText(0), "January");
+    QCOMPARE(months.itemText(11), "December");
+    QSignalSpy clicks(&months, &ComboBox::click);
+    months.setListIndex(3);
+    months.setListIndex(3);
+    QCOMPARE(clicks.count(), 2);
+    QCOMPARE(months.listIndex(), 3);
+}
+
+void EditorLayoutTest::spinControlWritesItsBuddyFirstAndStopsAtTheBounds()
+{
+    SpinControl& spin = m_editor->updYear;
+    QStringList seenAtChange;
+    connect(&spin, &SpinControl::change, this, [&] { seenAtChange << m_editor->txtYear.text(); });
+    spin.setValue(2098);
+    spin.stepUp();
+    spin.stepUp(); // stops at 2099
+    QCOMPARE(seenAtChange, QStringList({ "2098", "2099" }));
+    spin.setValue(1900);
+    QCOMPARE(spin.value(), 1980);
+    QCOMPARE(m_editor->txtYear.text(), "1980");
+    spin.stepDown();
+    QCOMPARE(spin.value(), 1980);
+
+    // The arrow keys step it as well.
+    spin.setFocus();
+    QTest::keyClick(&spin, Qt::Key_Up);
+    QCOMPARE(m_editor->txtYear.text(), "1981");
+}
+
+QTEST_MAIN(EditorLayoutTest)
+#include "tst_editorlayout.moc"
