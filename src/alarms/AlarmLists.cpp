@@ -67,7 +67,7 @@ void frmMain::cmdClearAlarm_Click(std::int16_t index)
     rewriteAlarmFile();
 }
 
-void frmMain::rewriteAlarmFile()
+std::vector<AlarmRecord> frmMain::recordsFromLists(std::string& failure) const
 {
     std::vector<AlarmRecord> records;
     records.reserve(std::size_t(lstAlarms.listCount()));
@@ -76,17 +76,43 @@ void frmMain::rewriteAlarmFile()
         if (!when) {
             // Rows are made only from date values, so this cannot happen;
             // writing without the row would lose it.
-            announceSaveFailure("the alarm \"" + lstAlarms.list(i).toStdString() + "\" has no readable date");
-            return;
+            failure = "the alarm \"" + lstAlarms.list(i).toStdString() + "\" has no readable date";
+            return {};
         }
         records.push_back({ *when, lstReminders.list(i).toStdString() });
     }
+    return records;
+}
 
-    const StoreResult result = m_alarmFile.rewrite(records);
+StoreResult frmMain::appendAlarmRecord(const AlarmRecord& record)
+{
+    if (!m_alarmFile.keepsUnreadable())
+        return m_alarmFile.append(record);
+    // Reading stops at the part of the file it could not read, so a record
+    // appended after that part would never be read back: the new record
+    // goes in front of it instead.
+    std::string failure;
+    std::vector<AlarmRecord> records = recordsFromLists(failure);
+    if (!failure.empty())
+        return { failure };
+    records.push_back(record);
+    return m_alarmFile.rewrite(records);
+}
+
+void frmMain::rewriteAlarmFile()
+{
+    std::string failure;
+    const std::vector<AlarmRecord> records = recordsFromLists(failure);
+    const StoreResult result = failure.empty() ? m_alarmFile.rewrite(records) : StoreResult { failure };
     if (result.ok())
         m_saveFailureAnnounced = false;
     else
         announceSaveFailure(result.failure);
+}
+
+QString frmMain::alarmFilePath() const
+{
+    return QString::fromStdString(std::filesystem::absolute(m_alarmFile.path()).string());
 }
 
 void frmMain::announceSaveFailure(const std::string& reason)
@@ -94,10 +120,9 @@ void frmMain::announceSaveFailure(const std::string& reason)
     if (m_saveFailureAnnounced)
         return;
     m_saveFailureAnnounced = true;
-    const QString file = QString::fromStdString(std::filesystem::absolute(m_alarmFile.path()).string());
-    m_services.messageBoxes.MsgBox(tr("The alarm file \"%1\" could not be written: %2.\r\n"
-                                      "It still holds the alarms it held before this change.")
-                                       .arg(file, QString::fromStdString(reason)),
+    m_services.messageBoxes.MsgBox(QStringLiteral("The alarm file \"%1\" could not be written: %2.\r\n"
+                                                  "It still holds the alarms it held before this change.")
+                                       .arg(alarmFilePath(), QString::fromStdString(reason)),
         MessageStyle::Exclamation, QStringLiteral("Tickwell Alarm Clock"));
 }
 

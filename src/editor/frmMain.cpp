@@ -1,5 +1,6 @@
 #include "editor/frmMain.h"
 
+#include "frame/DigitsValidator.h"
 #include "frame/Forms.h"
 #include "frame/Services.h"
 #include "frame/WindowFont.h"
@@ -110,7 +111,10 @@ frmMain::frmMain(const Services& services)
         // QLineEdit keeps two pixels of its own on either side, more than
         // these narrow fields can spare for two digits.
         field->setTextMargins(-2, 0, -2, 0);
+        field->setValidator(new DigitsValidator(2, field));
     }
+    // "9:05" rather than "9 :05": the hour leans on the colon.
+    txtHour.setAlignment(Qt::AlignRight);
     lblAMPM.setAlignment(Qt::AlignCenter);
     lblAMPM.setBackColor(Qt::white);
     lblAMPM.setToolTip(QStringLiteral("Click to Toggle AM/PM"));
@@ -149,6 +153,25 @@ void frmMain::connectHandlers()
     connect(&cboMonth, &ComboBox::click, this, &frmMain::cboMonth_Click);
     connect(&updYear, &SpinControl::change, this, &frmMain::updYear_Change);
     connect(&txtYear, &TextBox::change, this, &frmMain::txtYear_Change);
+
+    connect(&txtHour, &TextBox::keyPress, this, &frmMain::txtHour_KeyPress);
+    connect(&txtHour, &TextBox::keyDown, this, &frmMain::txtHour_KeyDown);
+    connect(&txtHour, &TextBox::keyUp, this, &frmMain::txtHour_KeyUp);
+    connect(&txtHour, &TextBox::change, this, &frmMain::txtHour_Change);
+    connect(&txtHour, &TextBox::lostFocus, this, &frmMain::txtHour_LostFocus);
+    connect(&txtMin, &TextBox::keyPress, this, &frmMain::txtMin_KeyPress);
+    connect(&txtMin, &TextBox::keyDown, this, &frmMain::txtMin_KeyDown);
+    connect(&txtMin, &TextBox::keyUp, this, &frmMain::txtMin_KeyUp);
+    connect(&txtMin, &TextBox::change, this, &frmMain::txtMin_Change);
+    connect(&txtMin, &TextBox::lostFocus, this, &frmMain::txtMin_LostFocus);
+    connect(&lblAMPM, &Label::click, this, &frmMain::lblAMPM_Click);
+    connect(&lblAMPM, &Label::change, this, &frmMain::lblAMPM_Change);
+
+    connect(&cmdSetAlarm, &QPushButton::clicked, this, &frmMain::cmdSetAlarm_Click);
+    connect(&cmdViewReminder, &QPushButton::clicked, this, &frmMain::cmdViewReminder_Click);
+    connect(&txtReminder, &MultiLineTextBox::dblClick, this, &frmMain::txtReminder_DblClick);
+    connect(&cmdClose, &QPushButton::clicked, this, &frmMain::cmdClose_Click);
+    connect(&cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
 }
 
 void frmMain::Form_Load()
@@ -165,7 +188,5 @@ void frmMain::Form_Unload()
 {
     forms::frmMain.clear(this);
 }
-
-void frmMain::InitTimeDate() { }
 
 } // namespace tickwell

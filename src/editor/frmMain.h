@@ -18,6 +18,8 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace tickwell {
 
@@ -56,8 +58,29 @@ public:
     void updYear_Change();
     void txtYear_Change();
 
+    // The time fields.
+    void txtHour_KeyPress(int& keyAscii);
+    void txtHour_KeyDown(int& keyCode, int shift);
+    void txtHour_KeyUp(int& keyCode, int shift);
+    void txtHour_Change();
+    void txtHour_LostFocus();
+    void txtMin_KeyPress(int& keyAscii);
+    void txtMin_KeyDown(int& keyCode, int shift);
+    void txtMin_KeyUp(int& keyCode, int shift);
+    void txtMin_Change();
+    void txtMin_LostFocus();
+    void lblAMPM_Click();
+    void lblAMPM_Change();
+
     // Recomposes NewAlarmDate and its caption from the fields.
     void UpdateNewAlarmCaption();
+
+    // The commands.
+    void cmdSetAlarm_Click();
+    void cmdViewReminder_Click();
+    void txtReminder_DblClick();
+    void cmdClose_Click();
+    void cmdAbout_Click();
 
     static bool IsLeapYear(std::int16_t year) { return isLeapYear(year); }
 
@@ -100,6 +123,7 @@ public:
 
 protected:
     void Form_Load() override;
+    void Form_Activate() override;
     void Form_Unload() override;
 
 private:
@@ -114,7 +138,11 @@ private:
     std::int16_t chosenYear() const;
     std::int16_t monthLength(std::int16_t month, std::int16_t year) const;
 
+    // The rows as records; none, with the reason, if a row cannot be read back.
+    std::vector<AlarmRecord> recordsFromLists(std::string& failure) const;
+    StoreResult appendAlarmRecord(const AlarmRecord& record);
     void rewriteAlarmFile();
+    QString alarmFilePath() const;
     void announceSaveFailure(const std::string& reason);
 
     const Services& m_services;

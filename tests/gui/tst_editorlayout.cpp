@@ -96,7 +96,9 @@ void EditorLayoutTest::placesEveryControl()
 {
     QFETCH(QString, parent);
     QFETCH(QRect, twips);
-    const auto* control = m_editor->findChild<QWidget*>(QString::fromLatin1(QTest::currentDataTag()));
+    // Where the window puts them before any code has run on it.
+    const frmMain fresh(m_program->services);
+    const auto* control = fresh.findChild<QWidget*>(QString::fromLatin1(QTest::currentDataTag()));
     QVERIFY(control);
     QCOMPARE(control->parentWidget()->objectName(), parent);
     const QRect pixels = control->geometry();
@@ -161,17 +163,29 @@ void EditorLayoutTest::limitsTheTimeFieldsToTwoCharacters()
 
 void EditorLayoutTest::showsTheDesignTimeTextsBeforeTheyAreReplaced()
 {
-    QCOMPARE(m_editor->txtYear.text(), "1998");
-    QVERIFY(m_editor->txtYear.isReadOnly());
-    QCOMPARE(m_editor->updYear.value(), 1997);
-    QCOMPARE(m_editor->lblAMPM.caption(), "XM");
-    QCOMPARE(m_editor->lblAMPM.toolTip(), "Click to Toggle AM/PM");
-    QCOMPARE(m_editor->lblDay(1).caption(), "Sun");
-    QCOMPARE(m_editor->lblDay(7).caption(), "Sat");
-    QCOMPARE(m_editor->lblExistingAlarms.caption(), "Exisiting Alarms");
+    const frmMain fresh(m_program->services);
+    QCOMPARE(fresh.txtYear.text(), "1998");
+    QVERIFY(fresh.txtYear.isReadOnly());
+    QCOMPARE(fresh.updYear.value(), 1997);
+    QCOMPARE(fresh.txtHour.text(), "00");
+    QCOMPARE(fresh.txtMin.text(), "00");
+    QCOMPARE(fresh.lblAMPM.caption(), "XM");
+    QCOMPARE(fresh.lblCurrentTimeDate.caption(), "Current Time/Date");
+    QCOMPARE(fresh.lblAlarmTimeDate.caption(), "New Alarm Time/Date");
+    QCOMPARE(fresh.lblAMPM.toolTip(), "Click to Toggle AM/PM");
+    QCOMPARE(fresh.lblDay(1).caption(), "Sun");
+    QCOMPARE(fresh.lblDay(7).caption(), "Sat");
+    QCOMPARE(fresh.lblExistingAlarms.caption(), "Exisiting Alarms");
     for (int d = 1; d <= 31; ++d)
-        QVERIFY(!m_editor->lblDate(d).isVisibleTo(m_editor));
-    QVERIFY(m_editor->lblInstructions.caption().contains("text box.  Hitting"));
+        QVERIFY(!fresh.lblDate(d).isVisibleTo(&fresh));
+    QVERIFY(fresh.lblInstructions.caption().contains("text box.  Hitting"));
+    QVERIFY(!fresh.tmrTimer.enabled());
+
+    // Loading replaces every one of them.
+    QVERIFY(m_editor->txtYear.text() != "1998");
+    QVERIFY(m_editor->lblAMPM.caption() != "XM");
+    QVERIFY(m_editor->lblCurrentTimeDate.caption().startsWith("It is now : "));
+    QVERIFY(m_editor->lblAlarmTimeDate.caption().startsWith("New Alarm : "));
 }
 
 void EditorLayoutTest::monthListClicksOnEverySetFromCode()
