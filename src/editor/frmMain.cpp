@@ -107,10 +107,11 @@ frmMain::frmMain(const Services& services)
 
     for (TextBox* field : { &txtHour, &txtMin }) {
         field->setFrame(false);
-        field->setMaxLength(2);
         // QLineEdit keeps two pixels of its own on either side, more than
         // these narrow fields can spare for two digits.
         field->setTextMargins(-2, 0, -2, 0);
+        // At most two digits; the validator is the length limit too, so that
+        // a paste is filtered before it is cut to length.
         field->setValidator(new DigitsValidator(2, field));
     }
     // "9:05" rather than "9 :05": the hour leans on the colon.

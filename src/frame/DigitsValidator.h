@@ -4,36 +4,22 @@
 
 namespace tickwell {
 
-// Whatever reaches a text box other than by typing (pasted, dropped) keeps
-// only its digits, and no more of them than the box holds.
+// Holds a text box to at most `maxDigits` digits and nothing else. Typed
+// characters that would overflow it are refused, as a length limit does;
+// text that arrives otherwise (pasted, dropped) keeps only its digits, as
+// many of them as there is room for.
 class DigitsValidator : public QValidator {
     Q_OBJECT
 
 public:
-    DigitsValidator(int maxDigits, QObject* parent)
-        : QValidator(parent)
-        , m_maxDigits(maxDigits)
-    {
-    }
+    DigitsValidator(int maxDigits, QObject* parent);
 
-    State validate(QString& input, int& pos) const override
-    {
-        QString digits;
-        int digitsBeforeCursor = 0;
-        for (qsizetype i = 0; i < input.size() && digits.size() < m_maxDigits; ++i) {
-            if (!input[i].isDigit() || input[i].unicode() > '9')
-                continue;
-            digits += input[i];
-            if (i < pos)
-                ++digitsBeforeCursor;
-        }
-        input = digits;
-        pos = digitsBeforeCursor;
-        return Acceptable;
-    }
+    State validate(QString& input, int& pos) const override;
 
 private:
     int m_maxDigits;
+    // The text last let through, to tell what an edit inserted.
+    mutable QString m_accepted;
 };
 
 } // namespace tickwell

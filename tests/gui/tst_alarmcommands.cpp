@@ -1,0 +1,313 @@
+// The present date and time in the editor's fields, and the editor's commands.
+#include "support/ProgramUnderTest.h"
+
+#include <QTest>
+#include <QTimer>
+
+using namespace tickwell;
+using namespace tickwell::test;
+
+namespace {
+DateValue at(int year, int month, int day, int hour = 0, int minute = 0)
+{
+    return *DateValue::fromParts(year, month, day, hour, minute);
+}
+} // namespace
+
+class AlarmCommandsTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void presentTimeFillsTheFields_data();
+    void presentTimeFillsTheFields();
+    void presentTimeCaptionAndCalendar();
+    void aYearOutsideTheSpinRangeIsHeldAtTheBound();
+    void setAlarmRefusesWithoutADay();
+    void setAlarmRefusesThePresentMinuteOnceBegun();
+    void setAlarmRefusesADuplicateAndChecksThePastFirst();
+    void setAlarmAppendsTheRecordThenTheRows();
+    void setAlarmStoresTheDefaultReminderAndLineBreaksAsCrLf();
+    void setAlarmThatCannotBeSavedAddsNoRow();
+    void setAlarmPutsTheNewRecordBeforeWhatCouldNotBeRead();
+    void viewReminderShowsTheSelectedAlarm();
+    void doubleClickEmptiesTheReminder();
+    void closeOnlyHidesTheEditor();
+    void aboutAndBackResetsTheFields();
+
+private:
+    void pickTime(const QString& hour, const QString& minute, const QString& half);
+    void setAlarm() { m_editor->cmdSetAlarm.click(); }
+
+    std::unique_ptr<ProgramUnderTest> m_program;
+    frmMain* m_editor = nullptr;
+};
+
+void AlarmCommandsTest::init()
+{
+    m_program = std::make_unique<ProgramUnderTest>();
+    m_program->clock.set(2030, 3, 8, 21, 5, 0);
+    m_program->start();
+    m_editor = &m_program->editor();
+}
+
+void AlarmCommandsTest::cleanup()
+{
+    m_program.reset();
+}
+
+void AlarmCommandsTest::pickTime(const QString& hour, const QString& minute, const QString& half)
+{
+    m_editor->txtHour.setText(hour);
+    m_editor->txtMin.setText(minute);
+    m_editor->lblAMPM.setCaption(half);
+}
+
+void AlarmCommandsTest::presentTimeFillsTheFields_data()
+{
+    QTest::addColumn<int>("hour");
+    QTest::addColumn<int>("minute");
+    QTest::addColumn<QString>("hourText");
+    QTest::addColumn<QString>("minuteText");
+    QTest::addColumn<QString>("half");
+    QTest::newRow("00:05") << 0 << 5 << "12"
+                           << "05"
+                           << "AM";
+    QTest::newRow("12:00") << 12 << 0 << "12"
+                           << "00"
+                           << "PM";
+    QTest::newRow("13:07") << 13 << 7 << "1"
+                           << "07"
+                           << "PM";
+    QTest::newRow("11:59") << 11 << 59 << "11"
+                           << "59"
+                           << "AM";
+}
+
+void AlarmCommandsTest::presentTimeFillsTheFields()
+{
+    QFETCH(int, hour);
+    QFETCH(int, minute);
+    m_program->clock.set(2024, 1, 5, hour, minute, 30);
+    m_editor->InitTimeDate();
+    QTEST(m_editor->txtHour.text(), "hourText");
+    QTEST(m_editor->txtMin.text(), "minuteText");
+    QTEST(m_editor->lblAMPM.caption(), "half");
+    // The present minute, seconds dropped.
+    QCOMPARE(m_editor->newAlarmDate(), at(2024, 1, 5, hour, minute));
+}
+
+void AlarmCommandsTest::presentTimeCaptionAndCalendar()
+{
+    m_program->clock.set(2002, 3, 8, 21, 5, 10);
+    m_editor->InitTimeDate();
+    QCOMPARE(m_editor->lblCurrentTimeDate.caption(), "It is now : 9:05 PM  Friday, March 8, 2002");
+    QCOMPARE(m_editor->cboMonth.listIndex(), 2);
+    QCOMPARE(m_editor->txtYear.text(), "2002");
+    QCOMPARE(m_editor->updYear.value(), 2002);
+    QCOMPARE(m_editor->selectedDay(), 8);
+    QVERIFY(m_editor->lblDate(8).bold());
+    QCOMPARE(m_editor->lblDate(8).borderStyle(), Label::BorderStyle::FixedSingle);
+    QCOMPARE(m_editor->lblAlarmTimeDate.caption(), "New Alarm : 9:05 PM  Friday, March 8, 2002");
+}
+
+void AlarmCommandsTest::aYearOutsideTheSpinRangeIsHeldAtTheBound()
+{
+    m_program->clock.set(2100, 6, 1, 10, 0);
+    m_editor->InitTimeDate();
+    QCOMPARE(m_editor->updYear.value(), 2099);
+    QCOMPARE(m_editor->txtYear.text(), "2099");
+    QCOMPARE(m_editor->newAlarmDate(), at(2099, 6, 1, 10, 0));
+}
+
+void AlarmCommandsTest::setAlarmRefusesWithoutADay()
+{
+    m_editor->lblDate_Click(m_editor->selectedDay()); // unpick today
+    setAlarm();
+    QCOMPARE(m_program->messageBoxes.shown.size(), 1u);
+    const ShownBox& box = m_program->messageBoxes.shown.back();
+    QCOMPARE(box.text, "No Alarm Time/Date has been selected.");
+    QCOMPARE(box.title, "Can't Set Alarm");
+    QCOMPARE(box.style, MessageStyle::Exclamation);
+    QCOMPARE(m_editor->lstAlarms.listCount(), 0);
+}
+
+void AlarmCommandsTest::setAlarmRefusesThePresentMinuteOnceBegun()
+{
+    m_program->clock.set(2030, 3, 8, 21, 5, 20);
+    m_editor->InitTimeDate();
+    setAlarm();
+    QCOMPARE(m_program->messageBoxes.shown.size(), 1u);
+    QCOMPARE(
+        m_program->messageBoxes.shown.back().text, "The Alarm Time/Date you have chosen\r\nis in the past!");
+    QCOMPARE(m_program->messageBoxes.shown.back().title, "Can't Set Alarm");
+
+    // At the minute's first instant it is not yet past.
+    m_program->clock.set(2030, 3, 8, 21, 5, 0);
+    setAlarm();
+    QCOMPARE(m_program->messageBoxes.shown.size(), 1u);
+    QCOMPARE(m_editor->lstAlarms.listCount(), 1);
+}
+
+void AlarmCommandsTest::setAlarmRefusesADuplicateAndChecksThePastFirst()
+{
+    pickTime("9", "30", "PM");
+    setAlarm();
+    const std::string file = m_program->alarmFile();
+    setAlarm();
+    QCOMPARE(m_program->messageBoxes.shown.size(), 1u);
+    QCOMPARE(m_program->messageBoxes.shown.back().text, "Alarm already exists for that Time/Date.");
+    QCOMPARE(m_program->messageBoxes.shown.back().style, MessageStyle::Exclamation);
+    QCOMPARE(m_editor->lstAlarms.listCount(), 1);
+    QCOMPARE(m_program->alarmFile(), file);
+
+    m_program->clock.set(2030, 3, 8, 21, 31, 0); // past and a duplicate
+    setAlarm();
+    QCOMPARE(
+        m_program->messageBoxes.shown.back().text, "The Alarm Time/Date you have chosen\r\nis in the past!");
+}
+
+void AlarmCommandsTest::setAlarmAppendsTheRecordThenTheRows()
+{
+    m_program->writeAlarmFile("#2030-12-24 18:00:00#,\"Later\"\r\n");
+    m_editor->LoadAlarms();
+    pickTime("10", "15", "PM");
+    m_editor->txtReminder.setText("Call back");
+    setAlarm();
+    QVERIFY(m_program->messageBoxes.shown.empty());
+    QCOMPARE(
+        m_program->alarmFile(), "#2030-12-24 18:00:00#,\"Later\"\r\n#2030-03-08 22:15:00#,\"Call back\"\r\n");
+    // The new alarm is the last row, whatever its date.
+    QCOMPARE(m_program->rows(m_editor->lstAlarms),
+        QStringList({ "6:00 PM  Tuesday, December 24, 2030", "10:15 PM  Friday, March 8, 2030" }));
+    QCOMPARE(m_program->rows(m_editor->lstReminders), QStringList({ "Later", "Call back" }));
+    QCOMPARE(m_editor->txtReminder.text(), "");
+    // Nothing else is reset.
+    QCOMPARE(m_editor->txtHour.text(), "10");
+    QCOMPARE(m_editor->newAlarmDate(), at(2030, 3, 8, 22, 15));
+}
+
+void AlarmCommandsTest::setAlarmStoresTheDefaultReminderAndLineBreaksAsCrLf()
+{
+    pickTime("10", "00", "PM");
+    setAlarm();
+    QCOMPARE(m_editor->lstReminders.list(0), "You were supposed to remember something!");
+
+    pickTime("11", "00", "PM");
+    m_editor->txtReminder.setFocus();
+    QTest::keyClicks(&m_editor->txtReminder, "Buy milk");
+    QTest::keyClick(&m_editor->txtReminder, Qt::Key_Return);
+    QTest::keyClicks(&m_editor->txtReminder, "and \"bread\"");
+    setAlarm();
+    QCOMPARE(m_editor->lstReminders.list(1), "Buy milk\r\nand \"bread\"");
+    QCOMPARE(m_program->alarmFile(),
+        "#2030-03-08 22:00:00#,\"You were supposed to remember something!\"\r\n"
+        "#2030-03-08 23:00:00#,\"Buy milk\r\nand \"\"bread\"\"\"\r\n");
+
+    // Blanks are a reminder too.
+    pickTime("11", "30", "PM");
+    m_editor->txtReminder.setText("   ");
+    setAlarm();
+    QCOMPARE(m_editor->lstReminders.list(2), "   ");
+}
+
+void AlarmCommandsTest::setAlarmThatCannotBeSavedAddsNoRow()
+{
+    std::filesystem::create_directory(m_program->alarmPath());
+    pickTime("10", "00", "PM");
+    m_editor->txtReminder.setText("Keep me");
+    setAlarm();
+    QCOMPARE(m_program->messageBoxes.shown.size(), 1u);
+    const ShownBox& box = m_program->messageBoxes.shown.back();
+    QCOMPARE(box.title, "Can't Set Alarm");
+    QCOMPARE(box.style, MessageStyle::Exclamation);
+    QVERIFY2(
+        box.text.contains(QString::fromStdString(m_program->alarmPath().string())), qPrintable(box.text));
+    QVERIFY2(box.text.contains("Is a directory"), qPrintable(box.text));
+    QCOMPARE(m_editor->lstAlarms.listCount(), 0);
+    QCOMPARE(m_editor->lstReminders.listCount(), 0);
+    QCOMPARE(m_editor->txtReminder.text(), "Keep me"); // nothing typed is lost
+
+    // Once the file can be written, the same alarm goes in.
+    std::filesystem::remove(m_program->alarmPath());
+    setAlarm();
+    QCOMPARE(m_editor->lstAlarms.listCount(), 1);
+    QCOMPARE(m_program->alarmFile(), "#2030-03-08 22:00:00#,\"Keep me\"\r\n");
+}
+
+void AlarmCommandsTest::setAlarmPutsTheNewRecordBeforeWhatCouldNotBeRead()
+{
+    const std::string unreadable = "#2030-02-31#,\"no such day\"\r\n#2030-12-01#,\"after it\"\r\n";
+    m_program->writeAlarmFile("#2030-11-01#,\"first\"\r\n" + unreadable);
+    m_editor->LoadAlarms();
+    pickTime("10", "00", "PM");
+    m_editor->txtReminder.setText("new");
+    setAlarm();
+    QCOMPARE(
+        m_program->alarmFile(), "#2030-11-01#,\"first\"\r\n#2030-03-08 22:00:00#,\"new\"\r\n" + unreadable);
+}
+
+void AlarmCommandsTest::viewReminderShowsTheSelectedAlarm()
+{
+    m_editor->cmdViewReminder.click();
+    QVERIFY(m_program->messageBoxes.shown.empty());
+
+    pickTime("10", "00", "PM");
+    m_editor->txtReminder.setText("Two\r\nlines");
+    setAlarm();
+    m_editor->lstAlarms.setListIndex(0);
+    m_editor->cmdViewReminder.click();
+    QCOMPARE(m_program->messageBoxes.shown.size(), 1u);
+    const ShownBox& box = m_program->messageBoxes.shown.back();
+    QCOMPARE(box.text, "Two\r\nlines\r\n\r\n(10:00 PM  Friday, March 8, 2030)");
+    QCOMPARE(box.title, "Tickwell Alarm Clock");
+    QCOMPARE(box.style, MessageStyle::Plain);
+}
+
+void AlarmCommandsTest::doubleClickEmptiesTheReminder()
+{
+    m_editor->txtReminder.setText(QString(100, QLatin1Char('x')) + "\r\nmore");
+    QTest::mouseDClick(m_editor->txtReminder.viewport(), Qt::LeftButton);
+    QCOMPARE(m_editor->txtReminder.text(), "");
+}
+
+void AlarmCommandsTest::closeOnlyHidesTheEditor()
+{
+    m_editor->Show();
+    m_editor->txtReminder.setText("half written");
+    m_editor->cmdClose.click();
+    QVERIFY(!m_editor->isVisible());
+    QVERIFY(!forms::frmMain.isEmpty());
+    QVERIFY(m_editor->tmrTimer.enabled());
+    QCOMPARE(m_editor->txtReminder.text(), "half written");
+}
+
+void AlarmCommandsTest::aboutAndBackResetsTheFields()
+{
+    m_editor->Show();
+    m_editor->cboMonth.setListIndex(5);
+    m_editor->updYear.setValue(2031);
+    m_editor->lblDate_Click(17);
+    pickTime("4", "44", "AM");
+    QCOMPARE(m_editor->newAlarmDate(), at(2031, 6, 17, 4, 44));
+
+    // The About window is shown modal; closing it brings the editor back.
+    QTimer::singleShot(0, this, [] {
+        QVERIFY(forms::frmAbout.instance()->isVisible());
+        forms::frmAbout.instance()->Hide();
+    });
+    m_editor->cmdAbout.click();
+    QCOMPARE(m_editor->cboMonth.listIndex(), 2);
+    QCOMPARE(m_editor->txtYear.text(), "2030");
+    QCOMPARE(m_editor->selectedDay(), 8);
+    QCOMPARE(m_editor->lblDate(8).borderStyle(), Label::BorderStyle::FixedSingle);
+    QCOMPARE(m_editor->lblDate(17).borderStyle(), Label::BorderStyle::None);
+    QCOMPARE(m_editor->txtHour.text(), "9");
+    QCOMPARE(m_editor->txtMin.text(), "05");
+    QCOMPARE(m_editor->lblAMPM.caption(), "PM");
+}
+
+QTEST_MAIN(AlarmCommandsTest)
+#include "tst_alarmcommands.moc"
