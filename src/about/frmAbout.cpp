@@ -1,16 +1,77 @@
 #include "about/frmAbout.h"
 
 #include "frame/Forms.h"
+#include "frame/Pictures.h"
+#include "frame/WindowFont.h"
 
 namespace tickwell {
 
-frmAbout::frmAbout(const Services& services)
+namespace {
+const QString productName = QStringLiteral("Tickwell Alarm Clock");
+const QString version = QStringLiteral("1.1");
+const QString author = QStringLiteral("Haldor Venn");
+const QString authorAddress = QStringLiteral("haldor.venn@example.org");
+
+void onBlack(Label& label, const QColor& colour)
 {
-    (void)services;
+    label.setForeColor(colour);
+    label.setAttribute(Qt::WA_TranslucentBackground);
+    label.setAutoFillBackground(false);
+}
+} // namespace
+
+frmAbout::frmAbout(const Services&)
+    : Image1(this, QStringLiteral("Image1"), { 240, 240, 480, 480 })
+    , imgTock(this, QStringLiteral("imgTock"), { 960, 180, 2160, 600 })
+    , lblProgramName(this, QStringLiteral("lblProgramName"), QStringLiteral("Tickwell Alarm Clock v0.0"),
+          { 960, 960, 2175, 255 })
+    , lblProgrammer(this, QStringLiteral("lblProgrammer"), QStringLiteral("Programmed By Haldor Venn"),
+          { 960, 1200, 2175, 255 })
+    , lblEmail([this](int index) {
+        return new Label(
+            this, QStringLiteral("lblEmail(%1)").arg(index), authorAddress, { 960, 1440, 2175, 375 });
+    })
+    , cmdClose(this, QStringLiteral("cmdClose"), QStringLiteral("Close"), { 1080, 1920, 1215, 375 })
+{
     setObjectName(QStringLiteral("frmAbout"));
+    setFont(windowFont());
+    setFixedSize(twips(3375), twips(2475));
+    // No caption text and no window icon; the frame stays, so that the
+    // window can be moved and closed like any other.
+    setWindowTitle(QString());
+    setWindowIcon(QIcon(QPixmap(1, 1)));
+    setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
+
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::black);
+    setPalette(colours);
+    setAutoFillBackground(true);
+
+    Image1.setPicture(aboutEmblem());
+    imgTock.setPicture(aboutBanner());
+    onBlack(lblProgramName, QColor(255, 0, 0));
+    onBlack(lblProgrammer, QColor(255, 0, 0));
+    onBlack(lblEmail(0), QColor(255, 255, 0));
+    lblEmail(0).setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    // The button is the only control that takes the focus.
+    cmdClose.setDefault(true);
+    connect(&cmdClose, &QPushButton::clicked, this, &frmAbout::cmdClose_Click);
 }
 
 frmAbout::~frmAbout() = default;
+
+void frmAbout::Form_Load()
+{
+    lblProgramName.setCaption(productName + QStringLiteral(" v") + version);
+    lblProgrammer.setCaption(QStringLiteral("Programmed by ") + author);
+    raise();
+}
+
+void frmAbout::cmdClose_Click()
+{
+    Hide();
+}
 
 void frmAbout::Form_Unload()
 {

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "frame/CommandButton.h"
+#include "frame/ControlArray.h"
 #include "frame/Form.h"
+#include "frame/ImageBox.h"
+#include "frame/Label.h"
 
 namespace tickwell {
 
 struct Services;
 
-// The About box.
+// The About box: the program's name and version, its author, the author's
+// address, on black.
 class frmAbout final : public Form {
     Q_OBJECT
 
@@ -14,7 +19,17 @@ public:
     explicit frmAbout(const Services& services);
     ~frmAbout() override;
 
+    void cmdClose_Click();
+
+    ImageBox Image1;
+    ImageBox imgTock;
+    Label lblProgramName;
+    Label lblProgrammer;
+    ControlArray<Label, 0, 0> lblEmail;
+    CommandButton cmdClose;
+
 protected:
+    void Form_Load() override;
     void Form_Unload() override;
 };
 

@@ -2,8 +2,10 @@
 
 #include "frame/DigitsValidator.h"
 #include "frame/Forms.h"
+#include "frame/Pictures.h"
 #include "frame/Services.h"
 #include "frame/WindowFont.h"
+#include "tray/frmTaskbar.h"
 
 namespace tickwell {
 
@@ -93,6 +95,7 @@ frmMain::frmMain(const Services& services)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tickwell Alarm Clock - Alarm Editor"));
+    setWindowIcon(activeClockIcon());
     setFont(windowFont());
     setFixedSize(twips(7695), twips(5130));
 
@@ -183,6 +186,10 @@ void frmMain::Form_Load()
     LoadAlarms();
     // Only now, with the alarms read, may the first tick come.
     tmrTimer.setEnabled(true);
+    // An editor loaded anew after an unload runs its clock again, whatever
+    // the tray showed; the tray is brought in step.
+    if (frmTaskbar* tray = forms::frmTaskbar.instance(); tray && forms::frmMain.instance() == this)
+        tray->mnuPopupActivate_Click();
 }
 
 void frmMain::Form_Unload()

@@ -6,11 +6,13 @@ namespace tickwell {
 
 class Clock;
 class MessageBoxes;
+class TrayService;
 
 // What the windows are given to reach the world outside the program.
 struct Services {
     const Clock& clock;
     MessageBoxes& messageBoxes;
+    TrayService& tray;
     // Where "Alarm.dat" lies; empty for the working directory.
     std::filesystem::path alarmDirectory;
 };

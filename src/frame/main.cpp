@@ -2,13 +2,17 @@
 #include "frame/Forms.h"
 #include "frame/MessageBoxes.h"
 #include "frame/Services.h"
+#include "frame/SingleClock.h"
 #include "frame/TerminationSignals.h"
+#include "frame/TrayService.h"
 #include "frame/modMain.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QSessionManager>
 
 #include <csignal>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
@@ -20,20 +24,31 @@ int main(int argc, char* argv[])
     TerminationSignals::block();
 
     QApplication app(argc, argv);
-    TerminationSignals termination;
     QApplication::setApplicationName(QStringLiteral("tickwell"));
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
     QApplication::setDesktopFileName(QStringLiteral("tickwell"));
     // The program has no main window; it ends when it is shut down.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // "Alarm.dat" lies in the working directory: one clock per directory.
+    SingleClock single(QDir::currentPath());
+    if (!single.becomeTheClock()) {
+        if (single.handOver())
+            return 0;
+        std::fprintf(stderr, "tickwell: a clock already runs in this directory but does not answer\n");
+        return 1;
+    }
+
+    TerminationSignals termination;
     SystemClock clock;
     QtMessageBoxes messageBoxes;
-    const Services services { clock, messageBoxes, {} };
+    QSystemTrayService tray;
+    const Services services { clock, messageBoxes, tray, {} };
     forms::installFactories(services);
 
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, &EndProgram);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [](QSessionManager&) { EndProgram(); });
+    QObject::connect(&single, &SingleClock::showRequested, &app, &ShowEditorOnRequest);
 
     Main();
     const int status = QApplication::exec();

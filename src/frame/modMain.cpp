@@ -16,6 +16,12 @@ void Main()
     forms::frmTaskbar.Load();
 }
 
+void ShowEditorOnRequest()
+{
+    if (!forms::frmTaskbar.isEmpty())
+        forms::frmTaskbar->mnuPopupEdit_Click();
+}
+
 void EndProgram()
 {
     if (forms::frmTaskbar.isEmpty())

@@ -10,4 +10,8 @@ void Main();
 // down as the tray menu's "Shut Down Alarm Clock" does.
 void EndProgram();
 
+// A later start of the program asked for the editor: open it as "Edit
+// Alarms" does, unless the program is shutting down.
+void ShowEditorOnRequest();
+
 } // namespace tickwell

@@ -1,12 +1,18 @@
 #pragma once
 
 #include "frame/Form.h"
+#include "frame/TrayService.h"
+
+#include <QAction>
+#include <QMenu>
 
 namespace tickwell {
 
 struct Services;
 
-// The hidden window that owns the tray icon and its menu.
+// The hidden window that owns the tray icon and its menu. The clock's state
+// is what three things show together: the editor's timer, the icon's
+// picture and which of the two activation items the menu offers.
 class frmTaskbar final : public Form {
     Q_OBJECT
 
@@ -14,9 +20,29 @@ public:
     explicit frmTaskbar(const Services& services);
     ~frmTaskbar() override;
 
+    // Adds the icon and hides this window.
     void MinimizeToTray();
+
+    void mnuPopupEdit_Click();
+    void mnuPopupDeactivate_Click();
+    void mnuPopupActivate_Click();
     // "Shut Down Alarm Clock": unloads the three windows and ends the program.
     void mnuPopupExit_Click();
+    void mnuPopupAbout_Click();
+
+    const TrayIconData& trayIconData() const noexcept { return TrayIconData; }
+
+    // The two pictures of the icon.
+    QIcon imgActivatedIcon;
+    QIcon imgDeactivatedIcon;
+
+    QMenu mnuPopup;
+    QAction* mnuPopupEdit;
+    QAction* mnuPopupDeactivate;
+    QAction* mnuPopupActivate;
+    QAction* mnuPopupExit;
+    QAction* mnuSeparator;
+    QAction* mnuPopupAbout;
 
 protected:
     void Form_Load() override;
@@ -24,7 +50,11 @@ protected:
     void Form_Unload() override;
 
 private:
-    const Services& m_services;
+    void trayActivated(TrayService::Activation activation);
+    void showEditor();
+
+    TrayService& m_tray;
+    tickwell::TrayIconData TrayIconData;
 };
 
 } // namespace tickwell

@@ -10,6 +10,7 @@
 
 #include "support/FakeClock.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/FakeTrayService.h"
 #include "support/TemporaryDirectory.h"
 
 #include <QStringList>
@@ -24,7 +25,8 @@ public:
     TemporaryDirectory directory;
     FakeClock clock;
     FakeMessageBoxes messageBoxes;
-    Services services { clock, messageBoxes, directory.path() };
+    FakeTrayService tray;
+    Services services { clock, messageBoxes, tray, directory.path() };
     QStringList events;
 
     ProgramUnderTest()

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QMenu;
+
+namespace tickwell {
+
+// What the notification area is told about the one icon.
+struct TrayIconData {
+    int uID = 0;
+    QString szTip;
+    QIcon hIcon; // the picture on show
+};
+
+// The desktop's notification area. The tray window is given one, so that
+// tests can see the icon and click it without a desktop.
+class TrayService : public QObject {
+    Q_OBJECT
+
+public:
+    enum class Activation {
+        Trigger, // a single left click, or the host's "activate"
+        DoubleClick, // a left double-click
+        Context, // the menu was asked for
+        Other,
+    };
+
+    using QObject::QObject;
+
+    // A notification area is there to show the icon.
+    virtual bool isAvailable() const = 0;
+    // The host reports a double click (as the classic trays do); hosts that
+    // only report "activate" leave it false.
+    virtual bool reportsDoubleClicks() const = 0;
+
+    virtual void add(const TrayIconData& data, QMenu& menu) = 0;
+    virtual void modify(const TrayIconData& data) = 0;
+    virtual void remove(const TrayIconData& data) = 0;
+
+Q_SIGNALS:
+    void activated(tickwell::TrayService::Activation activation);
+};
+
+class QSystemTrayService final : public TrayService {
+    Q_OBJECT
+
+public:
+    explicit QSystemTrayService(QObject* parent = nullptr);
+    ~QSystemTrayService() override;
+
+    bool isAvailable() const override;
+    bool reportsDoubleClicks() const override;
+    void add(const TrayIconData& data, QMenu& menu) override;
+    void modify(const TrayIconData& data) override;
+    void remove(const TrayIconData& data) override;
+
+private:
+    std::unique_ptr<class QSystemTrayIcon> m_icon;
+    bool m_reportsDoubleClicks = true;
+};
+
+} // namespace tickwell

@@ -1,0 +1,329 @@
+// The tray icon, its menu and the clock's two states; the About window; one
+// clock per alarm file.
+#include "support/ProgramUnderTest.h"
+
+#include "frame/SingleClock.h"
+
+#include <QPointer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+using namespace tickwell;
+using namespace tickwell::test;
+
+namespace {
+std::string record(int year, int month, int day, int hour, int minute, const std::string& reminder)
+{
+    return formatAlarmRecord({ *DateValue::fromParts(year, month, day, hour, minute), reminder });
+}
+
+// Hides the About window as soon as the modal display has started.
+void closeAboutWhenShown(QObject* context, bool* wasVisible)
+{
+    QTimer::singleShot(0, context, [wasVisible] {
+        *wasVisible = forms::frmAbout.instance() && forms::frmAbout.instance()->isVisible();
+        if (forms::frmAbout.instance())
+            forms::frmAbout.instance()->cmdClose_Click();
+    });
+}
+} // namespace
+
+class TrayTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void startsActiveWithTheIconAndTip();
+    void deactivateAndActivateSwitchAllThreeTogether();
+    void alarmsDueWhileInactiveAreDealtWithByTheFirstTickAfter();
+    void doubleClickOpensTheEditorAndASingleClickDoesNot();
+    void activationOpensTheEditorWhereTheHostReportsNoDoubleClicks();
+    void editAlarmsResetsAnOpenEditor();
+    void anEditorLoadedAnewIsActiveAndSoIsTheTray();
+    void aboutComposesItsCaptionsAtLoad();
+    void aboutWorksWithAndWithoutTheEditor();
+    void aboutClosedByTheWindowSystemIsLoadedAnew();
+    void shutdownFromEitherStateUnloadsInOrderAndRemovesTheIcon();
+    void withoutANotificationAreaTheEditorIsShown();
+    void aSecondClockInTheSameDirectoryHandsOver();
+    void aSecondStartOfTheProgramHandsOverAndEnds();
+
+private:
+    std::unique_ptr<ProgramUnderTest> m_program;
+    frmTaskbar* m_tray = nullptr;
+};
+
+void TrayTest::init()
+{
+    m_program = std::make_unique<ProgramUnderTest>();
+    m_program->clock.set(2030, 3, 8, 9, 30);
+}
+
+void TrayTest::cleanup()
+{
+    m_program.reset();
+    m_tray = nullptr;
+}
+
+void TrayTest::startsActiveWithTheIconAndTip()
+{
+    m_program->start();
+    m_tray = forms::frmTaskbar.instance();
+    FakeTrayService& tray = m_program->tray;
+    QCOMPARE(tray.calls, QStringList { "add" });
+    QVERIFY(tray.icon);
+    QCOMPARE(tray.icon->szTip, "Tickwell Alarm Clock");
+    QCOMPARE(tray.icon->uID, 1);
+    QCOMPARE(tray.icon->hIcon.cacheKey(), m_tray->imgActivatedIcon.cacheKey());
+    QCOMPARE(tray.menuEntries(),
+        QStringList({ "Edit Alarms", "Deactivate Alarm Clock", "Shut Down Alarm Clock", "-", "About..." }));
+    QVERIFY(m_program->editor().tmrTimer.enabled());
+    QVERIFY(!m_tray->isVisible());
+    QVERIFY(!m_program->editor().isVisible());
+    QCOMPARE(m_tray->mnuPopup.title(), "Pop Up Menu");
+}
+
+void TrayTest::deactivateAndActivateSwitchAllThreeTogether()
+{
+    m_program->start();
+    m_tray = forms::frmTaskbar.instance();
+    FakeTrayService& tray = m_program->tray;
+
+    m_tray->mnuPopupDeactivate->trigger();
+    QVERIFY(!m_program->editor().tmrTimer.enabled());
+    QCOMPARE(tray.icon->hIcon.cacheKey(), m_tray->imgDeactivatedIcon.cacheKey());
+    QCOMPARE(tray.icon->szTip, "Tickwell Alarm Clock");
+    QCOMPARE(tray.menuEntries(),
+        QStringList({ "Edit Alarms", "Activate Alarm Clock", "Shut Down Alarm Clock", "-", "About..." }));
+
+    m_tray->mnuPopupActivate->trigger();
+    QVERIFY(m_program->editor().tmrTimer.enabled());
+    QCOMPARE(tray.icon->hIcon.cacheKey(), m_tray->imgActivatedIcon.cacheKey());
+    QCOMPARE(tray.menuEntries(),
+        QStringList({ "Edit Alarms", "Deactivate Alarm Clock", "Shut Down Alarm Clock", "-", "About..." }));
+    QCOMPARE(tray.calls, QStringList({ "add", "modify", "modify" }));
+
+    // Running a switch in the state it leads to changes nothing.
+    m_tray->mnuPopupActivate_Click();
+    QVERIFY(m_program->editor().tmrTimer.enabled());
+    QCOMPARE(tray.icon->hIcon.cacheKey(), m_tray->imgActivatedIcon.cacheKey());
+}
+
+void TrayTest::alarmsDueWhileInactiveAreDealtWithByTheFirstTickAfter()
+{
+    m_program->writeAlarmFile(record(2030, 3, 8, 9, 31, "missed") + record(2030, 3, 8, 9, 40, "in its minute")
+        + record(2030, 3, 8, 10, 0, "later"));
+    m_program->start();
+    m_tray = forms::frmTaskbar.instance();
+    m_tray->mnuPopupDeactivate_Click();
+    m_program->clock.set(2030, 3, 8, 9, 40, 5);
+    m_tray->mnuPopupActivate_Click();
+    m_program->editor().tmrTimer_Timer();
+    QCOMPARE(m_program->messageBoxes.shown.size(), 1u);
+    QVERIFY(m_program->messageBoxes.shown.front().text.startsWith("in its minute"));
+    QCOMPARE(m_program->rows(m_program->editor().lstReminders), QStringList { "later" });
+    QCOMPARE(m_program->alarmFile(), record(2030, 3, 8, 10, 0, "later"));
+}
+
+void TrayTest::doubleClickOpensTheEditorAndASingleClickDoesNot()
+{
+    m_program->start();
+    FakeTrayService& tray = m_program->tray;
+    tray.click(TrayService::Activation::Trigger);
+    QVERIFY(!m_program->editor().isVisible());
+    tray.click(TrayService::Activation::Context);
+    QVERIFY(!m_program->editor().isVisible());
+    tray.click(TrayService::Activation::DoubleClick);
+    QVERIFY(m_program->editor().isVisible());
+}
+
+void TrayTest::activationOpensTheEditorWhereTheHostReportsNoDoubleClicks()
+{
+    m_program->tray.doubleClicks = false;
+    m_program->start();
+    m_program->tray.click(TrayService::Activation::Trigger);
+    QVERIFY(m_program->editor().isVisible());
+}
+
+void TrayTest::editAlarmsResetsAnOpenEditor()
+{
+    m_program->start();
+    m_tray = forms::frmTaskbar.instance();
+    m_tray->mnuPopupEdit->trigger();
+    frmMain& editor = m_program->editor();
+    QVERIFY(editor.isVisible());
+    editor.cboMonth.setListIndex(5);
+    editor.updYear.setValue(2031);
+    editor.lblDate_Click(17);
+    editor.txtHour.setText("4");
+
+    m_program->clock.set(2030, 3, 8, 9, 45);
+    m_tray->mnuPopupEdit->trigger();
+    QCOMPARE(editor.cboMonth.listIndex(), 2);
+    QCOMPARE(editor.txtYear.text(), "2030");
+    QCOMPARE(editor.selectedDay(), 8);
+    QCOMPARE(editor.txtHour.text(), "9");
+    QCOMPARE(editor.txtMin.text(), "45");
+    QCOMPARE(editor.lblCurrentTimeDate.caption(), "It is now : 9:45 AM  Friday, March 8, 2030");
+}
+
+void TrayTest::anEditorLoadedAnewIsActiveAndSoIsTheTray()
+{
+    m_program->start();
+    m_tray = forms::frmTaskbar.instance();
+    m_tray->mnuPopupDeactivate_Click();
+    forms::frmMain->Show();
+    forms::frmMain.instance()->close(); // the window frame's close unloads it
+    QVERIFY(forms::frmMain.isEmpty());
+
+    m_tray->mnuPopupEdit_Click(); // loads a fresh editor, whose clock runs
+    QVERIFY(forms::frmMain.instance()->tmrTimer.enabled());
+    QCOMPARE(m_program->tray.icon->hIcon.cacheKey(), m_tray->imgActivatedIcon.cacheKey());
+    QVERIFY(m_tray->mnuPopupDeactivate->isVisible());
+    QVERIFY(!m_tray->mnuPopupActivate->isVisible());
+}
+
+void TrayTest::aboutComposesItsCaptionsAtLoad()
+{
+    m_program->start();
+    frmAbout& about = *forms::frmAbout.instance();
+    QCOMPARE(about.lblProgramName.caption(), "Tickwell Alarm Clock v1.1");
+    QCOMPARE(about.lblProgrammer.caption(), "Programmed by Haldor Venn");
+    QVERIFY(about.lblEmail(0).caption().endsWith("@example.org"));
+    QCOMPARE(about.palette().color(QPalette::Window), QColor(Qt::black));
+    QCOMPARE(about.lblProgramName.palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QCOMPARE(about.lblEmail(0).palette().color(QPalette::WindowText), QColor(255, 255, 0));
+    QCOMPARE(about.minimumSize(), QSize(225, 165));
+    QCOMPARE(about.maximumSize(), QSize(225, 165));
+    QCOMPARE(about.windowTitle(), "");
+    QVERIFY(!about.Image1.picture().isNull());
+    QVERIFY(!about.imgTock.picture().isNull());
+
+    // Never the captions it was made with.
+    const frmAbout fresh(m_program->services);
+    QCOMPARE(fresh.lblProgramName.caption(), "Tickwell Alarm Clock v0.0");
+    QCOMPARE(fresh.lblProgrammer.caption(), "Programmed By Haldor Venn");
+}
+
+void TrayTest::aboutWorksWithAndWithoutTheEditor()
+{
+    m_program->start();
+    m_tray = forms::frmTaskbar.instance();
+    bool shown = false;
+    closeAboutWhenShown(this, &shown);
+    m_tray->mnuPopupAbout->trigger();
+    QVERIFY(shown);
+    QVERIFY(!forms::frmAbout.instance()->isVisible());
+    QVERIFY(!m_program->editor().isVisible());
+
+    m_tray->mnuPopupEdit_Click();
+    shown = false;
+    closeAboutWhenShown(this, &shown);
+    m_tray->mnuPopupAbout->trigger();
+    QVERIFY(shown);
+    QVERIFY(m_program->editor().isVisible());
+}
+
+void TrayTest::aboutClosedByTheWindowSystemIsLoadedAnew()
+{
+    m_program->start();
+    m_tray = forms::frmTaskbar.instance();
+    QTimer::singleShot(0, this, [] { forms::frmAbout.instance()->close(); });
+    m_tray->mnuPopupAbout_Click();
+    QVERIFY(forms::frmAbout.isEmpty());
+    QCOMPARE(m_program->events.last(), "unload frmAbout");
+
+    bool shown = false;
+    closeAboutWhenShown(this, &shown);
+    m_tray->mnuPopupAbout_Click();
+    QVERIFY(shown);
+    QCOMPARE(m_program->events.count("load frmAbout"), 2);
+    QCOMPARE(forms::frmAbout.instance()->lblProgramName.caption(), "Tickwell Alarm Clock v1.1");
+}
+
+void TrayTest::shutdownFromEitherStateUnloadsInOrderAndRemovesTheIcon()
+{
+    for (const bool active : { true, false }) {
+        m_program = std::make_unique<ProgramUnderTest>();
+        m_program->start();
+        m_tray = forms::frmTaskbar.instance();
+        if (!active)
+            m_tray->mnuPopupDeactivate_Click();
+        m_tray->mnuPopupEdit_Click();
+        m_program->events.clear();
+        m_tray->mnuPopupExit->trigger();
+        QCOMPARE(
+            m_program->events, QStringList({ "unload frmAbout", "unload frmMain", "unload frmTaskbar" }));
+        QCOMPARE(m_program->tray.calls.last(), "remove");
+        QVERIFY(!m_program->tray.icon);
+        QVERIFY(forms::frmAbout.isEmpty() && forms::frmMain.isEmpty() && forms::frmTaskbar.isEmpty());
+    }
+}
+
+void TrayTest::withoutANotificationAreaTheEditorIsShown()
+{
+    m_program->tray.available = false;
+    m_program->start();
+    QVERIFY(m_program->editor().isVisible());
+    QCOMPARE(m_program->tray.calls, QStringList { "add" }); // it appears once an area does
+}
+
+void TrayTest::aSecondClockInTheSameDirectoryHandsOver()
+{
+    TemporaryDirectory directory;
+    const QString path = QString::fromStdString(directory.path().string());
+    SingleClock first(path);
+    QVERIFY(first.becomeTheClock());
+    QSignalSpy shows(&first, &SingleClock::showRequested);
+
+    // The second clock asks from another thread, as another process would,
+    // while this one goes on serving its event loop.
+    SingleClock second(path);
+    QVERIFY(!second.becomeTheClock());
+    bool handedOver = false;
+    QThread* asker = QThread::create([&] {
+        SingleClock asking(path);
+        handedOver = asking.handOver(5000);
+    });
+    asker->start();
+    QTRY_VERIFY_WITH_TIMEOUT(asker->isFinished(), 6000);
+    delete asker;
+    QVERIFY(handedOver);
+    QCOMPARE(shows.count(), 1);
+
+    TemporaryDirectory elsewhere;
+    SingleClock other(QString::fromStdString(elsewhere.path().string()));
+    QVERIFY(other.becomeTheClock());
+}
+
+void TrayTest::aSecondStartOfTheProgramHandsOverAndEnds()
+{
+    TemporaryDirectory directory;
+    const QString workingDirectory = QString::fromStdString(directory.path().string());
+    QProcess first;
+    first.setWorkingDirectory(workingDirectory);
+    first.setProcessChannelMode(QProcess::ForwardedChannels);
+    first.start(QStringLiteral(TICKWELL_BINARY), {});
+    QVERIFY(first.waitForStarted());
+    QTest::qWait(500);
+
+    QProcess second;
+    second.setWorkingDirectory(workingDirectory);
+    second.setProcessChannelMode(QProcess::ForwardedChannels);
+    second.start(QStringLiteral(TICKWELL_BINARY), {});
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    first.terminate();
+    QVERIFY(first.waitForFinished(5000));
+    QCOMPARE(first.exitCode(), 0);
+}
+
+QTEST_MAIN(TrayTest)
+#include "tst_tray.moc"

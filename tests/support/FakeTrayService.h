@@ -1,0 +1,59 @@
+#pragma once
+
+#include "frame/TrayService.h"
+
+#include <QMenu>
+#include <QStringList>
+
+#include <optional>
+
+namespace tickwell::test {
+
+// A notification area in the test: it holds the icon's data and menu as
+// they were last sent, and the test clicks the icon through it.
+class FakeTrayService final : public TrayService {
+public:
+    bool available = true;
+    bool doubleClicks = true;
+    std::optional<TrayIconData> icon;
+    QMenu* menu = nullptr;
+    QStringList calls;
+
+    bool isAvailable() const override { return available; }
+    bool reportsDoubleClicks() const override { return doubleClicks; }
+
+    void add(const TrayIconData& data, QMenu& contextMenu) override
+    {
+        calls << QStringLiteral("add");
+        icon = data;
+        menu = &contextMenu;
+    }
+    void modify(const TrayIconData& data) override
+    {
+        calls << QStringLiteral("modify");
+        icon = data;
+    }
+    void remove(const TrayIconData&) override
+    {
+        calls << QStringLiteral("remove");
+        icon.reset();
+        menu = nullptr;
+    }
+
+    void click(Activation activation) { Q_EMIT activated(activation); }
+
+    // The entries the menu shows, a separator as "-".
+    QStringList menuEntries() const
+    {
+        QStringList entries;
+        if (menu) {
+            for (const QAction* action : menu->actions()) {
+                if (action->isVisible())
+                    entries << (action->isSeparator() ? QStringLiteral("-") : action->text());
+            }
+        }
+        return entries;
+    }
+};
+
+} // namespace tickwell::test
