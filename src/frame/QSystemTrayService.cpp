@@ -54,7 +54,7 @@ bool QSystemTrayService::reportsDoubleClicks() const
     return m_reportsDoubleClicks;
 }
 
-void QSystemTrayService::add(const TrayIconData& data, QMenu& menu)
+void QSystemTrayService::add(const TrayIconRecord& data, QMenu& menu)
 {
     if (!m_icon) {
         m_icon = std::make_unique<QSystemTrayIcon>();
@@ -69,7 +69,7 @@ void QSystemTrayService::add(const TrayIconData& data, QMenu& menu)
     m_icon->show();
 }
 
-void QSystemTrayService::modify(const TrayIconData& data)
+void QSystemTrayService::modify(const TrayIconRecord& data)
 {
     if (!m_icon)
         return;
@@ -77,7 +77,7 @@ void QSystemTrayService::modify(const TrayIconData& data)
     m_icon->setToolTip(data.szTip);
 }
 
-void QSystemTrayService::remove(const TrayIconData&)
+void QSystemTrayService::remove(const TrayIconRecord&)
 {
     if (!m_icon)
         return;

@@ -7,11 +7,12 @@
 #include <memory>
 
 class QMenu;
+class QSystemTrayIcon;
 
 namespace tickwell {
 
 // What the notification area is told about the one icon.
-struct TrayIconData {
+struct TrayIconRecord {
     int uID = 0;
     QString szTip;
     QIcon hIcon; // the picture on show
@@ -38,9 +39,9 @@ public:
     // only report "activate" leave it false.
     virtual bool reportsDoubleClicks() const = 0;
 
-    virtual void add(const TrayIconData& data, QMenu& menu) = 0;
-    virtual void modify(const TrayIconData& data) = 0;
-    virtual void remove(const TrayIconData& data) = 0;
+    virtual void add(const TrayIconRecord& data, QMenu& menu) = 0;
+    virtual void modify(const TrayIconRecord& data) = 0;
+    virtual void remove(const TrayIconRecord& data) = 0;
 
 Q_SIGNALS:
     void activated(tickwell::TrayService::Activation activation);
@@ -55,12 +56,12 @@ public:
 
     bool isAvailable() const override;
     bool reportsDoubleClicks() const override;
-    void add(const TrayIconData& data, QMenu& menu) override;
-    void modify(const TrayIconData& data) override;
-    void remove(const TrayIconData& data) override;
+    void add(const TrayIconRecord& data, QMenu& menu) override;
+    void modify(const TrayIconRecord& data) override;
+    void remove(const TrayIconRecord& data) override;
 
 private:
-    std::unique_ptr<class QSystemTrayIcon> m_icon;
+    std::unique_ptr<QSystemTrayIcon> m_icon;
     bool m_reportsDoubleClicks = true;
 };
 

@@ -30,7 +30,7 @@ public:
     void mnuPopupExit_Click();
     void mnuPopupAbout_Click();
 
-    const TrayIconData& trayIconData() const noexcept { return TrayIconData; }
+    const TrayIconRecord& trayIconData() const noexcept { return TrayIconData; }
 
     // The two pictures of the icon.
     QIcon imgActivatedIcon;
@@ -54,7 +54,7 @@ private:
     void showEditor();
 
     TrayService& m_tray;
-    tickwell::TrayIconData TrayIconData;
+    TrayIconRecord TrayIconData;
 };
 
 } // namespace tickwell

@@ -15,25 +15,25 @@ class FakeTrayService final : public TrayService {
 public:
     bool available = true;
     bool doubleClicks = true;
-    std::optional<TrayIconData> icon;
+    std::optional<TrayIconRecord> icon;
     QMenu* menu = nullptr;
     QStringList calls;
 
     bool isAvailable() const override { return available; }
     bool reportsDoubleClicks() const override { return doubleClicks; }
 
-    void add(const TrayIconData& data, QMenu& contextMenu) override
+    void add(const TrayIconRecord& data, QMenu& contextMenu) override
     {
         calls << QStringLiteral("add");
         icon = data;
         menu = &contextMenu;
     }
-    void modify(const TrayIconData& data) override
+    void modify(const TrayIconRecord& data) override
     {
         calls << QStringLiteral("modify");
         icon = data;
     }
-    void remove(const TrayIconData&) override
+    void remove(const TrayIconRecord&) override
     {
         calls << QStringLiteral("remove");
         icon.reset();
