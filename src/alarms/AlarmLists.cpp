@@ -94,6 +94,7 @@ void frmMain::announceSaveFailure(const std::string& reason)
     if (m_saveFailureAnnounced)
         return;
     m_saveFailureAnnounced = true;
+    const BusyHold hold(*this);
     const QString file = QString::fromStdString(std::filesystem::absolute(m_alarmFile.path()).string());
     m_services.messageBoxes.MsgBox(tr("The alarm file \"%1\" could not be written: %2.\r\n"
                                       "It still holds the alarms it held before this change.")

@@ -19,7 +19,7 @@ void Main()
 void EndProgram()
 {
     if (forms::frmTaskbar.isEmpty())
-        QCoreApplication::exit(0);
+        Form::whenNoneBusy([] { QCoreApplication::exit(0); });
     else
         forms::frmTaskbar->mnuPopupExit_Click();
 }

@@ -15,7 +15,8 @@ public:
     ~frmTaskbar() override;
 
     void MinimizeToTray();
-    // "Shut Down Alarm Clock": unloads the three windows and ends the program.
+    // "Shut Down Alarm Clock": unloads the three windows and ends the
+    // program, once no window is busy.
     void mnuPopupExit_Click();
 
 protected:
@@ -24,6 +25,8 @@ protected:
     void Form_Unload() override;
 
 private:
+    static void shutDown();
+
     const Services& m_services;
 };
 
