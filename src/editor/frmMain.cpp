@@ -31,6 +31,7 @@ frmMain::frmMain(const Services& services)
     for (int index : { 0, 1 })
         connect(&cmdClearAlarm(index), &QPushButton::clicked, this,
             [this, index] { cmdClearAlarm_Click(std::int16_t(index)); });
+    connect(&tmrTimer, &Timer::timer, this, &frmMain::tmrTimer_Timer);
 }
 
 frmMain::~frmMain() = default;

@@ -72,6 +72,10 @@ private:
     double m_serial = 0.0;
 };
 
+// True when both values fall in one and the same minute: year, month, day,
+// hour and minute all equal, whatever the seconds.
+bool sameMinute(DateValue a, DateValue b) noexcept;
+
 static_assert(DateValue::noDate().serial() == -657434.0);
 static_assert(DateValue::noDate() < *DateValue::fromParts(1899, 12, 30));
 
