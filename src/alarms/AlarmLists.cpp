@@ -120,6 +120,7 @@ void frmMain::announceSaveFailure(const std::string& reason)
     if (m_saveFailureAnnounced)
         return;
     m_saveFailureAnnounced = true;
+    const BusyHold hold(*this);
     m_services.messageBoxes.MsgBox(QStringLiteral("The alarm file \"%1\" could not be written: %2.\r\n"
                                                   "It still holds the alarms it held before this change.")
                                        .arg(alarmFilePath(), QString::fromStdString(reason)),

@@ -154,6 +154,7 @@ void frmMain::connectHandlers()
             [this, index] { cmdClearAlarm_Click(std::int16_t(index)); });
     for (int d = 1; d <= 31; ++d)
         connect(&lblDate(d), &Label::click, this, [this, d] { lblDate_Click(std::int16_t(d)); });
+    connect(&tmrTimer, &Timer::timer, this, &frmMain::tmrTimer_Timer);
     connect(&cboMonth, &ComboBox::click, this, &frmMain::cboMonth_Click);
     connect(&updYear, &SpinControl::change, this, &frmMain::updYear_Change);
     connect(&txtYear, &TextBox::change, this, &frmMain::txtYear_Change);

@@ -51,6 +51,9 @@ public:
     // The one removal path: index 0 removes the selected row, index 1 every
     // row; either way "Alarm.dat" is rewritten from the lists.
     void cmdClearAlarm_Click(std::int16_t index);
+    // The clock tick: refreshes the present-time caption, announces the
+    // alarms whose minute has come and removes every alarm that is due.
+    void tmrTimer_Timer();
 
     // The calendar.
     void lblDate_Click(std::int16_t index);
@@ -154,6 +157,8 @@ private:
     AlarmFile m_alarmFile;
     // A failing save is announced once, not at every removal while it keeps failing.
     bool m_saveFailureAnnounced = false;
+    // Set while a tick scans the alarms, across the reminder boxes it waits in.
+    bool m_scanningAlarms = false;
 };
 
 } // namespace tickwell

@@ -30,4 +30,12 @@ int DateValue::weekday() const noexcept
     return int(std::chrono::weekday { calendarDay(seconds) }.c_encoding()) + 1;
 }
 
+bool sameMinute(DateValue a, DateValue b) noexcept
+{
+    const DateParts x = a.parts();
+    const DateParts y = b.parts();
+    return x.year == y.year && x.month == y.month && x.day == y.day && x.hour == y.hour
+        && x.minute == y.minute;
+}
+
 } // namespace tickwell

@@ -81,6 +81,11 @@ constexpr bool isLeapYear(int year) noexcept
 
 static_assert(isLeapYear(1996) && isLeapYear(2000) && isLeapYear(0) && isLeapYear(-4));
 static_assert(!isLeapYear(1900) && !isLeapYear(1999) && !isLeapYear(2100) && !isLeapYear(-100));
+
+// True when both values fall in one and the same minute: year, month, day,
+// hour and minute all equal, whatever the seconds.
+bool sameMinute(DateValue a, DateValue b) noexcept;
+
 static_assert(DateValue::noDate().serial() == -657434.0);
 static_assert(DateValue::noDate() < *DateValue::fromParts(1899, 12, 30));
 

@@ -73,6 +73,10 @@ void Form::Unload()
 {
     if (!m_loaded || m_unloaded)
         return;
+    if (isBusy()) {
+        whenIdle([this] { Unload(); });
+        return;
+    }
     bool cancel = false;
     Form_QueryUnload(cancel);
     if (cancel)

@@ -2,6 +2,9 @@
 
 #include <QWidget>
 
+#include <functional>
+#include <vector>
+
 namespace tickwell {
 
 // A window of the program, with the life the windows rely on: created
@@ -12,10 +15,30 @@ namespace tickwell {
 // window: when it is shown, or when it is activated coming from another of
 // the program's windows. Coming back from a message box, a menu or another
 // program does not count.
+//
+// A window is busy while one of its handlers waits in a nested event loop,
+// such as a message box: events, and with them requests to unload the
+// window or to end the program, keep coming meanwhile. Such requests wait
+// until the handler has returned; see BusyHold.
 class Form : public QWidget {
     Q_OBJECT
 
 public:
+    // Holds the window busy for as long as it lives. Unloading a busy window
+    // waits until the last hold has ended, and then runs from the event
+    // loop, after the holding handler's stack has unwound: a handler is never
+    // left running in a destroyed window.
+    class BusyHold {
+    public:
+        explicit BusyHold(Form& form) noexcept;
+        ~BusyHold();
+        BusyHold(const BusyHold&) = delete;
+        BusyHold& operator=(const BusyHold&) = delete;
+
+    private:
+        Form& m_form;
+    };
+
     explicit Form(QWidget* parent = nullptr);
     ~Form() override;
 
@@ -31,7 +54,18 @@ public:
     // Runs the query-unload handler (which may cancel), the unload handler,
     // stops the window's timers and hides it. The instance is destroyed by
     // whoever owns it, normally the window's program-wide reference.
+    // A busy window is unloaded once it is free again.
     void Unload();
+
+    bool isBusy() const noexcept { return m_busyHolds > 0; }
+    // Runs `action` now if the window is not busy, otherwise from the event
+    // loop once its last hold has ended; waiting actions run in the order
+    // they were given.
+    void whenIdle(std::function<void()> action);
+    // Runs `action` once no window of the program is busy: for ending the
+    // program, which would otherwise also end the nested loop a handler
+    // waits in.
+    static void whenNoneBusy(std::function<void()> action);
 
 Q_SIGNALS:
     void loaded();
@@ -51,10 +85,15 @@ protected:
 private:
     static Form* activeForm();
     void becomeActiveForm();
+    static Form* busyForm();
+    void releaseHold();
+    void runWaitingActions();
 
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_activeForm = false;
+    int m_busyHolds = 0;
+    std::vector<std::function<void()>> m_waitingActions;
 };
 
 } // namespace tickwell

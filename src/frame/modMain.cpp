@@ -25,7 +25,7 @@ void ShowEditorOnRequest()
 void EndProgram()
 {
     if (forms::frmTaskbar.isEmpty())
-        QCoreApplication::exit(0);
+        Form::whenNoneBusy([] { QCoreApplication::exit(0); });
     else
         forms::frmTaskbar->mnuPopupExit_Click();
 }

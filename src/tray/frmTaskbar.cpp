@@ -118,6 +118,13 @@ void frmTaskbar::Form_Unload()
 
 void frmTaskbar::mnuPopupExit_Click()
 {
+    // A window that waits for the user, such as a reminder on show, finishes
+    // its work first: ending now would close the box and lose that work.
+    whenNoneBusy(&frmTaskbar::shutDown);
+}
+
+void frmTaskbar::shutDown()
+{
     forms::frmAbout.Unload();
     forms::frmMain.Unload();
     forms::frmTaskbar.Unload();

@@ -26,7 +26,8 @@ public:
     void mnuPopupEdit_Click();
     void mnuPopupDeactivate_Click();
     void mnuPopupActivate_Click();
-    // "Shut Down Alarm Clock": unloads the three windows and ends the program.
+    // "Shut Down Alarm Clock": unloads the three windows and ends the
+    // program, once no window is busy.
     void mnuPopupExit_Click();
     void mnuPopupAbout_Click();
 
@@ -50,6 +51,7 @@ protected:
     void Form_Unload() override;
 
 private:
+    static void shutDown();
     void trayActivated(TrayService::Activation activation);
     void showEditor();
 

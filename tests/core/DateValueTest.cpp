@@ -76,3 +76,19 @@ TEST(date_value, one_minute_is_always_the_same_number)
         }
     }
 }
+
+TEST(date_value, same_minute_needs_all_five_parts_and_ignores_the_seconds)
+{
+    const DateValue alarm = *DateValue::fromParts(2030, 10, 5, 9, 31);
+    EXPECT_TRUE(tickwell::sameMinute(alarm, alarm));
+    EXPECT_TRUE(tickwell::sameMinute(*DateValue::fromParts(2030, 10, 5, 9, 31, 59), alarm));
+    EXPECT_FALSE(tickwell::sameMinute(*DateValue::fromParts(2030, 10, 5, 9, 30, 59), alarm));
+    EXPECT_FALSE(tickwell::sameMinute(*DateValue::fromParts(2030, 10, 5, 9, 32), alarm));
+    EXPECT_FALSE(tickwell::sameMinute(*DateValue::fromParts(2030, 10, 5, 10, 31), alarm));
+    EXPECT_FALSE(tickwell::sameMinute(*DateValue::fromParts(2030, 10, 6, 9, 31), alarm));
+    EXPECT_FALSE(tickwell::sameMinute(*DateValue::fromParts(2030, 11, 5, 9, 31), alarm));
+    EXPECT_FALSE(tickwell::sameMinute(*DateValue::fromParts(2031, 10, 5, 9, 31), alarm));
+    // The last second of a day is still its own day's minute.
+    EXPECT_TRUE(tickwell::sameMinute(
+        *DateValue::fromParts(1999, 12, 31, 23, 59, 59), *DateValue::fromParts(1999, 12, 31, 23, 59)));
+}

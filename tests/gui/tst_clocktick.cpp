@@ -1,0 +1,377 @@
+// The clock tick: the present-time caption, which alarms are announced and
+// which removed, and what may happen while a reminder box is open.
+#include "support/ProgramUnderTest.h"
+
+#include "alarms/AlarmFileFormat.h"
+
+#include <QEventLoop>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+using namespace tickwell;
+using namespace tickwell::test;
+
+namespace {
+
+std::string record(int year, int month, int day, int hour, int minute, const std::string& reminder)
+{
+    return formatAlarmRecord({ *DateValue::fromParts(year, month, day, hour, minute), reminder });
+}
+
+// Alarms on Saturday 5 October 2030.
+std::string october5(int hour, int minute, const std::string& reminder)
+{
+    return record(2030, 10, 5, hour, minute, reminder);
+}
+
+QString reminderBox(const QString& reminder, const QString& entry)
+{
+    return reminder + "\r\n\r\n(" + entry + ")";
+}
+
+ino_t inode(const std::filesystem::path& path)
+{
+    struct stat info { };
+    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+// Lets events happen as a real box's own event loop would; returns how
+// that loop ended (7: it ran its time, rather than being quit from outside).
+int runNestedLoop(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, [&loop] { loop.exit(7); });
+    return loop.exec();
+}
+
+} // namespace
+
+class ClockTickTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void captionShowsThePresentDateAndTime();
+    void aTickWithoutDueAlarmsOnlyRewritesTheCaption();
+    void anAlarmIsAnnouncedAtItsMinuteThenRemoved();
+    void anAlarmWhoseMinuteWentByIsRemovedSilently();
+    void allFivePartsOfTheMinuteMustMatch_data();
+    void allFivePartsOfTheMinuteMustMatch();
+    void theNextAlarmIsJudgedWhenTheBoxIsClosed_data();
+    void theNextAlarmIsJudgedWhenTheBoxIsClosed();
+    void aRowThatDoesNotParseIsNeverDue();
+    void aTickDuringAnOpenBoxOnlyRefreshesTheCaption();
+    void shutdownAskedForDuringABoxWaitsForIt_data();
+    void shutdownAskedForDuringABoxWaitsForIt();
+    void theEditorClosedDuringABoxIsUnloadedAfterIt();
+};
+
+void ClockTickTest::captionShowsThePresentDateAndTime()
+{
+    ProgramUnderTest program;
+    program.start();
+    program.clock.set(2002, 3, 8, 21, 5, 0);
+    program.editor().tmrTimer_Timer();
+    QCOMPARE(program.editor().lblCurrentTimeDate.caption(), "It is now : 9:05 PM  Friday, March 8, 2002");
+    program.clock.set(1998, 10, 5, 0, 30, 59);
+    program.editor().tmrTimer_Timer();
+    QCOMPARE(program.editor().lblCurrentTimeDate.caption(), "It is now : 12:30 AM  Monday, October 5, 1998");
+}
+
+void ClockTickTest::aTickWithoutDueAlarmsOnlyRewritesTheCaption()
+{
+    {
+        ProgramUnderTest program;
+        program.start();
+        program.editor().tmrTimer_Timer();
+        QVERIFY(!std::filesystem::exists(program.alarmPath()));
+    }
+    ProgramUnderTest program;
+    const std::string alarms = october5(9, 31, "a") + october5(9, 45, "b");
+    program.writeAlarmFile(alarms);
+    program.clock.set(2030, 10, 5, 9, 30, 59);
+    program.start();
+    frmMain& editor = program.editor();
+    editor.lstAlarms.setListIndex(1);
+    const ino_t before = inode(program.alarmPath());
+
+    editor.tmrTimer_Timer();
+    QCOMPARE(editor.lstAlarms.listCount(), 2);
+    QCOMPARE(editor.lstAlarms.listIndex(), 1);
+    QVERIFY(program.messageBoxes.shown.empty());
+    QCOMPARE(inode(program.alarmPath()), before);
+    QCOMPARE(program.alarmFile(), alarms);
+}
+
+void ClockTickTest::anAlarmIsAnnouncedAtItsMinuteThenRemoved()
+{
+    ProgramUnderTest program;
+    const std::string later = october5(10, 0, "later");
+    program.writeAlarmFile(october5(9, 31, "Dentist") + later);
+    program.clock.set(2030, 10, 5, 9, 30, 0);
+    program.start();
+    frmMain& editor = program.editor();
+    // Whatever the user had selected is not selected afterwards.
+    editor.lstAlarms.setListIndex(1);
+
+    program.clock.set(2030, 10, 5, 9, 30, 59);
+    editor.tmrTimer_Timer();
+    QVERIFY(program.messageBoxes.shown.empty());
+
+    program.clock.set(2030, 10, 5, 9, 31, 0);
+    bool keptWhileOpen = false;
+    program.messageBoxes.whileOpen = [&](const ShownBox&) {
+        keptWhileOpen
+            = editor.lstAlarms.listCount() == 2 && program.alarmFile().starts_with("#2030-10-05 09:31");
+    };
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.shown.size(), 1u);
+    const ShownBox& box = program.messageBoxes.shown.front();
+    QCOMPARE(box.text, reminderBox("Dentist", "9:31 AM  Saturday, October 5, 2030"));
+    QCOMPARE(box.style, MessageStyle::SystemModal);
+    QCOMPARE(box.title, "Tickwell Alarm Clock");
+    QVERIFY(keptWhileOpen);
+
+    QCOMPARE(program.rows(editor.lstReminders), QStringList { "later" });
+    QCOMPARE(program.rows(editor.lstAlarms), QStringList { "10:00 AM  Saturday, October 5, 2030" });
+    QCOMPARE(editor.lstAlarms.listIndex(), -1);
+    QCOMPARE(program.alarmFile(), later);
+
+    // Gone for good: the next ticks find nothing more to announce.
+    editor.tmrTimer_Timer();
+    program.clock.advance(30);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.shown.size(), 1u);
+}
+
+void ClockTickTest::anAlarmWhoseMinuteWentByIsRemovedSilently()
+{
+    ProgramUnderTest program;
+    program.writeAlarmFile(october5(9, 31, "missed") + october5(9, 40, "kept"));
+    program.clock.set(2030, 10, 5, 9, 29, 0);
+    program.start();
+    program.editor().tmrTimer_Timer();
+    // The clock is inactive until 9:35: no tick comes in between.
+    program.clock.set(2030, 10, 5, 9, 35, 0);
+    program.editor().tmrTimer_Timer();
+    QVERIFY(program.messageBoxes.shown.empty());
+    QCOMPARE(program.rows(program.editor().lstReminders), QStringList { "kept" });
+    QCOMPARE(program.alarmFile(), october5(9, 40, "kept"));
+}
+
+void ClockTickTest::allFivePartsOfTheMinuteMustMatch_data()
+{
+    QTest::addColumn<QList<int>>("met");
+    QTest::newRow("next day") << QList<int> { 2030, 10, 6, 9, 31 };
+    QTest::newRow("next month") << QList<int> { 2030, 11, 5, 9, 31 };
+    QTest::newRow("next year") << QList<int> { 2031, 10, 5, 9, 31 };
+    QTest::newRow("next hour") << QList<int> { 2030, 10, 5, 10, 31 };
+}
+
+void ClockTickTest::allFivePartsOfTheMinuteMustMatch()
+{
+    QFETCH(QList<int>, met);
+    ProgramUnderTest program;
+    program.writeAlarmFile(october5(9, 31, "a"));
+    program.clock.set(2030, 10, 5, 9, 30, 0);
+    program.start();
+    program.clock.set(met[0], met[1], met[2], met[3], met[4], 0);
+    program.editor().tmrTimer_Timer();
+    QVERIFY(program.messageBoxes.shown.empty());
+    QCOMPARE(program.editor().lstAlarms.listCount(), 0);
+    QCOMPARE(program.alarmFile(), "");
+}
+
+void ClockTickTest::theNextAlarmIsJudgedWhenTheBoxIsClosed_data()
+{
+    QTest::addColumn<int>("closedAfter"); // seconds after 9:31:00
+    QTest::addColumn<bool>("announcedBySameTick");
+    QTest::addColumn<bool>("announcedAtAll");
+    QTest::newRow("closed at 9:31:40") << 40 << false << true;
+    QTest::newRow("closed at 9:32:10") << 70 << true << true;
+    QTest::newRow("closed at 9:33:05") << 125 << false << false;
+}
+
+void ClockTickTest::theNextAlarmIsJudgedWhenTheBoxIsClosed()
+{
+    QFETCH(int, closedAfter);
+    QFETCH(bool, announcedBySameTick);
+    QFETCH(bool, announcedAtAll);
+    ProgramUnderTest program;
+    program.writeAlarmFile(october5(9, 31, "first") + october5(9, 32, "second"));
+    program.clock.set(2030, 10, 5, 9, 30, 0);
+    program.start();
+    frmMain& editor = program.editor();
+    program.messageBoxes.whileOpen = [&](const ShownBox& box) {
+        if (box.text.startsWith("first"))
+            program.clock.advance(closedAfter);
+    };
+
+    program.clock.set(2030, 10, 5, 9, 31, 0);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.shown.size(), announcedBySameTick ? 2u : 1u);
+    QCOMPARE(editor.lstAlarms.listCount(), announcedBySameTick || !announcedAtAll ? 0 : 1);
+    QCOMPARE(program.alarmFile(), announcedBySameTick || !announcedAtAll ? "" : october5(9, 32, "second"));
+
+    if (announcedAtAll && !announcedBySameTick) {
+        program.clock.set(2030, 10, 5, 9, 31, 59);
+        editor.tmrTimer_Timer();
+        QCOMPARE(program.messageBoxes.shown.size(), 1u);
+        program.clock.set(2030, 10, 5, 9, 32, 0);
+        editor.tmrTimer_Timer();
+        QCOMPARE(program.messageBoxes.shown.size(), 2u);
+    }
+    QStringList announced;
+    for (const ShownBox& box : program.messageBoxes.shown)
+        announced << box.text.section("\r\n", 0, 0);
+    QCOMPARE(announced, announcedAtAll ? QStringList({ "first", "second" }) : QStringList { "first" });
+    QCOMPARE(editor.lstAlarms.listCount(), 0);
+    QCOMPARE(program.alarmFile(), "");
+}
+
+void ClockTickTest::aRowThatDoesNotParseIsNeverDue()
+{
+    ProgramUnderTest program;
+    program.writeAlarmFile(october5(9, 31, "due"));
+    program.clock.set(2030, 10, 5, 9, 30, 0);
+    program.start();
+    frmMain& editor = program.editor();
+    editor.lstAlarms.insertItem(0, "not an alarm");
+    editor.lstReminders.insertItem(0, "kept");
+
+    program.clock.set(2030, 10, 5, 9, 31, 0);
+    editor.tmrTimer_Timer();
+    // (The rewrite refuses to drop the row it cannot read, and says so.)
+    QStringList reminders;
+    for (const ShownBox& box : program.messageBoxes.shown) {
+        if (box.style == MessageStyle::SystemModal)
+            reminders << box.text.section("\r\n", 0, 0);
+    }
+    QCOMPARE(reminders, QStringList { "due" });
+    QCOMPARE(program.rows(editor.lstAlarms), QStringList { "not an alarm" });
+    QCOMPARE(program.rows(editor.lstReminders), QStringList { "kept" });
+}
+
+void ClockTickTest::aTickDuringAnOpenBoxOnlyRefreshesTheCaption()
+{
+    ProgramUnderTest program;
+    program.writeAlarmFile(october5(9, 31, "Call back\r\nthen lunch") + october5(9, 32, "second"));
+    program.clock.set(2030, 10, 5, 9, 30, 0);
+    program.start();
+    frmMain& editor = program.editor();
+
+    QString captionWhileOpen;
+    QStringList rowsWhileOpen;
+    std::size_t boxesWhileOpen = 0;
+    program.messageBoxes.whileOpen = [&](const ShownBox& box) {
+        if (!box.text.startsWith("Call back"))
+            return;
+        // The box stays open into the next alarm's minute, and ticks keep coming.
+        program.clock.set(2030, 10, 5, 9, 32, 5);
+        editor.tmrTimer_Timer();
+        editor.tmrTimer_Timer();
+        captionWhileOpen = editor.lblCurrentTimeDate.caption();
+        rowsWhileOpen = program.rows(editor.lstReminders);
+        boxesWhileOpen = program.messageBoxes.shown.size();
+    };
+    program.clock.set(2030, 10, 5, 9, 31, 0);
+    editor.tmrTimer_Timer();
+
+    QCOMPARE(captionWhileOpen, "It is now : 9:32 AM  Saturday, October 5, 2030");
+    QCOMPARE(rowsWhileOpen, QStringList({ "Call back\r\nthen lunch", "second" }));
+    QCOMPARE(boxesWhileOpen, 1u);
+    // The tick that opened the box goes on with its scan: the next alarm's
+    // minute is the present one by now.
+    QCOMPARE(program.messageBoxes.shown.size(), 2u);
+    QCOMPARE(program.messageBoxes.shown[0].text,
+        "Call back\r\nthen lunch\r\n\r\n(9:31 AM  Saturday, October 5, 2030)");
+    QCOMPARE(program.messageBoxes.shown[1].text, reminderBox("second", "9:32 AM  Saturday, October 5, 2030"));
+    QCOMPARE(editor.lstAlarms.listCount(), 0);
+    QCOMPARE(program.alarmFile(), "");
+}
+
+void ClockTickTest::shutdownAskedForDuringABoxWaitsForIt_data()
+{
+    QTest::addColumn<bool>("bySignal");
+    QTest::newRow("tray menu") << false;
+    QTest::newRow("terminated or session end") << true;
+}
+
+void ClockTickTest::shutdownAskedForDuringABoxWaitsForIt()
+{
+    QFETCH(bool, bySignal);
+    ProgramUnderTest program;
+    const std::string later = october5(10, 0, "later");
+    program.writeAlarmFile(october5(9, 31, "a") + later);
+    program.clock.set(2030, 10, 5, 9, 30, 0);
+    program.start();
+    const QPointer<frmMain> editor = &program.editor();
+    program.events.clear();
+
+    int nestedLoopEnd = 0;
+    program.messageBoxes.whileOpen = [&](const ShownBox&) {
+        if (bySignal)
+            EndProgram();
+        else
+            forms::frmTaskbar->mnuPopupExit_Click();
+        // The box's own loop runs on; ending the program now would quit it.
+        nestedLoopEnd = runNestedLoop(250);
+        QCOMPARE(program.events, QStringList {});
+    };
+    program.clock.set(2030, 10, 5, 9, 31, 0);
+    editor->tmrTimer_Timer();
+    QCOMPARE(nestedLoopEnd, 7);
+    QCOMPARE(program.messageBoxes.shown.size(), 1u);
+    QCOMPARE(program.alarmFile(), later);
+    QCOMPARE(program.events, QStringList {});
+
+    // Back in the program's event loop, the shutdown is carried out and ends it.
+    QTimer stuck;
+    stuck.setSingleShot(true);
+    connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    stuck.start(5000);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QCOMPARE(program.events, QStringList({ "unload frmAbout", "unload frmMain", "unload frmTaskbar" }));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!editor);
+    QCOMPARE(program.messageBoxes.shown.size(), 1u);
+    QCOMPARE(program.alarmFile(), later);
+}
+
+void ClockTickTest::theEditorClosedDuringABoxIsUnloadedAfterIt()
+{
+    ProgramUnderTest program;
+    program.writeAlarmFile(october5(9, 31, "a") + october5(9, 31, "b"));
+    program.clock.set(2030, 10, 5, 9, 30, 0);
+    program.start();
+    forms::frmMain->Show();
+    const QPointer<frmMain> editor = &program.editor();
+    program.events.clear();
+
+    program.messageBoxes.whileOpen = [&](const ShownBox& box) {
+        if (box.text.startsWith("a")) {
+            // The window frame's close command, delivered by the box's loop.
+            QTimer::singleShot(0, editor, [&editor] { editor->close(); });
+            QCOMPARE(runNestedLoop(50), 7);
+            QVERIFY(editor && !editor->isUnloaded());
+        }
+    };
+    program.clock.set(2030, 10, 5, 9, 31, 0);
+    editor->tmrTimer_Timer();
+    // The tick finished its scan first: both alarms of the minute announced and removed.
+    QCOMPARE(program.messageBoxes.shown.size(), 2u);
+    QCOMPARE(program.alarmFile(), "");
+    QCOMPARE(program.events, QStringList {});
+
+    QTRY_COMPARE(program.events, QStringList { "unload frmMain" });
+    QVERIFY(forms::frmMain.isEmpty());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!editor);
+    // The next use loads a fresh editor from the file the tick left.
+    QCOMPARE(forms::frmMain->lstAlarms.listCount(), 0);
+}
+
+QTEST_MAIN(ClockTickTest)
+#include "tst_clocktick.moc"

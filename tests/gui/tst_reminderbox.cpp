@@ -1,0 +1,113 @@
+// The real reminder box: how it looks, and that it comes up over whatever
+// the program has open, a popup menu or a modal window.
+#include "support/ProgramUnderTest.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+using namespace tickwell;
+using namespace tickwell::test;
+
+namespace {
+
+struct SeenBox {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    QStringList buttons;
+    bool staysOnTop = false;
+    bool visible = false;
+    QPoint centreOffset;
+    QWidget* popupLeftOpen = nullptr;
+};
+
+// Shows a reminder box, looks at it as it is on screen, then presses its button.
+SeenBox showAndLook(const QString& text)
+{
+    SeenBox seen;
+    QTimer::singleShot(0, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        seen.title = box->windowTitle();
+        seen.text = box->text();
+        seen.icon = box->icon();
+        for (QAbstractButton* button : box->buttons())
+            seen.buttons << button->text().remove(u'&');
+        seen.staysOnTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        seen.visible = box->isVisible();
+        seen.centreOffset
+            = box->frameGeometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+        seen.popupLeftOpen = QApplication::activePopupWidget();
+        QTest::mouseClick(box->buttons().front(), Qt::LeftButton);
+    });
+    QtMessageBoxes {}.MsgBox(text, MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"));
+    return seen;
+}
+
+void verifyReminderBox(const SeenBox& seen)
+{
+    QCOMPARE(seen.title, "Tickwell Alarm Clock");
+    QCOMPARE(seen.text, "Call back\nthen lunch\n\n(9:31 AM  Saturday, October 5, 2030)");
+    QCOMPARE(seen.icon, QMessageBox::NoIcon);
+    QCOMPARE(seen.buttons, QStringList { "OK" });
+    QVERIFY(seen.staysOnTop);
+    QVERIFY(seen.visible);
+    // (QRect::center() rounds down on both rectangles.)
+    QVERIFY2(qAbs(seen.centreOffset.x()) <= 3 && qAbs(seen.centreOffset.y()) <= 3,
+        qPrintable(QStringLiteral("%1, %2").arg(seen.centreOffset.x()).arg(seen.centreOffset.y())));
+    QCOMPARE(seen.popupLeftOpen, nullptr);
+}
+
+const QString reminder
+    = QStringLiteral("Call back\r\nthen lunch\r\n\r\n(9:31 AM  Saturday, October 5, 2030)");
+
+} // namespace
+
+class ReminderBoxTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void showsTheReminderOnItsOwnLinesWithOkOnly();
+    void closesAnOpenPopupMenuFirst();
+    void comesUpOverAModalWindow();
+};
+
+void ReminderBoxTest::showsTheReminderOnItsOwnLinesWithOkOnly()
+{
+    verifyReminderBox(showAndLook(reminder));
+}
+
+void ReminderBoxTest::closesAnOpenPopupMenuFirst()
+{
+    QMenu menu;
+    menu.addAction(QStringLiteral("Shut Down Alarm Clock"));
+    menu.popup(QPoint(600, 10));
+    QVERIFY(QTest::qWaitForWindowExposed(&menu));
+    QCOMPARE(QApplication::activePopupWidget(), &menu);
+    verifyReminderBox(showAndLook(reminder));
+    QVERIFY(!menu.isVisible());
+}
+
+void ReminderBoxTest::comesUpOverAModalWindow()
+{
+    ProgramUnderTest program;
+    program.start();
+    SeenBox seen;
+    bool aboutStillOpen = false;
+    QTimer::singleShot(0, [&] {
+        seen = showAndLook(reminder);
+        aboutStillOpen = forms::frmAbout.instance()->isVisible();
+        forms::frmAbout->Hide();
+    });
+    forms::frmAbout->ShowModal();
+    verifyReminderBox(seen);
+    QVERIFY(aboutStillOpen);
+}
+
+QTEST_MAIN(ReminderBoxTest)
+#include "tst_reminderbox.moc"
