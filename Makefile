@@ -25,11 +25,13 @@ bench:
 	cmake --build --preset release --target benchmarks
 	build/release/bench/benchmarks
 
-# The windows rendered to PNG files under $(BUILD)/screenshots, for review.
+# The windows and the pictures rendered to PNG files, for review: the windows
+# under $(BUILD)/screenshots, the tray icons on light and dark panels under
+# $(BUILD)/pictures.
 screenshots:
 	@scripts/bootstrap build
 	cmake --preset $(PRESET)
-	cmake --build --preset $(PRESET) --target screenshots
+	cmake --build --preset $(PRESET) --target screenshots pictures
 	QT_QPA_PLATFORM=offscreen $(BUILD)/tests/screenshots/screenshots $(BUILD)/screenshots
 
 asan:

@@ -17,6 +17,7 @@ void onBlack(Label& label, const QColor& colour)
     label.setForeColor(colour);
     label.setAttribute(Qt::WA_TranslucentBackground);
     label.setAutoFillBackground(false);
+    label.shrinkTextToFit();
 }
 } // namespace
 

@@ -28,9 +28,9 @@ public:
     BorderStyle borderStyle() const { return m_borderStyle; }
     void setBorderStyle(BorderStyle style);
 
-    // For a word-wrapped label of fixed size: where the window's font is
-    // wider than the one the label was sized for, the text gets a smaller
-    // size until all of it fits, rather than losing its last line.
+    // For a label of fixed size: where the window's font is wider than the
+    // one the label was sized for, the text gets a smaller size until all
+    // of it fits, rather than losing its end or its last line.
     void shrinkTextToFit();
 
     void setBackColor(const QColor& color);

@@ -186,6 +186,8 @@ void EditorLayoutTest::showsTheDesignTimeTextsBeforeTheyAreReplaced()
     QVERIFY(m_editor->lblAMPM.caption() != "XM");
     QVERIFY(m_editor->lblCurrentTimeDate.caption().startsWith("It is now : "));
     QVERIFY(m_editor->lblAlarmTimeDate.caption().startsWith("New Alarm : "));
+    const Label& instructions = m_editor->lblInstructions;
+    QVERIFY(instructions.heightForWidth(instructions.width()) <= instructions.height());
 }
 
 void EditorLayoutTest::monthListClicksOnEverySetFromCode()

@@ -200,6 +200,9 @@ void TrayTest::aboutComposesItsCaptionsAtLoad()
     QCOMPARE(about.minimumSize(), QSize(225, 165));
     QCOMPARE(about.maximumSize(), QSize(225, 165));
     QCOMPARE(about.windowTitle(), "");
+    // Whatever the font, every caption is seen whole.
+    for (const Label* label : { &about.lblProgramName, &about.lblProgrammer, &about.lblEmail(0) })
+        QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->caption()));
     QVERIFY(!about.Image1.picture().isNull());
     QVERIFY(!about.imgTock.picture().isNull());
 

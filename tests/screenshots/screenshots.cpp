@@ -47,5 +47,7 @@ int main(int argc, char* argv[])
     editor.txtReminder.setText(QStringLiteral("Call the garage"));
     editor.lstAlarms.setListIndex(1);
     bool ok = save(editor, folder, QStringLiteral("editor"));
+    editor.Hide();
+    ok = save(*forms::frmAbout, folder, QStringLiteral("about")) && ok;
     return ok ? 0 : 1;
 }
