@@ -56,9 +56,8 @@ void Label::fitText()
     fitted.setBold(font().bold());
     const qreal smallest = fitted.pointSizeF() * 0.75;
     setFont(fitted);
-    const auto overflows = [this] {
-        return wordWrap() ? heightForWidth(width()) > height() : sizeHint().width() > width();
-    };
+    const auto overflows
+        = [this] { return wordWrap() ? heightForWidth(width()) > height() : sizeHint().width() > width(); };
     while (overflows() && fitted.pointSizeF() - 0.25 >= smallest) {
         fitted.setPointSizeF(fitted.pointSizeF() - 0.25);
         setFont(fitted);
