@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QSessionManager>
+#include <QTimer>
 
 #include <csignal>
 
@@ -36,6 +37,8 @@ int main(int argc, char* argv[])
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [](QSessionManager&) { EndProgram(); });
 
     Main();
+    // From the event loop, once the clock runs: it may take a while.
+    QTimer::singleShot(0, &app, [&messageBoxes] { messageBoxes.prepare(); });
     const int status = QApplication::exec();
     forms::destroyAll();
     return status;
