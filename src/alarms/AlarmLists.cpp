@@ -3,6 +3,7 @@
 #include "editor/frmMain.h"
 
 #include "alarms/AlarmEntry.h"
+#include "frame/AsciiText.h"
 #include "frame/Clock.h"
 #include "frame/MessageBoxes.h"
 #include "frame/Services.h"
@@ -17,16 +18,9 @@ std::optional<DateValue> frmMain::ParseAlarmEntry(const QString& entry) const
     // Entry texts are short and plain ASCII; reading them without a
     // conversion keeps the clock tick free of allocations.
     std::array<char, 64> ascii;
-    if (entry.size() <= qsizetype(ascii.size())) {
-        bool plain = true;
-        for (qsizetype i = 0; i < entry.size() && plain; ++i) {
-            const char16_t c = entry[i].unicode();
-            plain = c < 0x80;
-            ascii[std::size_t(i)] = char(c);
-        }
-        if (plain)
-            return tickwell::ParseAlarmEntry(std::string_view(ascii.data(), std::size_t(entry.size())));
-    }
+    const std::u16string_view units(QStringView(entry).utf16(), std::size_t(entry.size()));
+    if (units.size() <= ascii.size() && narrowAscii(units, ascii))
+        return tickwell::ParseAlarmEntry(std::string_view(ascii.data(), units.size()));
     return tickwell::ParseAlarmEntry(entry.toStdString());
 }
 

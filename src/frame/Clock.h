@@ -19,6 +19,12 @@ class SystemClock final : public Clock {
 public:
     DateValue now() const override;
     int millisecondsToNextTenth() const override;
+
+private:
+    // The tick reads the clock once for every alarm; the conversion to
+    // local time is made once a second, the second itself read every time.
+    mutable long long m_convertedSecond = -1;
+    mutable DateValue m_converted;
 };
 
 } // namespace tickwell

@@ -40,8 +40,14 @@ public:
 
     bool literal(std::string_view expected)
     {
-        if (m_text.substr(m_pos, expected.size()) != expected)
+        // Compared here rather than by a library call: the literals are a
+        // few characters long, and a wrong month name fails at its first.
+        if (m_text.size() - m_pos < expected.size())
             return false;
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            if (m_text[m_pos + i] != expected[i])
+                return false;
+        }
         m_pos += expected.size();
         return true;
     }
@@ -61,8 +67,11 @@ public:
 
     std::optional<int> month()
     {
+        if (atEnd())
+            return std::nullopt;
+        const char first = m_text[m_pos];
         for (std::size_t i = 0; i < monthNames.size(); ++i) {
-            if (literal(monthNames[i]))
+            if (monthNames[i].front() == first && literal(monthNames[i]))
                 return int(i) + 1;
         }
         return std::nullopt;

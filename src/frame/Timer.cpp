@@ -1,14 +1,9 @@
 #include "frame/Timer.h"
 
 #include "frame/Clock.h"
+#include "frame/TickPhase.h"
 
 namespace tickwell {
-
-namespace {
-// A tick this late after a tenth means the wall clock has been set or
-// has drifted from the monotonic clock the timer runs on.
-constexpr int maxLatenessMs = 25;
-} // namespace
 
 Timer::Timer(QObject* parent, const char* name, int intervalMs, const Clock& clock)
     : QObject(parent)
@@ -51,8 +46,9 @@ void Timer::tick()
 {
     if (!m_enabled)
         return;
-    const int lateness = 100 - m_clock.millisecondsToNextTenth();
-    if (lateness > maxLatenessMs && lateness < 100 - maxLatenessMs)
+    // Out of phase when the wall clock has been set, has drifted from the
+    // monotonic clock the timer runs on, or the program was busy at a tick.
+    if (!isTickInPhase(m_clock.millisecondsToNextTenth()))
         startInPhase();
     Q_EMIT timer();
 }

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QSessionManager>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -51,6 +52,8 @@ int main(int argc, char* argv[])
     QObject::connect(&single, &SingleClock::showRequested, &app, &ShowEditorOnRequest);
 
     Main();
+    // From the event loop, once the clock runs: it may take a while.
+    QTimer::singleShot(0, &app, [&messageBoxes] { messageBoxes.prepare(); });
     const int status = QApplication::exec();
     forms::destroyAll();
     return status;

@@ -75,6 +75,7 @@ private Q_SLOTS:
     void showsTheReminderOnItsOwnLinesWithOkOnly();
     void closesAnOpenPopupMenuFirst();
     void comesUpOverAModalWindow();
+    void preparingShowsNothing();
 };
 
 void ReminderBoxTest::showsTheReminderOnItsOwnLinesWithOkOnly()
@@ -107,6 +108,17 @@ void ReminderBoxTest::comesUpOverAModalWindow()
     forms::frmAbout->ShowModal();
     verifyReminderBox(seen);
     QVERIFY(aboutStillOpen);
+}
+
+void ReminderBoxTest::preparingShowsNothing()
+{
+    QtMessageBoxes {}.prepare();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        QVERIFY2(!window->isVisible(), qPrintable(window->metaObject()->className()));
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    // And the next reminder is as it should be.
+    verifyReminderBox(showAndLook(reminder));
 }
 
 QTEST_MAIN(ReminderBoxTest)

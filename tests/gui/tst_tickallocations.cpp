@@ -12,7 +12,9 @@
 #include <cstdlib>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// From the sanitizer's runtime; g++ ships no header for it.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(
+    void (*onMalloc)(const volatile void*, std::size_t), void (*onFree)(const volatile void*));
 #endif
 
 namespace {

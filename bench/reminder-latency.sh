@@ -1,0 +1,120 @@
+#!/bin/bash
+# How soon after its minute a reminder is on screen: starts the clock under
+# faketime a few seconds before an alarm, on a private X server with a
+# window manager, and prints, in the clock's own (faked) time,
+#   - when the tick that finds the alarm reads the clock, and
+#   - when the window manager takes on the reminder's window,
+# both in milliseconds after the minute. Figures, not pass or fail.
+# Usage: bench/reminder-latency.sh [program] [runs]
+# Needs xvfb, openbox, faketime, xdotool, x11-utils, gcc, python3.
+set -eu
+program=$(realpath "${1:-build/release/src/tickwell}")
+runs=${2:-5}
+work=$(mktemp -d)
+pids=()
+cleanup()
+{
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    [ -n "${DISPLAY:-}" ] && xdotool keyup Return 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Logs, once, the faked and the real time at the first clock read that
+# reaches the alarm's second: the tick that finds the alarm.
+cat > "$work/firstread.c" <<'C'
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/syscall.h>
+#include <time.h>
+#include <unistd.h>
+time_t time(time_t* out)
+{
+    static time_t (*next)(time_t*);
+    static time_t target;
+    static int done;
+    if (!next) {
+        next = (time_t(*)(time_t*))dlsym(RTLD_NEXT, "time");
+        target = atol(getenv("FIRSTREAD_SECOND"));
+    }
+    time_t now = next(out);
+    if (!done && now >= target) {
+        struct timespec faked, real;
+        done = 1;
+        clock_gettime(CLOCK_REALTIME, &faked);
+        syscall(SYS_clock_gettime, CLOCK_REALTIME, &real);
+        FILE* log = fopen(getenv("FIRSTREAD_LOG"), "w");
+        fprintf(log, "%ld.%09ld %ld.%09ld\n", (long)faked.tv_sec, faked.tv_nsec, (long)real.tv_sec, real.tv_nsec);
+        fclose(log);
+    }
+    return now;
+}
+C
+gcc -O2 -shared -fPIC "$work/firstread.c" -o "$work/firstread.so" -ldl
+libfaketime=$(find /usr/lib -name libfaketime.so.1 -path '*faketime*' | head -1)
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 2>/dev/null &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display") DBUS_SESSION_BUS_ADDRESS=disabled: XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+openbox >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+
+# Timestamps (real time) each change of the window manager's client list.
+cat > "$work/clients.py" <<'P'
+import subprocess, sys, time, signal
+watch = subprocess.Popen(['xprop', '-root', '-spy', '_NET_CLIENT_LIST'], stdout=subprocess.PIPE, text=True)
+signal.signal(signal.SIGTERM, lambda *_: (watch.kill(), sys.exit(0)))
+with open(sys.argv[1], 'w', buffering=1) as out:
+    for line in watch.stdout:
+        out.write("%.6f %s" % (time.time(), line))
+P
+
+minute=$(date -d '2030-03-08 21:05:00' +%s)
+for run in $(seq "$runs"); do
+    dir="$work/run$run"
+    mkdir "$dir"
+    printf '#2030-03-08 21:05:00#,"Test"\r\n' > "$dir/Alarm.dat"
+    python3 "$work/clients.py" "$dir/clients.log" &
+    spy=$!
+    (cd "$dir" && FIRSTREAD_SECOND=$minute FIRSTREAD_LOG="$dir/firstread.log" \
+        LD_PRELOAD="$work/firstread.so $libfaketime" FAKETIME='@2030-03-08 21:04:55' \
+        exec "$program" >/dev/null 2>&1) &
+    clock=$!
+    pids+=($spy $clock)
+    for _ in $(seq 150); do [ -s "$dir/firstread.log" ] && break; sleep 0.1; done
+    sleep 1
+    box=$(xdotool search --onlyvisible --name '^Tickwell Alarm Clock$' | head -1)
+    kept=$(grep -c '21:05' "$dir/Alarm.dat" || true)
+    for _ in 1 2; do
+        timeout 5 xdotool windowfocus --sync "$box" || true
+        timeout 5 xdotool key Return || true
+        sleep 0.3
+        xdotool search --onlyvisible --name '^Tickwell Alarm Clock$' >/dev/null || break
+    done
+    left=$(grep -c '21:05' "$dir/Alarm.dat" || true)
+    kill -TERM "$clock"; wait "$clock" || true
+    kill "$spy"; wait "$spy" 2>/dev/null || true
+    python3 - "$minute" "$dir" "$kept" "$left" <<'P'
+import sys
+minute, folder, kept, left = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
+faked, real = map(float, open(folder + '/firstread.log').read().split())
+offset = faked - real
+managed, previous = None, None
+for line in open(folder + '/clients.log'):
+    stamp, rest = line.split(None, 1)
+    windows = set(rest.replace(',', ' ').split()[4:])
+    if previous is not None and windows - previous and float(stamp) + offset > minute:
+        managed = float(stamp) + offset
+        break
+    previous = windows
+shown = "%.1f ms" % ((managed - minute) * 1e3) if managed else "never"
+print("tick %.1f ms, box taken on by the window manager %s after the minute; "
+      "record in the file while open: %s, after closing: %s" % ((faked - minute) * 1e3, shown, kept, left))
+P
+done
