@@ -50,7 +50,8 @@ void tickWithoutDueAlarmsOnTheSystemClock(benchmark::State& state)
     test::writeFile(directory / "Alarm.dat", futureAlarms(rows));
     const SystemClock clock;
     test::FakeMessageBoxes messageBoxes;
-    const Services services { clock, messageBoxes, directory.path() };
+    test::FakeTrayService tray;
+    const Services services { clock, messageBoxes, tray, directory.path() };
     forms::installFactories(services);
     Main();
     frmMain& editor = *forms::frmMain;
