@@ -1,17 +1,14 @@
 #include "alarms/AlarmFileFormat.h"
+#include "support/Alarms.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace tickwell;
+using tickwell::test::at;
 
 namespace {
-DateValue at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
-{
-    return *DateValue::fromParts(year, month, day, hour, minute, second);
-}
-
 std::string repeat(std::string_view piece, int times)
 {
     std::string text;

@@ -1,4 +1,5 @@
 #include "alarms/AlarmFile.h"
+#include "support/Alarms.h"
 
 #include "support/TemporaryDirectory.h"
 
@@ -11,16 +12,12 @@
 #include <unistd.h>
 
 using namespace tickwell;
+using tickwell::test::at;
 using tickwell::test::readFile;
 using tickwell::test::TemporaryDirectory;
 using tickwell::test::writeFile;
 
 namespace {
-
-DateValue at(int year, int month, int day, int hour = 0, int minute = 0)
-{
-    return *DateValue::fromParts(year, month, day, hour, minute);
-}
 
 const AlarmRecord dentist { at(2030, 10, 5, 9, 30), "Dentist" };
 const AlarmRecord train { at(2030, 10, 6, 17, 45), "Train, platform 2" };

@@ -1,4 +1,5 @@
 #include "frame/DateText.h"
+#include "support/Alarms.h"
 
 #include <gtest/gtest.h>
 
@@ -6,13 +7,7 @@
 #include <cmath>
 
 using namespace tickwell;
-
-namespace {
-DateValue at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
-{
-    return *DateValue::fromParts(year, month, day, hour, minute, second);
-}
-} // namespace
+using tickwell::test::at;
 
 TEST(date_text, entry_pattern_writes_twelve_hour_time_and_english_names)
 {

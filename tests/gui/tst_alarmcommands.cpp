@@ -1,4 +1,5 @@
 // The present date and time in the editor's fields, and the editor's commands.
+#include "support/Alarms.h"
 #include "support/ProgramUnderTest.h"
 
 #include <QTest>
@@ -6,13 +7,6 @@
 
 using namespace tickwell;
 using namespace tickwell::test;
-
-namespace {
-DateValue at(int year, int month, int day, int hour = 0, int minute = 0)
-{
-    return *DateValue::fromParts(year, month, day, hour, minute);
-}
-} // namespace
 
 class AlarmCommandsTest : public QObject {
     Q_OBJECT

@@ -1,4 +1,5 @@
 // The editor's state, the calendar and the new-alarm caption.
+#include "support/Alarms.h"
 #include "support/ProgramUnderTest.h"
 
 #include <QSignalSpy>
@@ -6,13 +7,6 @@
 
 using namespace tickwell;
 using namespace tickwell::test;
-
-namespace {
-DateValue at(int year, int month, int day, int hour = 0, int minute = 0)
-{
-    return *DateValue::fromParts(year, month, day, hour, minute);
-}
-} // namespace
 
 class CalendarTest : public QObject {
     Q_OBJECT

@@ -1,5 +1,6 @@
 // The clock tick: the present-time caption, which alarms are announced and
 // which removed, and what may happen while a reminder box is open.
+#include "support/Alarms.h"
 #include "support/ProgramUnderTest.h"
 
 #include "alarms/AlarmFileFormat.h"
@@ -15,11 +16,6 @@ using namespace tickwell;
 using namespace tickwell::test;
 
 namespace {
-
-std::string record(int year, int month, int day, int hour, int minute, const std::string& reminder)
-{
-    return formatAlarmRecord({ *DateValue::fromParts(year, month, day, hour, minute), reminder });
-}
 
 // Alarms on Saturday 5 October 2030.
 std::string october5(int hour, int minute, const std::string& reminder)

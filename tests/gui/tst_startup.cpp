@@ -1,4 +1,5 @@
 // Start-up, the alarm file at load, the removal path and shutdown.
+#include "support/Alarms.h"
 #include "support/ProgramUnderTest.h"
 
 #include "alarms/AlarmFileFormat.h"
@@ -13,11 +14,6 @@ using namespace tickwell;
 using namespace tickwell::test;
 
 namespace {
-
-std::string record(int year, int month, int day, int hour, int minute, const std::string& reminder)
-{
-    return formatAlarmRecord({ *DateValue::fromParts(year, month, day, hour, minute), reminder });
-}
 
 ino_t inode(const std::filesystem::path& path)
 {

@@ -1,5 +1,6 @@
 // The tray icon, its menu and the clock's two states; the About window; one
 // clock per alarm file.
+#include "support/Alarms.h"
 #include "support/ProgramUnderTest.h"
 
 #include "frame/SingleClock.h"
@@ -14,11 +15,6 @@ using namespace tickwell;
 using namespace tickwell::test;
 
 namespace {
-std::string record(int year, int month, int day, int hour, int minute, const std::string& reminder)
-{
-    return formatAlarmRecord({ *DateValue::fromParts(year, month, day, hour, minute), reminder });
-}
-
 // Hides the About window as soon as the modal display has started.
 void closeAboutWhenShown(QObject* context, bool* wasVisible)
 {

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "alarms/AlarmFileFormat.h"
+#include "frame/DateValue.h"
+
+#include <cassert>
+#include <string>
+
+namespace tickwell::test {
+
+// A date value the test knows to be valid.
+inline DateValue at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
+    const auto value = DateValue::fromParts(year, month, day, hour, minute, second);
+    assert(value);
+    return *value;
+}
+
+// One record of "Alarm.dat", as the program writes it.
+inline std::string record(int year, int month, int day, int hour, int minute, const std::string& reminder)
+{
+    return formatAlarmRecord({ at(year, month, day, hour, minute), reminder });
+}
+
+} // namespace tickwell::test
