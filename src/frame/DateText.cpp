@@ -97,6 +97,26 @@ private:
     std::size_t m_pos = 0;
 };
 
+struct TimeOfDay {
+    int hour = 0; // 0-23
+    int minute = 0;
+};
+
+// "9:05", then `beforeHalf`, then "AM" or "PM".
+std::optional<TimeOfDay> readTimeOfDay(DateReader& reader, std::string_view beforeHalf)
+{
+    const auto hour = reader.number(2);
+    if (!hour || !reader.literal(":"))
+        return std::nullopt;
+    const auto minute = reader.number(2);
+    if (!minute || !reader.literal(beforeHalf))
+        return std::nullopt;
+    const auto hour24 = reader.halfOfDay(*hour);
+    if (!hour24)
+        return std::nullopt;
+    return TimeOfDay { *hour24, *minute };
+}
+
 struct CalendarDate {
     int month = 0;
     int day = 0;
@@ -189,19 +209,13 @@ std::optional<DateValue> dateFromText(std::string_view text) noexcept
     DateReader reader { trimBlanks(text) };
     if (reader.startsWithDigit()) {
         // "9:05 PM  March 8, 2002"
-        const auto hour = reader.number(2);
-        if (!hour || !reader.literal(":"))
-            return std::nullopt;
-        const auto minute = reader.number(2);
-        if (!minute || !reader.literal(" "))
-            return std::nullopt;
-        const auto hour24 = reader.halfOfDay(*hour);
-        if (!hour24 || !reader.literal("  "))
+        const auto time = readTimeOfDay(reader, " ");
+        if (!time || !reader.literal("  "))
             return std::nullopt;
         const auto date = readCalendarDate(reader);
         if (!date || !reader.atEnd())
             return std::nullopt;
-        return DateValue::fromParts(date->year, date->month, date->day, *hour24, *minute);
+        return DateValue::fromParts(date->year, date->month, date->day, time->hour, time->minute);
     }
 
     const auto date = readCalendarDate(reader);
@@ -213,16 +227,10 @@ std::optional<DateValue> dateFromText(std::string_view text) noexcept
     // "March 8, 2002 9:05:00PM"
     if (!reader.literal(" "))
         return std::nullopt;
-    const auto hour = reader.number(2);
-    if (!hour || !reader.literal(":"))
+    const auto time = readTimeOfDay(reader, ":00");
+    if (!time || !reader.atEnd())
         return std::nullopt;
-    const auto minute = reader.number(2);
-    if (!minute || !reader.literal(":00"))
-        return std::nullopt;
-    const auto hour24 = reader.halfOfDay(*hour);
-    if (!hour24 || !reader.atEnd())
-        return std::nullopt;
-    return DateValue::fromParts(date->year, date->month, date->day, *hour24, *minute);
+    return DateValue::fromParts(date->year, date->month, date->day, time->hour, time->minute);
 }
 
 double numberValue(std::string_view text) noexcept
