@@ -13,6 +13,7 @@ import ctypes
 import ctypes.util
 import datetime
 import os
+import random
 import re
 import select
 import shutil
@@ -27,13 +28,17 @@ TITLE_EDITOR = "Tickwell Alarm Clock - Alarm Editor"
 TITLE_BOX = "Tickwell Alarm Clock"
 TITLE_REFUSAL = "Can't Set Alarm"
 TOOLS = ["Xvfb", "trayer", "xdotool", "xwininfo", "xprop", "xmessage", "faketime", "import", "compare",
-         "openbox", "dbus-daemon"]
+         "convert", "fc-match", "openbox", "dbus-daemon"]
 # Keys and buttons the tests press; released at teardown so that none is left held.
 HELD = ["Return", "Escape", "Tab", "Up", "Down", "BackSpace", "End", "shift", "ctrl", "alt"]
 
 
 class Failure(Exception):
     pass
+
+
+class ToolFailure(Failure):
+    """A tool that failed on the screen's present state, such as a query about a window just gone."""
 
 
 def fail(message):
@@ -58,6 +63,8 @@ def poll(what, probe, timeout=10.0, interval=0.05):
             result = probe()
             if result:
                 return result
+        except ToolFailure as error:
+            last_error = error
         except Failure:
             raise
         except Exception as error:  # a window that went away under a query, a bus that is not up yet
@@ -163,7 +170,9 @@ class Desktop:
             if self.window_manager:
                 self._start_openbox()
             self._start_tray()
-        except BaseException:
+        except BaseException as error:
+            log(f"---- {self.name}: the desktop did not come up: {error}")
+            self.dump_logs()
             self.close()
             raise
         return self
@@ -188,29 +197,49 @@ class Desktop:
     def _read_line_from(self, fd, process, what, timeout=15.0):
         data = b""
         end = time.monotonic() + timeout
-        while not data.endswith(b"\n"):
-            if process.poll() is not None:
-                fail(f"{what} ended with status {process.returncode} before it was ready")
-            left = end - time.monotonic()
-            if left <= 0:
-                fail(f"{what} did not start within {timeout:g} s")
-            ready, _, _ = select.select([fd], [], [], min(left, 0.2))
-            if ready:
-                chunk = os.read(fd, 256)
-                if not chunk:
-                    fail(f"{what} closed its ready pipe")
-                data += chunk
-        os.close(fd)
+        try:
+            while not data.endswith(b"\n"):
+                if process.poll() is not None:
+                    fail(f"{what} ended with status {process.returncode} before it was ready")
+                left = end - time.monotonic()
+                if left <= 0:
+                    fail(f"{what} did not start within {timeout:g} s")
+                ready, _, _ = select.select([fd], [], [], min(left, 0.2))
+                if ready:
+                    chunk = os.read(fd, 256)
+                    if not chunk:
+                        process.wait(timeout=2)  # the pipe closes as it ends
+                        fail(f"{what} closed its ready pipe")
+                    data += chunk
+        except subprocess.TimeoutExpired:
+            fail(f"{what} closed its ready pipe but runs on")
+        finally:
+            os.close(fd)
         return data.decode().strip()
 
     def _start_x(self):
-        r, w = os.pipe()
-        xvfb = self._spawn("xvfb", ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
-                          pass_fds=(w,))
-        os.close(w)
-        self.display = ":" + self._read_line_from(r, xvfb, "Xvfb")
-        self.env["DISPLAY"] = self.display
-        os.environ["DISPLAY"] = self.display
+        # Far from the low numbers, which other test runs on a shared machine
+        # start from; their servers coming and going there have taken a
+        # display away from under a test before.
+        for attempt in range(20):
+            number = random.randrange(200, 1000)
+            if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
+                continue
+            r, w = os.pipe()
+            xvfb = self._spawn("xvfb", ["Xvfb", f":{number}", "-displayfd", str(w), "-screen", "0", "1280x800x24",
+                                       "-nolisten", "tcp"], pass_fds=(w,))
+            os.close(w)
+            try:
+                self.display = ":" + self._read_line_from(r, xvfb, "Xvfb")
+            except Failure:
+                if xvfb.poll() is None:
+                    raise
+                self.processes.remove(("xvfb", xvfb))  # the number was taken meanwhile: another one
+                continue
+            self.env["DISPLAY"] = self.display
+            os.environ["DISPLAY"] = self.display
+            return
+        fail("found no free X display number")
 
     def _start_bus(self):
         r, w = os.pipe()
@@ -230,10 +259,14 @@ class Desktop:
              timeout=15)
 
     def _start_tray(self):
-        self._spawn("trayer", ["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
+        tray = self._spawn("trayer", ["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
                                "200", "--height", "32", "--transparent", "false", "--tint", "0xd0d0d0",
                                "--SetDockType", "true", "--SetPartialStrut", "true"])
-        poll("trayer to own the notification area", tray_manager_window, timeout=15)
+        def owned():
+            if tray.poll() is not None:
+                fail(f"trayer ended with status {tray.returncode}")
+            return tray_manager_window()
+        poll("trayer to own the notification area", owned, timeout=15)
 
     def close(self):
         # No key or button may stay held for whatever runs next on this server.
@@ -303,6 +336,11 @@ class Desktop:
         return any(l == label and p.poll() is None for l, p in self.processes)
 
     def dump_logs(self):
+        for label, process in self.processes:
+            code = process.poll()
+            state = "running" if code is None else \
+                f"ended by signal {-code}" if code < 0 else f"ended with status {code}"
+            log(f"---- {label} ({process.pid}): {state}")
         for label, path in self.logs.items():
             try:
                 with open(path, errors="replace") as f:
@@ -325,6 +363,9 @@ class Desktop:
         started = time.monotonic()
         process = self._spawn(label, argv, env=env, cwd=self.work)
         return Clock(self, process, started, fake_time)
+
+    def signal(self, pid, name):
+        os.kill(pid, getattr(signal, name))
 
     def alarm_file(self):
         return os.path.join(self.work, "Alarm.dat")
@@ -349,7 +390,7 @@ class Desktop:
         except subprocess.TimeoutExpired:
             fail(f"{' '.join(argv)} hung for {timeout} s")
         if check and done.returncode != 0:
-            fail(f"{' '.join(argv)} failed ({done.returncode}): {done.stderr.strip()}")
+            raise ToolFailure(f"{' '.join(argv)} failed ({done.returncode}): {done.stderr.strip()}")
         return done.stdout
 
     def search(self, args):
@@ -433,6 +474,28 @@ class Desktop:
         self.x(["import", "-window", str(window), path])
         return path
 
+    def ink(self, png, x, y, width, height):
+        """The span (left, right) of whatever differs from the background in that part of a picture,
+        right exclusive; None where there is only background."""
+        done = subprocess.run(["convert", png, "-crop", f"{width}x{height}+{x}+{y}", "+repage", "-fuzz", "8%",
+                               "-format", "%@", "info:"], capture_output=True, text=True, env=self.env, timeout=30)
+        found = re.match(r"(\d+)x(\d+)\+(\d+)\+(\d+)", done.stdout)
+        if not found or int(found.group(1)) == 0:
+            return None
+        left, span = int(found.group(3)), int(found.group(1))
+        return left, left + span
+
+    def text_width(self, text, points=8.25, dpi=96):
+        """The inked width of a line of text in fontconfig's sans serif, as ImageMagick renders it."""
+        font = self.x(["fc-match", "-f", "%{file}", "Sans Serif"]).strip()
+        done = subprocess.run(["convert", "-background", "black", "-fill", "white", "-font", font, "-density",
+                               str(dpi), "-pointsize", str(points), "label:" + text, "-format", "%@", "info:"],
+                              capture_output=True, text=True, env=self.env, timeout=30)
+        found = re.match(r"(\d+)x", done.stdout)
+        if not found:
+            fail(f"ImageMagick cannot render {text!r} in {font}: {done.stderr.strip()}")
+        return int(found.group(1))
+
     def differing_pixels(self, a, b):
         done = subprocess.run(["compare", "-metric", "AE", a, b, "null:"], capture_output=True, text=True,
                               env=self.env, timeout=30)
@@ -450,24 +513,33 @@ class Desktop:
         out = self.x(["xwininfo", "-root"])
         return int(re.search(r"Window id: (0x[0-9a-f]+)", out).group(1), 16)
 
+    def _tray_panel_above(self, window, root):
+        """trayer's window that holds `window`, if one does."""
+        w = window
+        while w != root:
+            if '"trayer"' in self.window_property(w, "WM_CLASS"):
+                return w
+            w = self.parent(w)
+        return None
+
     def tray_icons(self):
-        """The clock's windows that the notification area has taken in (reparented away from the root)."""
+        """The clock's windows that trayer has taken in (a window manager's frames hold others)."""
         root = self.root_window()
         icons = []
         for w in self.search(["--class", "tickwell"]):
             try:
-                if self.parent(w) != root:
+                if self.parent(w) != root and self._tray_panel_above(w, root):
                     icons.append(w)
-            except Failure:
+            except ToolFailure:
                 pass  # gone in the meantime
         return icons
 
     def panel(self, icon):
         """trayer's panel window holding an icon."""
-        w = icon
-        while '"trayer"' not in self.window_property(w, "WM_CLASS"):
-            w = self.parent(w)
-        return w
+        panel = self._tray_panel_above(icon, self.root_window())
+        if not panel:
+            fail(f"0x{icon:x} is not in the notification area")
+        return panel
 
     def wait_icon(self, timeout=15.0):
         def embedded():
@@ -482,6 +554,16 @@ class Desktop:
         self.x(["xdotool", "mouseup", "3"], check=False)
         return poll("the tray menu to open", lambda: self.popup_menus(), timeout=5)[0]
 
+    def choose_from_tray_menu(self, icon, position, screenshot=None):
+        """Opens the icon's menu with the right button and takes its `position`th item (from 1) with the
+        keyboard: the menu's texts are not on the accessibility bus, its order is fixed."""
+        menu = self.open_tray_menu(icon)
+        if screenshot:
+            self.screenshot(menu, screenshot)
+        self.key(*["Down"] * position)
+        self.key("Return")
+        poll("the tray menu to close", lambda: menu not in self.popup_menus(), timeout=5)
+
     def popup_menus(self):
         menus = []
         for w in self.search(["--onlyvisible", "--class", "tickwell"]):
@@ -494,8 +576,14 @@ class Desktop:
         return menus
 
 
+_xlib = None
+
+
 def tray_manager_window():
-    x = ctypes.CDLL(ctypes.util.find_library("X11"))
+    global _xlib
+    if _xlib is None:
+        _xlib = ctypes.CDLL(ctypes.util.find_library("X11"))
+    x = _xlib
     x.XOpenDisplay.restype = ctypes.c_void_p
     x.XOpenDisplay.argtypes = [ctypes.c_char_p]
     x.XInternAtom.restype = ctypes.c_ulong
@@ -671,6 +759,34 @@ class Accessibility:
         if w <= 0 or h <= 0:
             fail(f"{accessible.getRoleName()} {accessible.name!r} has no place on the screen")
         self.desktop.click(x + w // 2, y + h // 2, repeat=repeat)
+
+    def cut_off(self, window, labels, png, reference):
+        """The labels whose text is wider than the place it has in `window`, as shown in the picture `png`.
+
+        A text's width is measured by rendering it in the font the program's windows use (fontconfig's
+        sans serif at 8.25 points and 96 dots per inch), scaled by how that rendering compares with the
+        `reference` label as the window shows it (whole, with room to spare)."""
+        wx, wy, _, _ = self.extents(window)
+
+        def shown(label):
+            x, y, width, height = self.extents(label)
+            return self.desktop.ink(png, x - wx, y - wy, width, height), width
+
+        ink, width = shown(reference)
+        if not ink or ink[1] > width - 3:
+            fail(f"the label {reference.name!r} is not shown whole: it cannot be the measure for the others")
+        scale = (ink[1] - ink[0]) / self.desktop.text_width(reference.name)
+        if not 0.9 < scale < 1.1:
+            fail(f"the window's font renders {scale:.2f} times as wide as fontconfig's sans serif: not measurable")
+        cut = []
+        for label in labels:
+            ink, width = shown(label)
+            needed = self.desktop.text_width(label.name) * scale
+            log(f"label {label.name!r}: {width} px of room, needs {needed:.0f} px, shows "
+                f"{0 if not ink else ink[1] - ink[0]} px of ink")
+            if needed > width:
+                cut.append(label.name)
+        return cut
 
     def rows(self, list_accessible):
         return [item.name for item in self.all(list_accessible, "list item", showing=False)]
