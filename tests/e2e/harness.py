@@ -407,6 +407,14 @@ class Desktop:
     def wait_gone(self, title, timeout=10.0):
         poll(f'the window "{title}" to go', lambda: not self.visible(title), timeout=timeout)
 
+    def wait_unmapped(self, window, what, timeout=10.0):
+        def unmapped():
+            try:
+                return self.geometry(window)[4] != "IsViewable"
+            except ToolFailure:
+                return True  # destroyed
+        poll(f"{what} to close", unmapped, timeout=timeout)
+
     def geometry(self, window):
         """(x, y, width, height, map state) of a window, the position in root coordinates."""
         out = self.x(["xwininfo", "-id", str(window)])

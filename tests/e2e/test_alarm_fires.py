@@ -93,7 +93,7 @@ def scenario(binary, screenshots):
         # Return, as a user at the keyboard would close it.
         desktop.focus(box)
         desktop.key("Return")
-        desktop.wait_gone(TITLE_BOX, timeout=5)
+        desktop.wait_unmapped(box, "the reminder box", timeout=5)
         poll("the alarm to leave the file", lambda: desktop.read_alarms() == LATER, timeout=5)
         poll("the alarm to leave the list", lambda: editor.rows() == ["7:30 AM  Saturday, March 9, 2030"], timeout=5)
 

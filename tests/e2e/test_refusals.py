@@ -34,7 +34,7 @@ def refused(desktop, a11y, editor, why, text, screenshot=None):
         desktop.screenshot(box, screenshot)
     desktop.focus(box)
     desktop.key("Return")
-    desktop.wait_gone(TITLE_REFUSAL, timeout=5)
+    desktop.wait_unmapped(box, f"the box for {why}", timeout=5)
     log(f"refused {why}: {text!r}")
     expect(f"the alarms listed after refusing {why}", editor.rows(), ROWS)
     expect(f"Alarm.dat after refusing {why}", desktop.read_alarms(), EXISTING)
