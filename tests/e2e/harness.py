@@ -413,6 +413,14 @@ class Desktop:
     def wait_gone(self, title, timeout=10.0):
         poll(f'the window "{title}" to go', lambda: not self.visible(title), timeout=timeout)
 
+    def poll_without_box(self, what, probe, why, timeout=5.0):
+        """poll(), failing at once should a reminder box come up meanwhile."""
+        def checked():
+            if self.visible(TITLE_BOX):
+                fail(f"a reminder box came up {why}")
+            return probe()
+        return poll(what, checked, timeout=timeout)
+
     def wait_unmapped(self, window, what, timeout=10.0):
         def unmapped():
             try:

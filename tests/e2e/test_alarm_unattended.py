@@ -6,7 +6,7 @@ import datetime
 import sys
 import time
 
-from harness import Accessibility, Desktop, TITLE_BOX, TITLE_EDITOR, fail, figure, poll, run
+from harness import Accessibility, Desktop, TITLE_BOX, TITLE_EDITOR, fail, figure, run
 
 DUE = b'#2030-03-08 21:05:00#,"Take the bread out of the oven"\r\n'
 LATER = b'#2030-03-08 21:30:00#,"Call the neighbours"\r\n'
@@ -40,7 +40,8 @@ def scenario(binary, screenshots):
         desktop.focus(box)
         desktop.key("Return")
         desktop.wait_unmapped(box, "the reminder box", timeout=5)
-        poll("the alarm to leave the file", lambda: desktop.read_alarms() == LATER, timeout=5)
+        desktop.poll_without_box("the alarm to leave the file", lambda: desktop.read_alarms() == LATER,
+                                 "a second time")
         end = clock.moment_of(minute + datetime.timedelta(seconds=8))
         while time.monotonic() < end:
             if desktop.visible(TITLE_BOX):
