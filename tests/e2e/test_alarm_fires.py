@@ -1,0 +1,112 @@
+"""An alarm composed with the mouse and the keyboard alone is stored at once,
+and at its minute its reminder comes up once, above every window, another
+program's included. Closing the box takes the alarm off the list and off
+the file; the other alarms stay."""
+
+import datetime
+import sys
+import time
+
+from harness import (Accessibility, Desktop, Editor, TITLE_BOX, TITLE_EDITOR, fail, figure, log, poll, run)
+
+LATER = b'#2030-03-09 07:30:00#,"Water the ferns"\r\n'
+NEW = b'#2030-03-08 21:05:00#,"Feed the cat\r\nthen the fish"\r\n'
+REMINDER = "Feed the cat\nthen the fish\n\n(9:05 PM  Friday, March 8, 2030)"
+
+
+def expect(what, seen, wanted):
+    if seen != wanted:
+        fail(f"{what}: {seen!r}, expected {wanted!r}")
+
+
+def scenario(binary, screenshots):
+    with Desktop("alarm-fires", window_manager=True, screenshots=screenshots) as desktop:
+        desktop.write_alarms(LATER)
+        clock = desktop.clock(binary, fake_time="2030-03-08 21:04:45")
+        minute = datetime.datetime(2030, 3, 8, 21, 5)
+        icon = desktop.wait_icon()
+        a11y = Accessibility(desktop, clock.pid)
+        a11y.wait_app()
+
+        desktop.click_window(icon, repeat=2)
+        window = desktop.wait_visible(TITLE_EDITOR)
+        editor = Editor(a11y)
+        expect("the fields at opening", editor.new_alarm_caption(), "New Alarm : 9:04 PM  Friday, March 8, 2030")
+
+        # The next minute: into the minute field, one step up, Tab on.
+        a11y.click(editor.minute_field())
+        desktop.key("Up")
+        poll("the minute to step", lambda: a11y.text(editor.minute_field()) in ("5", "05"), timeout=5)
+        desktop.key("Tab")
+        poll("the minute field to show two digits", lambda: a11y.text(editor.minute_field()) == "05", timeout=5)
+        expect("the new alarm", editor.new_alarm_caption(), "New Alarm : 9:05 PM  Friday, March 8, 2030")
+
+        # Two lines of reminder.
+        reminder = editor.reminder_field()
+        a11y.click(reminder)
+        desktop.type("Feed the cat")
+        desktop.key("Return")
+        desktop.type("then the fish")
+        poll("the reminder to be typed", lambda: a11y.text(reminder) == "Feed the cat\nthen the fish", timeout=5)
+
+        a11y.click(editor.button("Set Alarm"))
+        poll("the alarm to be stored", lambda: desktop.read_alarms() != LATER, timeout=5)
+        expect("Alarm.dat after Set Alarm", desktop.read_alarms(), LATER + NEW)
+        expect("the alarms listed", editor.rows(), ["7:30 AM  Saturday, March 9, 2030", "9:05 PM  Friday, March 8, 2030"])
+        expect("the reminder field after Set Alarm", a11y.text(reminder), "")
+        log(f"alarm set at {clock.fake_now():%H:%M:%S} on the program's clock")
+        clock.still_before(minute, "composing the alarm")
+
+        # Another program's window, raised over the editor before the minute.
+        other = desktop.foreign_window("Another program's window")
+        desktop.raise_window(other)
+        poll("the other program's window to be raised over the editor",
+             lambda: desktop.stacking().index(other) > desktop.stacking().index(window), timeout=5)
+
+        clock.sleep_until(minute - datetime.timedelta(seconds=2))
+        if desktop.visible(TITLE_BOX):
+            fail("the reminder came up before its minute")
+        box = desktop.wait_visible(TITLE_BOX, timeout=20)
+        figure("alarm minute to reminder box mapped", time.monotonic() - clock.moment_of(minute), "s")
+
+        # Whatever is raised, the box stays above it.
+        desktop.raise_window(other)
+        desktop.raise_window(window)
+        time.sleep(0.3)
+        state = desktop.window_property(box, "_NET_WM_STATE")
+        if "_NET_WM_STATE_ABOVE" not in state:
+            fail(f"the reminder box is not kept above other windows: {state.strip()}")
+        order = desktop.stacking()
+        log("stacking, bottom to top: " + ", ".join(f"0x{w:x}" for w in order))
+        for below, name in ((window, "the editor"), (other, "another program's window")):
+            if below not in order or box not in order:
+                fail(f"the window manager does not list the box and {name}")
+            if order.index(box) < order.index(below):
+                fail(f"the reminder box is below {name}")
+
+        alert = a11y.window(TITLE_BOX, role="alert")
+        texts = [label.name for label in a11y.all(alert, "label") if label.name]
+        expect("the reminder box's text", texts, [REMINDER])
+        expect("the reminder box's buttons", [b.name for b in a11y.all(alert, "push button")], ["OK"])
+        desktop.screenshot(box, "reminder.png")
+
+        # Return, as a user at the keyboard would close it.
+        desktop.focus(box)
+        desktop.key("Return")
+        desktop.wait_unmapped(box, "the reminder box", timeout=5)
+        again = "a second time"
+        desktop.poll_without_box("the alarm to leave the file", lambda: desktop.read_alarms() == LATER, again)
+        desktop.poll_without_box("the alarm to leave the list",
+                                 lambda: editor.rows() == ["7:30 AM  Saturday, March 9, 2030"], again)
+
+        # Once only: the rest of its minute brings no second box.
+        end = clock.moment_of(minute + datetime.timedelta(seconds=10))
+        while time.monotonic() < end:
+            if desktop.visible(TITLE_BOX):
+                fail("the reminder came up a second time")
+            time.sleep(0.1)
+        expect("Alarm.dat at the end", desktop.read_alarms(), LATER)
+
+
+if __name__ == "__main__":
+    run(scenario, *sys.argv[1:])

@@ -1,0 +1,49 @@
+"""A second start in the working directory of a running clock hands over:
+the running clock shows its editor, the second ends with status 0, and
+there is still one icon and one set of alarms."""
+
+import sys
+import time
+
+from harness import Desktop, TITLE_EDITOR, fail, figure, log, poll, run
+
+ALARMS = b'#2031-01-02 08:00:00#,"Only once"\r\n'
+
+
+def pid_of(desktop, window):
+    out = desktop.window_property(window, "_NET_WM_PID")
+    return int(out.split("=")[1]) if "=" in out else None
+
+
+def scenario(binary, screenshots):
+    with Desktop("second-start", accessibility=False, screenshots=screenshots) as desktop:
+        desktop.write_alarms(ALARMS)
+        first = desktop.clock(binary)
+        desktop.wait_icon()
+        if desktop.visible(TITLE_EDITOR):
+            fail("the editor is open before the second start")
+
+        second = desktop.clock(binary, label="tickwell-second")
+        status = second.wait_exit(timeout=15)
+        figure("second start to its end", time.monotonic() - second.started, "s")
+        if status != 0:
+            fail(f"the second start ended with status {status}, not 0")
+        if not first.running():
+            fail(f"the running clock ended ({first.process.returncode}) when the second started")
+
+        editor = desktop.wait_visible(TITLE_EDITOR, timeout=10)
+        if pid_of(desktop, editor) != first.pid:
+            fail(f"the editor shown belongs to process {pid_of(desktop, editor)}, not to the running clock")
+        if len(desktop.visible(TITLE_EDITOR)) != 1:
+            fail(f"{len(desktop.visible(TITLE_EDITOR))} editors are open")
+        time.sleep(1.5)  # an icon of the second start would have come by now
+        icons = desktop.tray_icons()
+        if len(icons) != 1 or pid_of(desktop, icons[0]) != first.pid:
+            fail(f"the notification area holds {len(icons)} icons of the clock")
+        if desktop.read_alarms() != ALARMS:
+            fail(f"Alarm.dat holds {desktop.read_alarms()!r} after the second start")
+        log("the second start handed over to the running clock and ended")
+
+
+if __name__ == "__main__":
+    run(scenario, *sys.argv[1:])
