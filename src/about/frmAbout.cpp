@@ -39,7 +39,9 @@ frmAbout::frmAbout(const Services&)
     setFixedSize(twips(3375), twips(2475));
     // No caption text and no window icon; the frame stays, so that the
     // window can be moved and closed like any other.
-    setWindowTitle(QString());
+    // An empty title would be filled in with the program's name by the
+    // toolkit; a blank keeps the frame without a caption.
+    setWindowTitle(QStringLiteral(" "));
     setWindowIcon(QIcon(QPixmap(1, 1)));
     setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
 

@@ -804,9 +804,11 @@ class Accessibility:
         for label in labels:
             ink, width = shown(label)
             needed = self.desktop.text_width(label.name) * scale
-            log(f"label {label.name!r}: {width} px of room, needs {needed:.0f} px, shows "
+            log(f"label {label.name!r}: {width} px of room, needs {needed:.0f} px, ink {ink}, shows "
                 f"{0 if not ink else ink[1] - ink[0]} px of ink")
-            if needed > width:
+            # Too wide at the window's font size, and its ink runs into the edge: cut off. A label
+            # that has made its text smaller to fit ends its ink short of the edge.
+            if needed > width and (not ink or ink[1] >= width - 1):
                 cut.append(label.name)
         return cut
 

@@ -42,8 +42,9 @@ def check_about(desktop, a11y, how, screenshot, faults):
         faults.append(f"the About window from {how} shows {text!r} cut off at its right edge")
     # Qt puts the program's name on a window with an empty title; the frame then shows it.
     title = desktop.window_property(window, "_NET_WM_NAME").strip()
-    if "=" in title and title.split("=", 1)[1].strip() not in ('""', ""):
-        faults.append(f"the About window from {how} is titled {title.split('=', 1)[1].strip()}, not untitled")
+    caption = title.split("=", 1)[1].strip().strip('"').strip() if "=" in title else ""
+    if caption:
+        faults.append(f"the About window from {how} is titled {caption!r}, not untitled")
     if screenshot:
         desktop.screenshot(window, screenshot)
 
