@@ -5,9 +5,8 @@ namespace tickwell {
 ComboBox::ComboBox(QWidget* parent, const QString& name, TwipsRect geometry)
     : QComboBox(parent)
 {
-    setObjectName(name);
+    place(*this, name, geometry);
     setEditable(false);
-    setGeometry(geometry.toPixels());
     connect(this, &QComboBox::activated, this, [this] { Q_EMIT click(); });
 }
 

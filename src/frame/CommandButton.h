@@ -13,8 +13,7 @@ public:
     CommandButton(QWidget* parent, const QString& name, const QString& caption, TwipsRect geometry)
         : QPushButton(caption, parent)
     {
-        setObjectName(name);
-        setGeometry(geometry.toPixels());
+        place(*this, name, geometry);
         setAutoDefault(false);
     }
 };

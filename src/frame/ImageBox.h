@@ -15,8 +15,7 @@ public:
     ImageBox(QWidget* parent, const QString& name, TwipsRect geometry)
         : QLabel(parent)
     {
-        setObjectName(name);
-        setGeometry(geometry.toPixels());
+        place(*this, name, geometry);
         setAttribute(Qt::WA_TranslucentBackground);
         setAlignment(Qt::AlignCenter);
     }

@@ -7,8 +7,7 @@ namespace tickwell {
 Label::Label(QWidget* parent, const QString& name, const QString& caption, TwipsRect geometry)
     : QLabel(caption, parent)
 {
-    setObjectName(name);
-    setGeometry(geometry.toPixels());
+    place(*this, name, geometry);
     setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }

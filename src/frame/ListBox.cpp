@@ -7,8 +7,7 @@ namespace tickwell {
 ListBox::ListBox(QWidget* parent, const QString& name, TwipsRect geometry)
     : QListWidget(parent)
 {
-    setObjectName(name);
-    setGeometry(geometry.toPixels());
+    place(*this, name, geometry);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
 }

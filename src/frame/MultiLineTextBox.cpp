@@ -17,8 +17,7 @@ qsizetype storedLength(const QString& plain)
 MultiLineTextBox::MultiLineTextBox(QWidget* parent, const QString& name, TwipsRect geometry)
     : QPlainTextEdit(parent)
 {
-    setObjectName(name);
-    setGeometry(geometry.toPixels());
+    place(*this, name, geometry);
     setTabChangesFocus(true);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
 }

@@ -15,8 +15,7 @@ public:
     PictureFrame(QWidget* parent, const QString& name, TwipsRect geometry)
         : QFrame(parent)
     {
-        setObjectName(name);
-        setGeometry(geometry.toPixels());
+        place(*this, name, geometry);
         setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         setLineWidth(1);
         QPalette colours = palette();

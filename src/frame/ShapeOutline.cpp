@@ -9,8 +9,7 @@ ShapeOutline::ShapeOutline(
     : QWidget(parent)
     , m_colour(colour)
 {
-    setObjectName(name);
-    setGeometry(geometry.toPixels());
+    place(*this, name, geometry);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
 }

@@ -15,8 +15,7 @@ SpinControl::SpinControl(
     , m_maximum(maximum)
     , m_value(std::clamp(value, minimum, maximum))
 {
-    setObjectName(name);
-    setGeometry(geometry.toPixels());
+    place(*this, name, geometry);
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(name);
     // Held down, an arrow repeats like the desktop's own spin boxes.

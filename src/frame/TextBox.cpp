@@ -10,8 +10,7 @@ namespace tickwell {
 TextBox::TextBox(QWidget* parent, const QString& name, const QString& text, TwipsRect geometry)
     : QLineEdit(text, parent)
 {
-    setObjectName(name);
-    setGeometry(geometry.toPixels());
+    place(*this, name, geometry);
     connect(this, &QLineEdit::textChanged, this, &TextBox::change);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QWidget>
 
 namespace tickwell {
 
@@ -24,5 +25,13 @@ struct TwipsRect {
         return { twips(left), twips(top), twips(width), twips(height) };
     }
 };
+
+// Every control is named after itself, so that tests and screen readers
+// find it, and stands where the window's layout puts it.
+inline void place(QWidget& control, const QString& name, TwipsRect geometry)
+{
+    control.setObjectName(name);
+    control.setGeometry(geometry.toPixels());
+}
 
 } // namespace tickwell
