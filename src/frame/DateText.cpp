@@ -102,8 +102,10 @@ struct TimeOfDay {
     int minute = 0;
 };
 
-// "9:05", then `beforeHalf`, then "AM" or "PM".
-std::optional<TimeOfDay> readTimeOfDay(DateReader& reader, std::string_view beforeHalf)
+// "9:05", then `beforeHalf`, then "AM" or "PM". Kept inline: every alarm
+// entry passes through here on every tick.
+[[gnu::always_inline]] inline std::optional<TimeOfDay> readTimeOfDay(
+    DateReader& reader, std::string_view beforeHalf)
 {
     const auto hour = reader.number(2);
     if (!hour || !reader.literal(":"))
