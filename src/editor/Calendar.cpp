@@ -50,7 +50,7 @@ void frmMain::lblDate_Click(std::int16_t index)
     if (SelectedDay != 0)
         lblDate(SelectedDay).setBorderStyle(Label::BorderStyle::FixedSingle);
     else
-        lblAlarmTimeDate.setCaption(QStringLiteral("< No Selected Time/Date >"));
+        lblAlarmTimeDate.setCaption(noAlarmCaption());
     UpdateNewAlarmCaption();
 }
 

@@ -140,6 +140,10 @@ private:
     std::int16_t chosenMonth() const;
     std::int16_t chosenYear() const;
     std::int16_t monthLength(std::int16_t month, std::int16_t year) const;
+    // The alarm the fields describe, if they describe one; lowers the picked
+    // day to the chosen month's length.
+    std::optional<DateValue> composeNewAlarm();
+    static QString noAlarmCaption();
 
     // The rows as records; none, with the reason, if a row cannot be read back.
     std::vector<AlarmRecord> recordsFromLists(std::string& failure) const;

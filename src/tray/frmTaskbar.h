@@ -31,8 +31,6 @@ public:
     void mnuPopupExit_Click();
     void mnuPopupAbout_Click();
 
-    const TrayIconRecord& trayIconData() const noexcept { return TrayIconData; }
-
     // The two pictures of the icon.
     QIcon imgActivatedIcon;
     QIcon imgDeactivatedIcon;
