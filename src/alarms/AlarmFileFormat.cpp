@@ -111,26 +111,37 @@ private:
     // Everything between the opening quote and the next single quote;
     // a doubled quote stands for one. Gives up past the longest reminder,
     // so an unclosed quote or binary garbage ends reading at once.
+    //
+    // Each reminder is judged on its own: UTF-8 when its bytes are, else
+    // Windows-1252. A file from the old desktop that has since had records
+    // added in UTF-8, or one damaged byte elsewhere in the file, then reads
+    // every reminder as it was written.
     std::optional<std::string> quotedText()
     {
         if (!take('"'))
             return std::nullopt;
-        std::string text;
-        std::size_t characters = 0;
+        constexpr std::size_t longestInBytes = 4 * maxReminderCharacters;
+        std::string bytes;
         while (!atEnd()) {
             const char c = m_text[m_pos++];
-            if (c == '"') {
-                if (!take('"'))
-                    return text;
-            } else if ((static_cast<unsigned char>(c) & 0xC0) == 0x80) {
-                text += c; // continues the character before
-                continue;
-            }
-            if (++characters > maxReminderCharacters)
+            if (c == '"' && !take('"'))
+                return decodedReminder(std::move(bytes));
+            if (bytes.size() == longestInBytes)
                 return std::nullopt;
-            text += c;
+            bytes += c;
         }
         return std::nullopt;
+    }
+
+    static std::optional<std::string> decodedReminder(std::string bytes)
+    {
+        std::string text = isValidUtf8(bytes) ? std::move(bytes) : windows1252ToUtf8(bytes);
+        std::size_t characters = 0;
+        for (const char c : text)
+            characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        if (characters > maxReminderCharacters)
+            return std::nullopt;
+        return text;
     }
 
     bool lineEnd()
@@ -207,13 +218,7 @@ std::string formatAlarmFile(std::span<const AlarmRecord> records, std::string_vi
 
 AlarmFileContents parseAlarmFile(std::string_view bytes)
 {
-    std::string decoded;
-    std::string_view text = withoutByteOrderMark(bytes);
-    if (!isValidUtf8(text)) {
-        decoded = windows1252ToUtf8(bytes);
-        text = decoded;
-    }
-
+    const std::string_view text = withoutByteOrderMark(bytes);
     AlarmFileContents contents;
     std::size_t pos = 0;
     for (;;) {

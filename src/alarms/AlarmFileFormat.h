@@ -11,8 +11,8 @@
 // The records of "Alarm.dat", one per alarm:
 //   #1998-10-05 09:30:00#,"Dentist"<CR><LF>
 // with the short literal #1998-10-05# at midnight. A double quote inside a
-// reminder is written doubled. The file is UTF-8; a file that is not valid
-// UTF-8 was made on a Windows-1252 desktop and is read as such.
+// reminder is written doubled. The file is written in UTF-8; a reminder that
+// is not valid UTF-8 was made on a Windows-1252 desktop and is read as such.
 namespace tickwell {
 
 inline constexpr std::size_t maxReminderCharacters = 128;
@@ -28,8 +28,8 @@ struct AlarmRecord {
 
 struct AlarmFileContents {
     std::vector<AlarmRecord> records;
-    // The first record that could not be read and everything after it, as
-    // UTF-8 text. It is written back after the records on every rewrite, so
+    // The first record that could not be read and everything after it, byte
+    // for byte. It is written back after the records on every rewrite, so
     // that nothing the program cannot read is destroyed.
     std::string unreadable;
 };

@@ -117,17 +117,14 @@ TEST(alarm_file_format, stops_at_damaged_records_of_every_kind)
     }
 }
 
-TEST(alarm_file_format, binary_garbage_is_kept_as_its_windows_1252_text)
+TEST(alarm_file_format, binary_garbage_is_kept_byte_for_byte)
 {
-    // Bytes that are not UTF-8 make the file a Windows-1252 one; every byte
-    // has a character there, so the garbage survives being written back.
     const std::string good = "#2030-01-01 08:00:00#,\"a\"\r\n";
     const std::string garbage("\x89PNG\r\n\x1a\n\x00\xff\x81", 11);
     const AlarmFileContents read = parseAlarmFile(good + garbage);
     ASSERT_EQ(read.records.size(), 1u);
-    EXPECT_EQ(read.unreadable, std::string("\xe2\x80\xb0PNG\r\n\x1a\n\x00\xc3\xbf\xc2\x81", 15));
-    const AlarmFileContents again = parseAlarmFile(formatAlarmFile(read.records, read.unreadable));
-    EXPECT_EQ(again.unreadable, read.unreadable);
+    EXPECT_EQ(read.unreadable, garbage);
+    EXPECT_EQ(formatAlarmFile(read.records, read.unreadable), good + garbage);
 }
 
 TEST(alarm_file_format, a_reminder_is_at_most_128_characters_not_bytes)
@@ -150,10 +147,37 @@ TEST(alarm_file_format, a_file_that_is_not_utf8_is_read_as_windows_1252)
     EXPECT_EQ(read.records[0].reminder, "Caf\xc3\xa9 \xe2\x82\xac \xe2\x80\x9cquoted\xe2\x80\x9d \xc2\x81");
 }
 
+TEST(alarm_file_format, each_reminder_is_read_in_its_own_encoding)
+{
+    // A file from the old desktop that has since had alarms added in UTF-8,
+    // and one whose tail was torn in the middle of a character: neither may
+    // turn the good UTF-8 reminders into Windows-1252 mojibake.
+    const std::string old = "#2030-01-01 08:00:00#,\"Caf\xe9\"\r\n";
+    const std::string added = "#2030-01-02 08:00:00#,\"M\xc3\xbc\"\r\n";
+    const AlarmFileContents mixed = parseAlarmFile(old + added);
+    ASSERT_EQ(mixed.records.size(), 2u);
+    EXPECT_EQ(mixed.records[0].reminder, "Caf\xc3\xa9");
+    EXPECT_EQ(mixed.records[1].reminder, "M\xc3\xbc");
+
+    const std::string torn = "#2030-01-03 08:00:00#,\"\xe2\x82";
+    const AlarmFileContents damaged = parseAlarmFile(added + torn);
+    ASSERT_EQ(damaged.records.size(), 1u);
+    EXPECT_EQ(damaged.records[0].reminder, "M\xc3\xbc");
+    EXPECT_EQ(damaged.unreadable, torn);
+
+    // 128 characters of UTF-8 take more than 128 bytes and stay readable
+    // next to a Windows-1252 record.
+    const std::string long128 = "#2030-01-04 08:00:00#,\"" + repeat("\xc3\xbc", 128) + "\"\r\n";
+    EXPECT_EQ(parseAlarmFile(old + long128).records.size(), 2u);
+}
+
 TEST(alarm_file_format, skips_a_byte_order_mark)
 {
     const AlarmFileContents read = parseAlarmFile("\xef\xbb\xbf#2030-01-01 08:00:00#,\"a\"\r\n");
     EXPECT_EQ(read.records.size(), 1u);
+    const AlarmFileContents old = parseAlarmFile("\xef\xbb\xbf#2030-01-01 08:00:00#,\"Caf\xe9\"\r\n");
+    ASSERT_EQ(old.records.size(), 1u);
+    EXPECT_EQ(old.records[0].reminder, "Caf\xc3\xa9");
 }
 
 TEST(alarm_file_format, a_huge_file_ends_reading_at_the_record_limit)
