@@ -44,8 +44,12 @@ qsizetype MultiLineTextBox::room() const
 
 void MultiLineTextBox::insertLimited(QString insertion)
 {
+    // Every kind of line break the box turns into a new line is counted as
+    // the CR LF it becomes.
     insertion.replace(QLatin1String("\r\n"), QLatin1String("\n"))
-        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'))
+        .replace(QChar::LineSeparator, QLatin1Char('\n'))
+        .replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     qsizetype free = room();
     qsizetype keep = 0;
     for (; keep < insertion.size(); ++keep) {

@@ -145,6 +145,14 @@ void EditorLayoutTest::limitsTheReminderTo128CharactersWhenTypedOrPasted()
     reminder.paste();
     QCOMPARE(reminder.text(), QString(120, QLatin1Char('a')) + "01234567");
 
+    // Line and paragraph separators become line breaks too, and cost as much.
+    reminder.setText(QString(120, QLatin1Char('a')));
+    reminder.moveCursor(QTextCursor::End);
+    QApplication::clipboard()->setText(
+        QString(10, QChar::LineSeparator) + QString(10, QChar::ParagraphSeparator));
+    reminder.paste();
+    QCOMPARE(reminder.text(), QString(120, QLatin1Char('a')) + QString("\r\n").repeated(4));
+
     // Pasting over a selection has the selection's room too.
     reminder.selectAll();
     QApplication::clipboard()->setText(QString(200, QLatin1Char('x')));
