@@ -30,6 +30,9 @@ void Form::Show()
     Load();
     if (m_unloaded)
         return;
+    // Showing a window the user has minimised brings it back.
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
@@ -131,6 +134,13 @@ void Form::closeEvent(QCloseEvent* event)
 
 void Form::hideEvent(QHideEvent* event)
 {
+    // The window system hides a window it minimises; that is not the
+    // program hiding it, and restoring it must not count as a fresh
+    // activation (the editor would lose what is being composed).
+    if (event->spontaneous()) {
+        QWidget::hideEvent(event);
+        return;
+    }
     m_activeForm = false;
     QWidget::hideEvent(event);
     Q_EMIT hidden();

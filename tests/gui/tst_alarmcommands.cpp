@@ -4,6 +4,7 @@
 
 #include <QTest>
 #include <QTimer>
+#include <QtTest/qtestspontaneevent.h>
 
 using namespace tickwell;
 using namespace tickwell::test;
@@ -30,6 +31,7 @@ private Q_SLOTS:
     void doubleClickEmptiesTheReminder();
     void closeOnlyHidesTheEditor();
     void aboutAndBackResetsTheFields();
+    void minimisingAndRestoringKeepsTheFields();
 
 private:
     void pickTime(const QString& hour, const QString& minute, const QString& half);
@@ -301,6 +303,26 @@ void AlarmCommandsTest::aboutAndBackResetsTheFields()
     QCOMPARE(m_editor->txtHour.text(), "9");
     QCOMPARE(m_editor->txtMin.text(), "05");
     QCOMPARE(m_editor->lblAMPM.caption(), "PM");
+}
+
+void AlarmCommandsTest::minimisingAndRestoringKeepsTheFields()
+{
+    m_editor->Show();
+    m_editor->lblDate_Click(17);
+    pickTime("4", "44", "AM");
+
+    // What the window system sends when the user minimises the window and
+    // brings it back.
+    QHideEvent minimised;
+    QSpontaneKeyEvent::setSpontaneous(&minimised);
+    qApp->notify(m_editor, &minimised); // notify() keeps the event spontaneous
+    QEvent restored(QEvent::WindowActivate);
+    QSpontaneKeyEvent::setSpontaneous(&restored);
+    qApp->notify(m_editor, &restored);
+
+    QCOMPARE(m_editor->txtHour.text(), "4");
+    QCOMPARE(m_editor->selectedDay(), 17);
+    QCOMPARE(m_editor->newAlarmDate(), at(2030, 3, 17, 4, 44));
 }
 
 QTEST_MAIN(AlarmCommandsTest)
