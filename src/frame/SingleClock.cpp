@@ -33,8 +33,13 @@ QString runtimeFolder()
 } // namespace
 
 SingleClock::SingleClock(const QString& alarmDirectory, QObject* parent)
+    : SingleClock(alarmDirectory, runtimeFolder(), parent)
+{
+}
+
+SingleClock::SingleClock(const QString& alarmDirectory, const QString& folder, QObject* parent)
     : QObject(parent)
-    , m_socketPath(QDir(runtimeFolder()).filePath(keyFor(alarmDirectory)))
+    , m_socketPath(QDir(folder).filePath(keyFor(alarmDirectory)))
     , m_lock(m_socketPath + QStringLiteral(".lock"))
 {
     // The lock is held for the clock's whole life; one left by a clock
@@ -49,15 +54,27 @@ SingleClock::~SingleClock()
     m_server.close();
 }
 
-bool SingleClock::becomeTheClock()
+SingleClock::Claim SingleClock::becomeTheClock()
 {
     if (!m_lock.tryLock(0))
-        return false;
+        return m_lock.error() == QLockFile::LockFailedError ? Claim::AnotherRuns : Claim::Unguarded;
     QLocalServer::removeServer(m_socketPath); // a socket left by a clock that died
     // Should the socket fail, this is still the one clock; later starts
     // then find the lock taken and cannot reach it, but do not run twice.
     m_server.listen(m_socketPath);
-    return true;
+    return Claim::TheClock;
+}
+
+QString SingleClock::lockFailure() const
+{
+    switch (m_lock.error()) {
+    case QLockFile::PermissionError:
+        return QStringLiteral("the lock file \"%1\" cannot be created").arg(m_lock.fileName());
+    case QLockFile::UnknownError:
+        return QStringLiteral("the lock file \"%1\" cannot be made").arg(m_lock.fileName());
+    default:
+        return {};
+    }
 }
 
 bool SingleClock::handOver(int timeoutMs)

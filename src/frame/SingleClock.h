@@ -16,11 +16,20 @@ class SingleClock : public QObject {
 public:
     // `alarmDirectory` is where "Alarm.dat" lies.
     explicit SingleClock(const QString& alarmDirectory, QObject* parent = nullptr);
+    // The lock and the socket in `folder` instead of the user's runtime folder.
+    SingleClock(const QString& alarmDirectory, const QString& folder, QObject* parent = nullptr);
     ~SingleClock() override;
 
-    // True when this process is now the clock for the directory; false
-    // when another one already is.
-    bool becomeTheClock();
+    enum class Claim {
+        TheClock, // this process is now the clock for the directory
+        AnotherRuns, // another process already is
+        // The lock could not be made at all (an unwritable runtime folder):
+        // the clock runs unguarded rather than not at all.
+        Unguarded,
+    };
+    Claim becomeTheClock();
+    // Why the lock could not be made, after Claim::Unguarded.
+    QString lockFailure() const;
     // Asks the running clock to show its editor; true once it has answered.
     bool handOver(int timeoutMs = 5000);
 

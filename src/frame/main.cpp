@@ -33,11 +33,18 @@ int main(int argc, char* argv[])
 
     // "Alarm.dat" lies in the working directory: one clock per directory.
     SingleClock single(QDir::currentPath());
-    if (!single.becomeTheClock()) {
+    switch (single.becomeTheClock()) {
+    case SingleClock::Claim::TheClock:
+        break;
+    case SingleClock::Claim::AnotherRuns:
         if (single.handOver())
             return 0;
         std::fprintf(stderr, "tickwell: a clock already runs in this directory but does not answer\n");
         return 1;
+    case SingleClock::Claim::Unguarded:
+        std::fprintf(stderr, "tickwell: %s; a second start in this directory will not be noticed\n",
+            qPrintable(single.lockFailure()));
+        break;
     }
 
     TerminationSignals termination;

@@ -5,6 +5,7 @@
 
 #include "frame/SingleClock.h"
 
+#include <QFile>
 #include <QPointer>
 #include <QProcess>
 #include <QSignalSpy>
@@ -276,13 +277,13 @@ void TrayTest::aSecondClockInTheSameDirectoryHandsOver()
     TemporaryDirectory directory;
     const QString path = QString::fromStdString(directory.path().string());
     SingleClock first(path);
-    QVERIFY(first.becomeTheClock());
+    QCOMPARE(first.becomeTheClock(), SingleClock::Claim::TheClock);
     QSignalSpy shows(&first, &SingleClock::showRequested);
 
     // The second clock asks from another thread, as another process would,
     // while this one goes on serving its event loop.
     SingleClock second(path);
-    QVERIFY(!second.becomeTheClock());
+    QCOMPARE(second.becomeTheClock(), SingleClock::Claim::AnotherRuns);
     bool handedOver = false;
     QThread* asker = QThread::create([&] {
         SingleClock asking(path);
@@ -296,7 +297,14 @@ void TrayTest::aSecondClockInTheSameDirectoryHandsOver()
 
     TemporaryDirectory elsewhere;
     SingleClock other(QString::fromStdString(elsewhere.path().string()));
-    QVERIFY(other.becomeTheClock());
+    QCOMPARE(other.becomeTheClock(), SingleClock::Claim::TheClock);
+
+    // A lock that cannot be made at all is not another clock: this one runs.
+    const QString notAFolder = QString::fromStdString((directory.path() / "Alarm.dat").string());
+    QFile(notAFolder).open(QIODevice::WriteOnly);
+    SingleClock unguarded(path, notAFolder);
+    QCOMPARE(unguarded.becomeTheClock(), SingleClock::Claim::Unguarded);
+    QVERIFY(unguarded.lockFailure().contains(notAFolder));
 }
 
 void TrayTest::aSecondStartOfTheProgramHandsOverAndEnds()
