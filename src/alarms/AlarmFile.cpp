@@ -79,6 +79,22 @@ std::filesystem::path resolveLinks(std::filesystem::path path)
     return path;
 }
 
+// For a file the user may write in a directory the user may not: there is
+// no room beside it for a new file. The new text is written over the old
+// before the file is cut to its length, so a crash in between leaves the
+// new records followed by a piece of the old ones, which the reader keeps
+// but loses no alarm over.
+StoreResult rewriteInPlace(const std::filesystem::path& target, std::string_view bytes)
+{
+    FileDescriptor file { ::open(target.c_str(), O_WRONLY | O_CLOEXEC) };
+    if (!file.valid())
+        return { reasonText(errno) };
+    if (!writeAll(file.get(), bytes) || ::ftruncate(file.get(), off_t(bytes.size())) != 0
+        || ::fsync(file.get()) != 0 || file.close() != 0)
+        return { reasonText(errno) };
+    return {};
+}
+
 // Makes the rename itself durable.
 void syncDirectory(const std::filesystem::path& directory)
 {
@@ -206,6 +222,8 @@ StoreResult AlarmFile::rewrite(std::span<const AlarmRecord> records)
                 + ".tmp"))
                        .string();
         temp.reset(::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!temp.valid() && exists && (errno == EACCES || errno == EPERM))
+            return rewriteInPlace(target, bytes);
         if (!temp.valid() && (errno != EEXIST || attempt == 100))
             return { reasonText(errno) };
     }

@@ -23,7 +23,9 @@ struct [[nodiscard]] StoreResult {
 // Writes are made so that a crash at any moment leaves a whole file: an
 // append writes its record in one piece and cuts the file back if that
 // fails; a rewrite writes a new file beside the old one and renames it into
-// place (replacing the file a symbolic link points to, not the link).
+// place (replacing the file a symbolic link points to, not the link). Where
+// the directory allows no new file but the file itself may be written, the
+// rewrite writes over it instead.
 class AlarmFile {
 public:
     static constexpr std::string_view fileName = "Alarm.dat";

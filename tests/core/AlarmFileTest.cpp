@@ -177,6 +177,26 @@ TEST(alarm_file, a_read_only_directory_or_file_reports_the_failure_and_keeps_the
     EXPECT_EQ(readFile(dir / "Alarm.dat"), dentistBytes);
 }
 
+TEST(alarm_file, a_writable_file_in_a_read_only_directory_is_rewritten_in_place)
+{
+    TemporaryDirectory dir;
+    writeFile(dir / "Alarm.dat", dentistBytes + trainBytes);
+    ::chmod(dir.path().c_str(), 0555);
+    ::chmod((dir / "Alarm.dat").c_str(), 0666);
+    const ino_t before = inode(dir / "Alarm.dat");
+    const int status = inChild([&] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            return 10;
+        AlarmFile file { dir.path() };
+        file.load();
+        return file.rewrite(std::vector { train }).ok() ? 0 : 11;
+    });
+    ::chmod(dir.path().c_str(), 0755);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(readFile(dir / "Alarm.dat"), trainBytes);
+    EXPECT_EQ(inode(dir / "Alarm.dat"), before);
+}
+
 TEST(alarm_file, an_append_that_fails_part_way_cuts_the_file_back)
 {
     TemporaryDirectory dir;
