@@ -42,7 +42,11 @@ frmAbout::frmAbout(const Services&)
     // An empty title would be filled in with the program's name by the
     // toolkit; a blank keeps the frame without a caption.
     setWindowTitle(QStringLiteral(" "));
-    setWindowIcon(QIcon(QPixmap(1, 1)));
+    // An icon of its own, so that the program's icon is not put there; a
+    // clear one, so that nothing shows.
+    QPixmap clear(1, 1);
+    clear.fill(Qt::transparent);
+    setWindowIcon(QIcon(clear));
     setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
 
     QPalette colours = palette();

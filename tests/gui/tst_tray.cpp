@@ -197,6 +197,11 @@ void TrayTest::aboutComposesItsCaptionsAtLoad()
     QCOMPARE(about.minimumSize(), QSize(225, 165));
     QCOMPARE(about.maximumSize(), QSize(225, 165));
     QVERIFY(about.windowTitle().trimmed().isEmpty());
+    const QImage icon = about.windowIcon().pixmap(16).toImage();
+    QVERIFY(!icon.isNull());
+    for (int y = 0; y < icon.height(); ++y)
+        for (int x = 0; x < icon.width(); ++x)
+            QCOMPARE(qAlpha(icon.pixel(x, y)), 0);
     // Whatever the font, every caption is seen whole.
     for (const Label* label : { &about.lblProgramName, &about.lblProgrammer, &about.lblEmail(0) })
         QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->caption()));
