@@ -10,6 +10,13 @@ ComboBox::ComboBox(QWidget* parent, const QString& name, TwipsRect geometry)
     connect(this, &QComboBox::activated, this, [this] { Q_EMIT click(); });
 }
 
+void ComboBox::addItem(const QString& text)
+{
+    const int selected = currentIndex();
+    QComboBox::addItem(text);
+    setCurrentIndex(selected);
+}
+
 void ComboBox::setListIndex(int index)
 {
     setCurrentIndex(index);

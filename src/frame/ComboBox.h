@@ -18,6 +18,9 @@ public:
     // The selected item, counted from 0; -1 for none.
     int listIndex() const { return currentIndex(); }
     void setListIndex(int index);
+    // Appends an item, leaving the selected item as it was: the first item
+    // added to an empty list is not selected by that.
+    void addItem(const QString& text);
 
 Q_SIGNALS:
     void click();

@@ -86,6 +86,12 @@ void CalendarTest::startsWithNoDayAndNoDate()
     fresh.Load();
     QVERIFY(looked);
 
+    // Filling a list selects nothing; only the present month does.
+    ComboBox months(nullptr, QStringLiteral("months"), { 0, 0, 1500, 315 });
+    for (const char* name : { "January", "February" })
+        months.addItem(QString::fromLatin1(name));
+    QCOMPARE(months.listIndex(), -1);
+
     const auto& table = m_editor->monthTable();
     QCOMPARE(table[1].Name, "January");
     QCOMPARE(table[2].Days, 28);
