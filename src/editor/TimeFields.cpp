@@ -4,6 +4,8 @@
 #include "frame/DateText.h"
 #include "frame/KeyCodes.h"
 
+#include <algorithm>
+
 namespace tickwell {
 
 namespace {
@@ -43,11 +45,13 @@ Step stepOf(int keyCode)
 
 // One step of a field that runs from `low` to `high` and wraps around.
 // From below the range a step down wraps to the top, so that no value
-// below the range can be made by stepping.
+// below the range can be made by stepping. Above the range a step up stops
+// at what two digits hold; the key's release then clamps to the top.
 double stepped(double v, Step step, int low, int high)
 {
+    constexpr double largestTwoDigits = 99;
     if (step == Step::Up)
-        return v == high ? low : v + 1;
+        return v == high ? low : std::min(v + 1, largestTwoDigits);
     return v <= low ? high : v - 1;
 }
 

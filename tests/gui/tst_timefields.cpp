@@ -90,6 +90,11 @@ void TimeFieldsTest::arrowKeysStepAndWrap_data()
     row("minutes 09 up", "minute", "09", Qt::Key_Up, "10");
     row("minutes 04 up", "minute", "04", Qt::Key_Up, "5");
     row("empty minutes down", "minute", "", Qt::Key_Down, "59");
+    // Above the range (a pasted "99"), the release of the key clamps; the
+    // step itself must not run past the field's two digits.
+    row("hour 99 up ends at 12", "hour", "99", Qt::Key_Up, "12");
+    row("minutes 99 up ends at 59", "minute", "99", Qt::Key_Up, "59");
+    row("minutes 75 down ends at 59", "minute", "75", Qt::Key_Down, "59");
     row("other keys do nothing", "minute", "30", Qt::Key_PageUp, "30");
 }
 
