@@ -9,9 +9,17 @@ namespace tickwell {
 
 TextBox::TextBox(QWidget* parent, const QString& name, const QString& text, TwipsRect geometry)
     : QLineEdit(text, parent)
+    , m_reportedText(text)
 {
     place(*this, name, geometry);
-    connect(this, &QLineEdit::textChanged, this, &TextBox::change);
+    // A validator that refuses an edit puts the old text back, and the line
+    // edit reports both steps; the change event is for real changes only.
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& now) {
+        if (now == m_reportedText)
+            return;
+        m_reportedText = now;
+        Q_EMIT change();
+    });
 }
 
 void TextBox::keyPressEvent(QKeyEvent* event)

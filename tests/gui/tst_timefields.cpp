@@ -248,6 +248,13 @@ void TimeFieldsTest::oneKeyStrokeRaisesItsEventsInOrder()
     connect(&minute, &TextBox::keyUp, this, [&](int& code, int) { events << "up " + QString::number(code); });
     QTest::keyClick(&minute, Qt::Key_4);
     QCOMPARE(events, QStringList({ "down 52", "press 52", "change 4", "up 52" }));
+
+    // A third digit is refused: the text never changes, so no change event.
+    minute.setText("45");
+    events.clear();
+    QTest::keyClick(&minute, Qt::Key_6);
+    QCOMPARE(minute.text(), "45");
+    QCOMPARE(events, QStringList({ "down 54", "press 54", "up 54" }));
 }
 
 QTEST_MAIN(TimeFieldsTest)
