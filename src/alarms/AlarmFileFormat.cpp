@@ -136,10 +136,7 @@ private:
     static std::optional<std::string> decodedReminder(std::string bytes)
     {
         std::string text = isValidUtf8(bytes) ? std::move(bytes) : windows1252ToUtf8(bytes);
-        std::size_t characters = 0;
-        for (const char c : text)
-            characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-        if (characters > maxReminderCharacters)
+        if (countCharacters(text) > maxReminderCharacters)
             return std::nullopt;
         return text;
     }

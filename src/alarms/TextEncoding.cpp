@@ -66,4 +66,14 @@ std::string windows1252ToUtf8(std::string_view bytes)
     return text;
 }
 
+std::size_t countCharacters(std::string_view utf8) noexcept
+{
+    std::size_t count = 0;
+    for (const char byte : utf8) {
+        if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80)
+            ++count;
+    }
+    return count;
+}
+
 } // namespace tickwell

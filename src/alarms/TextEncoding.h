@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,5 +12,8 @@ bool isValidUtf8(std::string_view bytes) noexcept;
 // page leaves undefined become the control characters of the same number,
 // so nothing is lost.
 std::string windows1252ToUtf8(std::string_view bytes);
+
+// Characters (code points) in valid UTF-8 text.
+std::size_t countCharacters(std::string_view utf8) noexcept;
 
 } // namespace tickwell

@@ -67,14 +67,7 @@ SingleClock::Claim SingleClock::becomeTheClock()
 
 QString SingleClock::lockFailure() const
 {
-    switch (m_lock.error()) {
-    case QLockFile::PermissionError:
-        return QStringLiteral("the lock file \"%1\" cannot be created").arg(m_lock.fileName());
-    case QLockFile::UnknownError:
-        return QStringLiteral("the lock file \"%1\" cannot be made").arg(m_lock.fileName());
-    default:
-        return {};
-    }
+    return QStringLiteral("the lock file \"%1\" cannot be made").arg(m_lock.fileName());
 }
 
 bool SingleClock::handOver(int timeoutMs)

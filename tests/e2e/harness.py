@@ -46,6 +46,11 @@ def fail(message):
     raise Failure(message)
 
 
+def expect(what, seen, wanted):
+    if seen != wanted:
+        fail(f"{what}: {seen!r}, expected {wanted!r}")
+
+
 def log(message):
     print(message, flush=True)
 

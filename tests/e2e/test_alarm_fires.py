@@ -7,16 +7,11 @@ import datetime
 import sys
 import time
 
-from harness import (Accessibility, Desktop, Editor, TITLE_BOX, TITLE_EDITOR, fail, figure, log, poll, run)
+from harness import (Accessibility, Desktop, Editor, TITLE_BOX, TITLE_EDITOR, expect, fail, figure, log, poll, run)
 
 LATER = b'#2030-03-09 07:30:00#,"Water the ferns"\r\n'
 NEW = b'#2030-03-08 21:05:00#,"Feed the cat\r\nthen the fish"\r\n'
 REMINDER = "Feed the cat\nthen the fish\n\n(9:05 PM  Friday, March 8, 2030)"
-
-
-def expect(what, seen, wanted):
-    if seen != wanted:
-        fail(f"{what}: {seen!r}, expected {wanted!r}")
 
 
 def scenario(binary, screenshots):

@@ -5,15 +5,10 @@ on file in their order."""
 import sys
 import time
 
-from harness import Accessibility, Desktop, Editor, TITLE_EDITOR, fail, figure, log, run
+from harness import Accessibility, Desktop, Editor, TITLE_EDITOR, expect, fail, figure, log, run
 
 ALARMS = (b'#2030-03-08 22:15:00#,"Call the plumber"\r\n'
           b'#2030-03-09#,"Midnight: put the bins out"\r\n')
-
-
-def expect(what, seen, wanted):
-    if seen != wanted:
-        fail(f"{what}: {seen!r}, expected {wanted!r}")
 
 
 def scenario(binary, screenshots):

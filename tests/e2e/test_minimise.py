@@ -5,12 +5,7 @@ minimised editor back as well."""
 import sys
 import time
 
-from harness import Accessibility, Desktop, Editor, TITLE_EDITOR, fail, poll, run
-
-
-def expect(what, seen, wanted):
-    if seen != wanted:
-        fail(f"{what}: {seen!r}, expected {wanted!r}")
+from harness import Accessibility, Desktop, Editor, TITLE_EDITOR, expect, poll, run
 
 
 def scenario(binary, screenshots):

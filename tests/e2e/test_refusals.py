@@ -4,15 +4,10 @@ reaches the list or the file."""
 
 import sys
 
-from harness import Accessibility, Desktop, Editor, TITLE_REFUSAL, fail, log, poll, run
+from harness import Accessibility, Desktop, Editor, TITLE_REFUSAL, expect, log, poll, run
 
 EXISTING = b'#2030-03-08 21:30:00#,"Already set"\r\n'
 ROWS = ["9:30 PM  Friday, March 8, 2030"]
-
-
-def expect(what, seen, wanted):
-    if seen != wanted:
-        fail(f"{what}: {seen!r}, expected {wanted!r}")
 
 
 def type_minute(desktop, a11y, editor, digits):

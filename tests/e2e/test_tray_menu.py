@@ -7,17 +7,12 @@ import os
 import sys
 import time
 
-from harness import Accessibility, Desktop, Editor, TITLE_BOX, TITLE_EDITOR, fail, log, poll, run
+from harness import Accessibility, Desktop, Editor, TITLE_BOX, TITLE_EDITOR, expect, fail, log, poll, run
 
 MISSED = b'#2030-03-08 21:05:00#,"Nobody may see this"\r\n'
 LATER = b'#2030-03-09 07:30:00#,"Water the ferns"\r\n'
 # The menu's items, top to bottom; Deactivate and Activate share one place.
 EDIT, SWITCH, SHUT_DOWN, ABOUT = 1, 2, 3, 4
-
-
-def expect(what, seen, wanted):
-    if seen != wanted:
-        fail(f"{what}: {seen!r}, expected {wanted!r}")
 
 
 def no_box_until(desktop, moment, why):
