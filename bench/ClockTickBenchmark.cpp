@@ -1,7 +1,7 @@
 // One whole tick over a loaded editor, none of its alarms due: what the
 // clock costs every 100 ms, whatever else the program is doing.
 #include "alarms/AlarmFileFormat.h"
-#include "frame/Clock.h"
+#include "frame/dates/Clock.h"
 #include "support/ProgramUnderTest.h"
 
 #include <benchmark/benchmark.h>

@@ -1,8 +1,8 @@
 #include "about/frmAbout.h"
 
 #include "frame/Forms.h"
-#include "frame/Pictures.h"
-#include "frame/WindowFont.h"
+#include "frame/controls/Pictures.h"
+#include "frame/controls/WindowFont.h"
 
 namespace tickwell {
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "frame/CommandButton.h"
-#include "frame/ControlArray.h"
 #include "frame/Form.h"
-#include "frame/ImageBox.h"
-#include "frame/Label.h"
+#include "frame/controls/CommandButton.h"
+#include "frame/controls/ControlArray.h"
+#include "frame/controls/ImageBox.h"
+#include "frame/controls/Label.h"
 
 namespace tickwell {
 

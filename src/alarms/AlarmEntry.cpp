@@ -1,6 +1,6 @@
 #include "alarms/AlarmEntry.h"
 
-#include "frame/DateText.h"
+#include "frame/dates/DateText.h"
 
 #include <algorithm>
 #include <array>

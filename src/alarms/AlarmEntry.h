@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame/DateValue.h"
+#include "frame/dates/DateValue.h"
 
 #include <optional>
 #include <string>

@@ -3,10 +3,10 @@
 #include "editor/frmMain.h"
 
 #include "alarms/AlarmEntry.h"
-#include "frame/AsciiText.h"
-#include "frame/Clock.h"
-#include "frame/MessageBoxes.h"
 #include "frame/Services.h"
+#include "frame/dates/AsciiText.h"
+#include "frame/dates/Clock.h"
+#include "frame/desktop/MessageBoxes.h"
 
 #include <array>
 #include <vector>

@@ -2,10 +2,10 @@
 // has come.
 #include "editor/frmMain.h"
 
-#include "frame/Clock.h"
-#include "frame/DateText.h"
-#include "frame/MessageBoxes.h"
 #include "frame/Services.h"
+#include "frame/dates/Clock.h"
+#include "frame/dates/DateText.h"
+#include "frame/desktop/MessageBoxes.h"
 
 #include <QScopedValueRollback>
 

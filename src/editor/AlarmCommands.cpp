@@ -4,10 +4,10 @@
 
 #include "about/frmAbout.h"
 #include "alarms/AlarmEntry.h"
-#include "frame/Clock.h"
 #include "frame/Forms.h"
-#include "frame/MessageBoxes.h"
 #include "frame/Services.h"
+#include "frame/dates/Clock.h"
+#include "frame/desktop/MessageBoxes.h"
 
 namespace tickwell {
 

@@ -1,9 +1,9 @@
 // The month calendar: laying out the days, marking today, picking a day.
 #include "editor/frmMain.h"
 
-#include "frame/Clock.h"
-#include "frame/DateText.h"
 #include "frame/Services.h"
+#include "frame/dates/Clock.h"
+#include "frame/dates/DateText.h"
 
 #include <cmath>
 

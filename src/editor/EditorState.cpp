@@ -1,7 +1,7 @@
 // The month table and the editor's state of the alarm being composed.
 #include "editor/frmMain.h"
 
-#include "frame/DateText.h"
+#include "frame/dates/DateText.h"
 
 namespace tickwell {
 

@@ -1,7 +1,7 @@
 // The alarm being composed: NewAlarmDate and the caption that shows it.
 #include "editor/frmMain.h"
 
-#include "frame/DateText.h"
+#include "frame/dates/DateText.h"
 
 namespace tickwell {
 

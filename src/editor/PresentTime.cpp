@@ -1,9 +1,9 @@
 // Putting the present date and time into the editor's fields.
 #include "editor/frmMain.h"
 
-#include "frame/Clock.h"
-#include "frame/DateText.h"
 #include "frame/Services.h"
+#include "frame/dates/Clock.h"
+#include "frame/dates/DateText.h"
 
 namespace tickwell {
 

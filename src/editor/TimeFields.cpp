@@ -1,8 +1,8 @@
 // The hour, minute and AM/PM fields of the alarm being composed.
 #include "editor/frmMain.h"
 
-#include "frame/DateText.h"
-#include "frame/KeyCodes.h"
+#include "frame/controls/KeyCodes.h"
+#include "frame/dates/DateText.h"
 
 #include <algorithm>
 

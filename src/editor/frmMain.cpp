@@ -1,10 +1,10 @@
 #include "editor/frmMain.h"
 
-#include "frame/DigitsValidator.h"
 #include "frame/Forms.h"
-#include "frame/Pictures.h"
 #include "frame/Services.h"
-#include "frame/WindowFont.h"
+#include "frame/controls/DigitsValidator.h"
+#include "frame/controls/Pictures.h"
+#include "frame/controls/WindowFont.h"
 #include "tray/frmTaskbar.h"
 
 namespace tickwell {

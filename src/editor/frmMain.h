@@ -1,19 +1,19 @@
 #pragma once
 
 #include "alarms/AlarmFile.h"
-#include "frame/ComboBox.h"
-#include "frame/CommandButton.h"
-#include "frame/ControlArray.h"
-#include "frame/DateValue.h"
 #include "frame/Form.h"
-#include "frame/Label.h"
-#include "frame/ListBox.h"
-#include "frame/MultiLineTextBox.h"
-#include "frame/PictureFrame.h"
-#include "frame/ShapeOutline.h"
-#include "frame/SpinControl.h"
-#include "frame/TextBox.h"
-#include "frame/Timer.h"
+#include "frame/controls/ComboBox.h"
+#include "frame/controls/CommandButton.h"
+#include "frame/controls/ControlArray.h"
+#include "frame/controls/Label.h"
+#include "frame/controls/ListBox.h"
+#include "frame/controls/MultiLineTextBox.h"
+#include "frame/controls/PictureFrame.h"
+#include "frame/controls/ShapeOutline.h"
+#include "frame/controls/SpinControl.h"
+#include "frame/controls/TextBox.h"
+#include "frame/controls/Timer.h"
+#include "frame/dates/DateValue.h"
 
 #include <array>
 #include <cstdint>

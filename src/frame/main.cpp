@@ -1,10 +1,10 @@
-#include "frame/Clock.h"
 #include "frame/Forms.h"
-#include "frame/MessageBoxes.h"
 #include "frame/Services.h"
-#include "frame/SingleClock.h"
-#include "frame/TerminationSignals.h"
-#include "frame/TrayService.h"
+#include "frame/dates/Clock.h"
+#include "frame/desktop/MessageBoxes.h"
+#include "frame/desktop/SingleClock.h"
+#include "frame/desktop/TerminationSignals.h"
+#include "frame/desktop/TrayService.h"
 #include "frame/modMain.h"
 
 #include <QApplication>

@@ -3,8 +3,8 @@
 #include "about/frmAbout.h"
 #include "editor/frmMain.h"
 #include "frame/Forms.h"
-#include "frame/Pictures.h"
 #include "frame/Services.h"
+#include "frame/controls/Pictures.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "frame/Form.h"
-#include "frame/TrayService.h"
+#include "frame/desktop/TrayService.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,4 +1,4 @@
-#include "frame/AsciiText.h"
+#include "frame/dates/AsciiText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "frame/DateText.h"
+#include "frame/dates/DateText.h"
 #include "support/Alarms.h"
 
 #include <gtest/gtest.h>

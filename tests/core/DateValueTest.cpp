@@ -1,4 +1,4 @@
-#include "frame/DateValue.h"
+#include "frame/dates/DateValue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "frame/Clock.h"
+#include "frame/dates/Clock.h"
 
 #include <gtest/gtest.h>
 

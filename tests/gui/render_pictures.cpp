@@ -2,7 +2,7 @@
 //     cmake --build --preset dev --target pictures      (into build/dev/pictures)
 // The tray icons at 16, 22, 24, 32 and 64 pixels on a light and a dark panel,
 // with one sheet of them all magnified four times; the About pictures on black.
-#include "frame/Pictures.h"
+#include "frame/controls/Pictures.h"
 
 #include <QDir>
 #include <QGuiApplication>

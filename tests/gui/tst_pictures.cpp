@@ -1,5 +1,5 @@
 // The compiled-in pictures: that they load, and that they read where they are shown.
-#include "frame/Pictures.h"
+#include "frame/controls/Pictures.h"
 
 #include <QPainter>
 #include <QTest>

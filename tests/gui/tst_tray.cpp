@@ -3,7 +3,7 @@
 #include "support/Alarms.h"
 #include "support/ProgramUnderTest.h"
 
-#include "frame/SingleClock.h"
+#include "frame/desktop/SingleClock.h"
 
 #include <QFile>
 #include <QPointer>

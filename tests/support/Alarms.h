@@ -1,7 +1,7 @@
 #pragma once
 
 #include "alarms/AlarmFileFormat.h"
-#include "frame/DateValue.h"
+#include "frame/dates/DateValue.h"
 
 #include <cassert>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame/Clock.h"
+#include "frame/dates/Clock.h"
 
 #include <cassert>
 #include <chrono>

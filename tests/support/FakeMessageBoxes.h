@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame/MessageBoxes.h"
+#include "frame/desktop/MessageBoxes.h"
 
 #include <functional>
 #include <vector>

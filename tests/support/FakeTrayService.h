@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame/TrayService.h"
+#include "frame/desktop/TrayService.h"
 
 #include <QMenu>
 #include <QStringList>

@@ -1,0 +1,26 @@
+#include "frame/controls/ComboBox.h"
+
+namespace tickwell {
+
+ComboBox::ComboBox(QWidget* parent, const QString& name, TwipsRect geometry)
+    : QComboBox(parent)
+{
+    place(*this, name, geometry);
+    setEditable(false);
+    connect(this, &QComboBox::activated, this, [this] { Q_EMIT click(); });
+}
+
+void ComboBox::addItem(const QString& text)
+{
+    const int selected = currentIndex();
+    QComboBox::addItem(text);
+    setCurrentIndex(selected);
+}
+
+void ComboBox::setListIndex(int index)
+{
+    setCurrentIndex(index);
+    Q_EMIT click();
+}
+
+} // namespace tickwell

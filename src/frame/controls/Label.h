@@ -1,0 +1,57 @@
+#pragma once
+
+#include "frame/controls/Twips.h"
+
+#include <QLabel>
+
+namespace tickwell {
+
+// A caption on a window, with a click event and a change event that follows
+// every change of the caption, by code too, before the changing code goes on.
+class Label : public QLabel {
+    Q_OBJECT
+
+public:
+    enum class BorderStyle {
+        None,
+        FixedSingle,
+    };
+
+    Label(QWidget* parent, const QString& name, const QString& caption, TwipsRect geometry);
+
+    QString caption() const { return text(); }
+    void setCaption(const QString& caption);
+
+    bool bold() const { return font().bold(); }
+    void setBold(bool bold);
+
+    BorderStyle borderStyle() const { return m_borderStyle; }
+    void setBorderStyle(BorderStyle style);
+
+    // For a label of fixed size: where the window's font is wider than the
+    // one the label was sized for, the text gets a smaller size until all
+    // of it fits, rather than losing its end or its last line.
+    void shrinkTextToFit();
+
+    void setBackColor(const QColor& color);
+    void setForeColor(const QColor& color);
+
+Q_SIGNALS:
+    void click();
+    void change();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void fitText();
+
+    BorderStyle m_borderStyle = BorderStyle::None;
+    bool m_shrinkToFit = false;
+    bool m_fitting = false;
+    bool m_pressed = false;
+};
+
+} // namespace tickwell

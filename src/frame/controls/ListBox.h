@@ -1,0 +1,26 @@
+#pragma once
+
+#include "frame/controls/Twips.h"
+
+#include <QListWidget>
+
+namespace tickwell {
+
+// A list of text rows with at most one selected row.
+class ListBox : public QListWidget {
+    Q_OBJECT
+
+public:
+    ListBox(QWidget* parent, const QString& name, TwipsRect geometry);
+
+    int listCount() const { return count(); }
+    QString list(int row) const;
+    // The selected row, -1 for none.
+    int listIndex() const;
+    // -1 removes the selection.
+    void setListIndex(int row);
+    // Rows below `row` move up; the list has no selected row afterwards.
+    void removeItem(int row);
+};
+
+} // namespace tickwell

@@ -1,0 +1,106 @@
+#include "frame/controls/MultiLineTextBox.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextBlock>
+
+namespace tickwell {
+
+namespace {
+// The length a text has once its line breaks are CR LF.
+qsizetype storedLength(const QString& plain)
+{
+    return plain.size() + plain.count(QLatin1Char('\n'));
+}
+} // namespace
+
+MultiLineTextBox::MultiLineTextBox(QWidget* parent, const QString& name, TwipsRect geometry)
+    : QPlainTextEdit(parent)
+{
+    place(*this, name, geometry);
+    setTabChangesFocus(true);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+}
+
+QString MultiLineTextBox::text() const
+{
+    return toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+}
+
+void MultiLineTextBox::setText(const QString& text)
+{
+    QString plain = text;
+    setPlainText(plain.replace(QLatin1String("\r\n"), QLatin1String("\n")));
+}
+
+qsizetype MultiLineTextBox::room() const
+{
+    if (m_maxLength <= 0)
+        return std::numeric_limits<qsizetype>::max();
+    const QString selected
+        = textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return m_maxLength - (storedLength(toPlainText()) - storedLength(selected));
+}
+
+void MultiLineTextBox::insertLimited(QString insertion)
+{
+    // Every kind of line break the box turns into a new line is counted as
+    // the CR LF it becomes.
+    insertion.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'))
+        .replace(QChar::LineSeparator, QLatin1Char('\n'))
+        .replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    qsizetype free = room();
+    qsizetype keep = 0;
+    for (; keep < insertion.size(); ++keep) {
+        const qsizetype cost = insertion[keep] == QLatin1Char('\n') ? 2 : 1;
+        if (cost > free)
+            break;
+        free -= cost;
+    }
+    // Never split a character made of two UTF-16 units.
+    if (keep > 0 && keep < insertion.size() && insertion[keep - 1].isHighSurrogate())
+        --keep;
+    if (keep > 0)
+        textCursor().insertText(insertion.left(keep));
+}
+
+void MultiLineTextBox::keyPressEvent(QKeyEvent* event)
+{
+    const bool newLine = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const QString typed = newLine ? QStringLiteral("\n") : event->text();
+    const bool isText = newLine
+        || (!typed.isEmpty() && typed.front().isPrint()
+            && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)));
+    if (isText && m_maxLength > 0) {
+        insertLimited(typed);
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void MultiLineTextBox::insertFromMimeData(const QMimeData* source)
+{
+    if (source && source->hasText())
+        insertLimited(source->text());
+}
+
+void MultiLineTextBox::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (m_maxLength > 0 && !event->commitString().isEmpty()) {
+        insertLimited(event->commitString());
+        QInputMethodEvent rest(event->preeditString(), event->attributes());
+        QPlainTextEdit::inputMethodEvent(&rest);
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void MultiLineTextBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    Q_EMIT dblClick();
+}
+
+} // namespace tickwell
