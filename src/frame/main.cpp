@@ -1,6 +1,7 @@
 #include "frame/Forms.h"
 #include "frame/Services.h"
 #include "frame/dates/Clock.h"
+#include "frame/desktop/DesktopId.h"
 #include "frame/desktop/MessageBoxes.h"
 #include "frame/desktop/SingleClock.h"
 #include "frame/desktop/TerminationSignals.h"
@@ -27,7 +28,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tickwell"));
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
-    QApplication::setDesktopFileName(QStringLiteral("tickwell"));
+    QApplication::setDesktopFileName(QString::fromLatin1(desktopId));
     // The program has no main window; it ends when it is shut down.
     QApplication::setQuitOnLastWindowClosed(false);
 
