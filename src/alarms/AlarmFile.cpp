@@ -156,6 +156,7 @@ std::vector<AlarmRecord> AlarmFile::load()
 
 StoreResult AlarmFile::append(const AlarmRecord& record)
 {
+    ++m_writeCount;
     const std::filesystem::path name = path();
     FileDescriptor file { ::open(name.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666) };
     bool canRead = true;
@@ -195,6 +196,7 @@ StoreResult AlarmFile::append(const AlarmRecord& record)
 
 StoreResult AlarmFile::rewrite(std::span<const AlarmRecord> records)
 {
+    ++m_writeCount;
     if (!m_loadFailure.empty())
         return { "it could not be read when the alarms were loaded (" + m_loadFailure + ")" };
 

@@ -49,12 +49,16 @@ public:
     // to be written by a rewrite instead.
     bool keepsUnreadable() const noexcept { return !m_unreadable.empty(); }
 
+    // Appends and rewrites tried so far, whether they succeeded or not.
+    std::size_t writeCount() const noexcept { return m_writeCount; }
+
 private:
     std::filesystem::path m_directory;
     std::string m_unreadable;
     // Set when the file exists but could not be read at all; a rewrite from
     // the (empty) lists would destroy it, so rewrites are refused.
     std::string m_loadFailure;
+    std::size_t m_writeCount = 0;
 };
 
 } // namespace tickwell
