@@ -50,10 +50,11 @@ TEST(alarm_file, a_missing_file_means_no_alarms_and_the_first_append_creates_it)
     AlarmFile file { dir.path() };
     EXPECT_TRUE(file.load().empty());
     EXPECT_FALSE(std::filesystem::exists(dir / "Alarm.dat"));
-    ASSERT_TRUE(file.append(dentist).ok());
-    ASSERT_TRUE(file.append(train).ok());
+    ASSERT_TRUE(file.append({}, dentist).ok());
+    ASSERT_TRUE(file.append(std::vector { dentist }, train).ok());
     EXPECT_EQ(readFile(dir / "Alarm.dat"), dentistBytes + trainBytes);
     EXPECT_EQ(file.load(), (std::vector { dentist, train }));
+    EXPECT_EQ(file.writeCount(), 2u);
 }
 
 TEST(alarm_file, an_append_after_a_last_record_without_line_end_starts_a_new_line)
@@ -61,7 +62,7 @@ TEST(alarm_file, an_append_after_a_last_record_without_line_end_starts_a_new_lin
     TemporaryDirectory dir;
     writeFile(dir / "Alarm.dat", "#2030-10-05 09:30:00#,\"Dentist\"");
     AlarmFile file { dir.path() };
-    ASSERT_TRUE(file.append(train).ok());
+    ASSERT_TRUE(file.append(std::vector { dentist }, train).ok());
     EXPECT_EQ(readFile(dir / "Alarm.dat"), dentistBytes + trainBytes);
 }
 
@@ -105,7 +106,9 @@ TEST(alarm_file, what_could_not_be_read_is_written_back_after_the_records)
     writeFile(dir / "Alarm.dat", dentistBytes + damaged);
     AlarmFile file { dir.path() };
     EXPECT_EQ(file.load(), std::vector { dentist });
-    EXPECT_TRUE(file.keepsUnreadable());
+    // Appended after it, a record would never be read: it goes in front.
+    ASSERT_TRUE(file.append(std::vector { dentist }, train).ok());
+    EXPECT_EQ(readFile(dir / "Alarm.dat"), dentistBytes + trainBytes + damaged);
     ASSERT_TRUE(file.rewrite({}).ok());
     EXPECT_EQ(readFile(dir / "Alarm.dat"), damaged);
 }
@@ -117,7 +120,7 @@ TEST(alarm_file, failures_are_reported_and_leave_the_old_file)
     std::filesystem::create_directory(dir / "Alarm.dat");
     AlarmFile file { dir.path() };
     EXPECT_TRUE(file.load().empty());
-    EXPECT_FALSE(file.append(dentist).ok());
+    EXPECT_FALSE(file.append({}, dentist).ok());
     const StoreResult result = file.rewrite({});
     EXPECT_FALSE(result.ok());
     EXPECT_FALSE(result.failure.empty());
@@ -125,7 +128,7 @@ TEST(alarm_file, failures_are_reported_and_leave_the_old_file)
 
     // The directory has gone.
     AlarmFile gone { dir / "no-such-directory" };
-    EXPECT_EQ(gone.append(dentist).failure, "No such file or directory");
+    EXPECT_EQ(gone.append({}, dentist).failure, "No such file or directory");
     EXPECT_EQ(gone.rewrite({}).failure, "No such file or directory");
 }
 
@@ -157,7 +160,7 @@ TEST(alarm_file, a_read_only_directory_or_file_reports_the_failure_and_keeps_the
             return 11;
         if (file.rewrite({}).failure != "Permission denied")
             return 12;
-        if (file.append(train).failure != "Permission denied")
+        if (file.append(std::vector { dentist }, train).failure != "Permission denied")
             return 13;
         return 0;
     });
@@ -208,7 +211,7 @@ TEST(alarm_file, an_append_that_fails_part_way_cuts_the_file_back)
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
             return 10;
         AlarmFile file { dir.path() };
-        const StoreResult result = file.append(train);
+        const StoreResult result = file.append(std::vector { dentist }, train);
         return result.failure == "File too large" ? 0 : 11;
     });
     EXPECT_EQ(status, 0);
