@@ -250,7 +250,8 @@ StoreResult AlarmFile::append(std::span<const AlarmRecord> listed, const AlarmRe
         return writeRecords(records);
     }
 
-    FileDescriptor file { ::open(target.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666) };
+    FileDescriptor file { ::open(
+        target.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666) };
     bool canRead = true;
     if (!file.valid() && errno == EACCES) {
         file.reset(::open(target.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));

@@ -131,7 +131,8 @@ void frmMain::announceSaveFailure(const StoreResult& result)
     const BusyHold hold(*this);
     const QString holds = result.fileAsBefore
         ? QStringLiteral("It still holds the alarms it held before this change.")
-        : QStringLiteral("It holds what the other program wrote; the alarms listed in the clock are not in it.");
+        : QStringLiteral(
+            "It holds what the other program wrote; the alarms listed in the clock are not in it.");
     m_services.messageBoxes.MsgBox(QStringLiteral("The alarm file \"%1\" could not be written: %2.\r\n%3")
                                        .arg(alarmFilePath(), QString::fromStdString(result.failure), holds),
         MessageStyle::Exclamation, clockTitle);

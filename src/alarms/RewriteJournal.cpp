@@ -51,7 +51,8 @@ bool finishedText(std::string_view bytes, std::string_view& text) noexcept
     if (trailer.substr(0, trailerMark.size()) != trailerMark
         || !readHex(trailer.substr(trailerMark.size(), hexDigits), length)
         || trailer[trailerMark.size() + hexDigits] != ':'
-        || !readHex(trailer.substr(trailerMark.size() + hexDigits + 1, hexDigits), sum) || trailer.back() != '\0')
+        || !readHex(trailer.substr(trailerMark.size() + hexDigits + 1, hexDigits), sum)
+        || trailer.back() != '\0')
         return false;
     if (length > bytes.size() - trailerSize - headerSize)
         return false;
@@ -72,7 +73,8 @@ std::size_t lengthBefore(std::string_view bytes, std::size_t at) noexcept
     // Blanks as written, or NULs where the gap was never written; anything
     // else is not a gap of ours and stays.
     const std::string_view before = bytes.substr(at - std::size_t(gap), std::size_t(gap));
-    const bool isGap = std::all_of(before.begin(), before.end(), [](char c) { return c == ' ' || c == '\0'; });
+    const bool isGap
+        = std::all_of(before.begin(), before.end(), [](char c) { return c == ' ' || c == '\0'; });
     return isGap ? at - std::size_t(gap) : at;
 }
 

@@ -91,7 +91,8 @@ bool writeAllAt(int fd, std::string_view bytes, std::size_t offset) noexcept
     return true;
 }
 
-WriteOutcome replaceByRename(const std::filesystem::path& target, std::string_view bytes, const struct stat* old)
+WriteOutcome replaceByRename(
+    const std::filesystem::path& target, std::string_view bytes, const struct stat* old)
 {
     const std::filesystem::path directory = directoryOf(target);
     FileDescriptor temp;
@@ -128,7 +129,8 @@ WriteOutcome replaceByRename(const std::filesystem::path& target, std::string_vi
     return outcome;
 }
 
-WriteOutcome rewriteInPlace(const std::filesystem::path& target, std::string_view bytes, std::size_t keptLength)
+WriteOutcome rewriteInPlace(
+    const std::filesystem::path& target, std::string_view bytes, std::size_t keptLength)
 {
     FileDescriptor file { ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC) };
     if (!file.valid())
@@ -191,8 +193,8 @@ void removeLeftoverTemporaries(const std::filesystem::path& target)
         const std::string_view middle
             = std::string_view(name).substr(prefix.size(), name.size() - prefix.size() - suffix.size());
         const std::size_t dot = middle.find('.');
-        if (dot == std::string_view::npos || !allDigits(middle.substr(0, dot)) || !allDigits(middle.substr(dot + 1))
-            || dot > 9)
+        if (dot == std::string_view::npos || !allDigits(middle.substr(0, dot))
+            || !allDigits(middle.substr(dot + 1)) || dot > 9)
             continue;
         const pid_t pid = pid_t(std::stol(std::string(middle.substr(0, dot))));
         if (pid == ::getpid() || (::kill(pid, 0) != 0 && errno == ESRCH))

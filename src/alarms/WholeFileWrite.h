@@ -56,12 +56,14 @@ struct WriteOutcome {
 
 // Writes `bytes` to a new file beside `target` and renames it over `target`,
 // with the permissions of `old` when the target exists.
-WriteOutcome replaceByRename(const std::filesystem::path& target, std::string_view bytes, const struct stat* old);
+WriteOutcome replaceByRename(
+    const std::filesystem::path& target, std::string_view bytes, const struct stat* old);
 
 // Writes `bytes` over `target` itself through a rewrite journal; space for
 // all of it is taken before the first old byte is overwritten. The file is
 // first cut to `keptLength`, which drops what an earlier rewrite left unfinished.
-WriteOutcome rewriteInPlace(const std::filesystem::path& target, std::string_view bytes, std::size_t keptLength);
+WriteOutcome rewriteInPlace(
+    const std::filesystem::path& target, std::string_view bytes, std::size_t keptLength);
 
 // The temporary files replaceByRename() names after `target`, with the
 // process id in their name; those of processes that no longer run are removed.

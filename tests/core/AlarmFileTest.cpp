@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -40,6 +41,22 @@ template <typename Body> int inChild(Body body)
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// As an ordinary user, who cannot write where the directory says no: root can.
+bool becomeOrdinaryUser()
+{
+    return ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0);
+}
+
+std::vector<std::filesystem::path> keptAside(const TemporaryDirectory& dir)
+{
+    std::vector<std::filesystem::path> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        if (entry.path().filename().string().starts_with("Alarm.dat.changed-by-another-program-"))
+            kept.push_back(entry.path());
+    }
+    return kept;
 }
 
 } // namespace
@@ -244,4 +261,210 @@ TEST(alarm_file, a_process_killed_in_the_middle_of_rewrites_leaves_a_whole_file)
             << "round " << round << ": " << read.records.size();
         EXPECT_EQ(read.unreadable, "");
     }
+}
+
+TEST(alarm_file, a_rewrite_in_place_takes_its_room_first_and_leaves_the_file_whole_when_there_is_none)
+{
+    TemporaryDirectory dir;
+    writeFile(dir / "Alarm.dat", dentistBytes);
+    ::chmod(dir.path().c_str(), 0555);
+    ::chmod((dir / "Alarm.dat").c_str(), 0666);
+    std::vector<AlarmRecord> many;
+    for (int i = 0; i < 50; ++i)
+        many.push_back({ at(2031, 1, 1 + i % 28, i % 24, 0), "reminder " + std::to_string(i) });
+    // The file may grow by 50 bytes: not enough for the journal, whatever
+    // the new text's length.
+    const int status = inChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit { dentistBytes.size() + 50, dentistBytes.size() + 50 };
+        if (!becomeOrdinaryUser() || ::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 10;
+        AlarmFile file { dir.path() };
+        if (file.load() != std::vector { dentist })
+            return 11;
+        for (const auto& records : { std::vector(many), std::vector<AlarmRecord> {} }) {
+            const StoreResult result = file.rewrite(records);
+            if (result.failure != "File too large" || !result.fileAsBefore)
+                return 12;
+        }
+        // The failures left nothing behind that an append could be glued to.
+        return file.append(std::vector { dentist }, train).ok() ? 0 : 13;
+    });
+    ::chmod(dir.path().c_str(), 0755);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(readFile(dir / "Alarm.dat"), dentistBytes + trainBytes);
+}
+
+TEST(alarm_file, a_file_deleted_while_the_clock_runs_gets_every_listed_alarm_back)
+{
+    TemporaryDirectory dir;
+    writeFile(dir / "Alarm.dat", dentistBytes);
+    AlarmFile file { dir.path() };
+    ASSERT_EQ(file.load(), std::vector { dentist });
+    std::filesystem::remove(dir / "Alarm.dat");
+    const AlarmRecord later { at(2030, 12, 1, 8, 0), "later" };
+    ASSERT_TRUE(file.append(std::vector { dentist }, train).ok());
+    EXPECT_EQ(readFile(dir / "Alarm.dat"), dentistBytes + trainBytes);
+    // Back in step, the next record is simply added.
+    const ino_t now = inode(dir / "Alarm.dat");
+    ASSERT_TRUE(file.append(std::vector { dentist, train }, later).ok());
+    EXPECT_EQ(file.load(), (std::vector { dentist, train, later }));
+    EXPECT_EQ(inode(dir / "Alarm.dat"), now);
+    EXPECT_TRUE(keptAside(dir).empty());
+}
+
+TEST(alarm_file, another_programs_version_is_kept_beside_the_file_before_it_is_replaced)
+{
+    TemporaryDirectory dir;
+    writeFile(dir / "Alarm.dat", dentistBytes);
+    AlarmFile file { dir.path() };
+    ASSERT_EQ(file.load(), std::vector { dentist });
+
+    // Touched, or copied over with the same bytes: nothing to keep.
+    ::utimensat(AT_FDCWD, (dir / "Alarm.dat").c_str(), nullptr, 0);
+    ASSERT_TRUE(file.rewrite(std::vector { dentist }).ok());
+    EXPECT_TRUE(keptAside(dir).empty());
+
+    // A text editor added an alarm.
+    const std::string edited = dentistBytes + "#2030-11-11 11:11:00#,\"added by hand\"\r\n";
+    writeFile(dir / "Alarm.dat", edited);
+    const StoreResult result = file.rewrite({});
+    ASSERT_TRUE(result.ok()) << result.failure;
+    ASSERT_EQ(keptAside(dir).size(), 1u);
+    EXPECT_EQ(result.keptAside, keptAside(dir).front());
+    EXPECT_EQ(readFile(result.keptAside), edited);
+    EXPECT_EQ(readFile(dir / "Alarm.dat"), "");
+    ASSERT_TRUE(file.rewrite({}).ok());
+    EXPECT_EQ(keptAside(dir).size(), 1u);
+
+    // Replaced by a new file, then an alarm set: the same.
+    writeFile(dir / "new", trainBytes);
+    std::filesystem::rename(dir / "new", dir / "Alarm.dat");
+    const StoreResult appended = file.append({}, dentist);
+    ASSERT_TRUE(appended.ok()) << appended.failure;
+    EXPECT_EQ(readFile(appended.keptAside), trainBytes);
+    EXPECT_EQ(readFile(dir / "Alarm.dat"), dentistBytes);
+    EXPECT_EQ(keptAside(dir).size(), 2u);
+}
+
+TEST(alarm_file, another_programs_version_with_no_room_beside_it_is_left_as_it_is)
+{
+    TemporaryDirectory dir;
+    writeFile(dir / "Alarm.dat", dentistBytes);
+    ::chmod(dir.path().c_str(), 0555);
+    ::chmod((dir / "Alarm.dat").c_str(), 0666);
+    const int status = inChild([&] {
+        if (!becomeOrdinaryUser())
+            return 10;
+        AlarmFile file { dir.path() };
+        file.load();
+        writeFile(dir / "Alarm.dat", trainBytes);
+        const StoreResult result = file.rewrite({});
+        return !result.ok() && !result.fileAsBefore && result.keptAside.empty() ? 0 : 11;
+    });
+    ::chmod(dir.path().c_str(), 0755);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(readFile(dir / "Alarm.dat"), trainBytes);
+}
+
+TEST(alarm_file, a_fifo_or_a_huge_file_is_not_read_and_never_replaced)
+{
+    TemporaryDirectory dir;
+    ASSERT_EQ(::mkfifo((dir / "Alarm.dat").c_str(), 0600), 0);
+    // Opening a FIFO for reading would wait for a writer: the child is
+    // stopped should it ever block.
+    const int status = inChild([&] {
+        ::alarm(20);
+        AlarmFile file { dir.path() };
+        if (!file.load().empty() || file.loadFailure() != "it is not a regular file")
+            return 11;
+        if (file.append({}, dentist).ok() || file.rewrite({}).ok())
+            return 12;
+        return 0;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(std::filesystem::is_fifo(dir / "Alarm.dat"));
+
+    std::filesystem::remove(dir / "Alarm.dat");
+    writeFile(dir / "Alarm.dat", dentistBytes);
+    std::filesystem::resize_file(dir / "Alarm.dat", std::uintmax_t(1) << 40); // sparse
+    AlarmFile huge { dir.path() };
+    EXPECT_TRUE(huge.load().empty());
+    EXPECT_EQ(huge.loadFailure(), "it is larger than 64 MB");
+    EXPECT_FALSE(huge.append({}, train).ok());
+    EXPECT_FALSE(huge.rewrite({}).ok());
+    EXPECT_EQ(std::filesystem::file_size(dir / "Alarm.dat"), std::uintmax_t(1) << 40);
+}
+
+TEST(alarm_file, a_working_directory_removed_under_the_clock_fails_the_write_and_nothing_else)
+{
+    TemporaryDirectory dir;
+    std::filesystem::create_directory(dir / "gone");
+    const int status = inChild([&] {
+        if (::chdir((dir / "gone").c_str()) != 0 || ::rmdir((dir / "gone").c_str()) != 0)
+            return 10;
+        try {
+            AlarmFile file;
+            if (!file.load().empty() || file.displayPath() != "Alarm.dat")
+                return 11;
+            if (file.append({}, dentist).failure != "No such file or directory"
+                || file.rewrite(std::vector { train }).failure != "No such file or directory")
+                return 12;
+            (void)file.identity();
+        } catch (...) {
+            return 13;
+        }
+        return 0;
+    });
+    EXPECT_EQ(status, 0);
+}
+
+TEST(alarm_file, nothing_is_written_that_the_reader_would_refuse)
+{
+    TemporaryDirectory dir;
+    writeFile(dir / "Alarm.dat", dentistBytes);
+    AlarmFile file { dir.path() };
+    file.load();
+    // 128 characters, and a zero-width space too many.
+    const AlarmRecord tooLong { at(2030, 12, 1), std::string(128, 'x') + "\u200b" };
+    EXPECT_EQ(
+        file.append(std::vector { dentist }, tooLong).failure, "the reminder is longer than 128 characters");
+    EXPECT_EQ(
+        file.rewrite(std::vector { dentist, tooLong }).failure, "the reminder is longer than 128 characters");
+    EXPECT_EQ(readFile(dir / "Alarm.dat"), dentistBytes);
+    EXPECT_EQ(file.writeCount(), 2u);
+}
+
+TEST(alarm_file, temporary_files_of_a_crashed_clock_are_removed_at_load)
+{
+    TemporaryDirectory dir;
+    const pid_t dead = inChild([] { return 0; }) == 0 ? ::fork() : -1;
+    if (dead == 0)
+        ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string leftover = ".Alarm.dat." + std::to_string(dead) + ".0.tmp";
+    const std::string running = ".Alarm.dat." + std::to_string(::getppid()) + ".0.tmp";
+    for (const std::string& name :
+        { leftover, running, std::string(".Alarm.dat.x.0.tmp"), std::string("keep.tmp") })
+        writeFile(dir / name, "half a file");
+    AlarmFile file { dir.path() };
+    file.load();
+    EXPECT_FALSE(std::filesystem::exists(dir / leftover));
+    EXPECT_TRUE(std::filesystem::exists(dir / running));
+    EXPECT_TRUE(std::filesystem::exists(dir / ".Alarm.dat.x.0.tmp"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "keep.tmp"));
+}
+
+TEST(alarm_file, every_path_to_one_file_has_one_identity)
+{
+    TemporaryDirectory dir;
+    std::filesystem::create_directories(dir / "data");
+    std::filesystem::create_directories(dir / "elsewhere");
+    std::filesystem::create_directory_symlink("data", dir / "linked");
+    std::filesystem::create_symlink("../data/Alarm.dat", dir / "elsewhere" / "Alarm.dat");
+    const std::string one = AlarmFile { dir / "data" }.identity();
+    EXPECT_EQ(AlarmFile { dir / "linked" }.identity(), one);
+    EXPECT_EQ(AlarmFile { dir / "elsewhere" }.identity(), one); // before the file exists, too
+    EXPECT_EQ(AlarmFile { dir / "data" / ".." / "data" }.identity(), one);
+    EXPECT_NE(AlarmFile { dir.path() }.identity(), one);
 }

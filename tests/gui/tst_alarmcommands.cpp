@@ -221,7 +221,7 @@ void AlarmCommandsTest::setAlarmThatCannotBeSavedAddsNoRow()
     QCOMPARE(box.style, MessageStyle::Exclamation);
     QVERIFY2(
         box.text.contains(QString::fromStdString(m_program->alarmPath().string())), qPrintable(box.text));
-    QVERIFY2(box.text.contains("Is a directory"), qPrintable(box.text));
+    QVERIFY2(box.text.contains("not a regular file"), qPrintable(box.text));
     QCOMPARE(m_editor->lstAlarms.listCount(), 0);
     QCOMPARE(m_editor->lstReminders.listCount(), 0);
     QCOMPARE(m_editor->txtReminder.text(), "Keep me"); // nothing typed is lost
