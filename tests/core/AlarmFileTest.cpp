@@ -5,8 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
+#include <iostream>
+#include <random>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -235,32 +240,148 @@ TEST(alarm_file, an_append_that_fails_part_way_cuts_the_file_back)
     EXPECT_EQ(readFile(dir / "Alarm.dat"), dentistBytes);
 }
 
-TEST(alarm_file, a_process_killed_in_the_middle_of_rewrites_leaves_a_whole_file)
+namespace {
+
+// The writes a kill campaign makes from a state: appends and rewrites, of
+// files from empty to about 1 MB, the same for the parent and the child.
+class WriteSequence {
+public:
+    WriteSequence(std::vector<AlarmRecord> start, std::uint64_t seed)
+        : m_random(seed)
+    {
+        m_states.push_back(std::move(start));
+    }
+
+    // The state after the first `count` writes, and whether write `count` is an append.
+    const std::vector<AlarmRecord>& state(std::size_t count)
+    {
+        while (m_states.size() <= count)
+            next();
+        return m_states[count];
+    }
+    bool isAppend(std::size_t index)
+    {
+        state(index + 1);
+        return m_appends[index];
+    }
+
+private:
+    AlarmRecord fresh()
+    {
+        ++m_made;
+        const int minutes = int(m_random() % (60 * 24 * 365));
+        std::string reminder = "kill " + std::to_string(m_made) + " ";
+        reminder.resize(reminder.size() + m_random() % 100, char('a' + m_made % 26));
+        return { at(2031, 1, 1 + minutes / (60 * 24) % 28, minutes / 60 % 24, minutes % 60), reminder };
+    }
+
+    void next()
+    {
+        std::vector<AlarmRecord> records = m_states.back();
+        const bool append = m_random() % 2 == 0;
+        if (append) {
+            records.push_back(fresh());
+        } else {
+            // Anything from nothing to about 1 MB (some 7,000 records).
+            const std::size_t wanted = m_random() % 3 == 0 ? m_random() % 8 : m_random() % 7000;
+            while (records.size() > wanted)
+                records.erase(records.begin() + std::ptrdiff_t(m_random() % records.size()));
+            while (records.size() < wanted)
+                records.push_back(fresh());
+        }
+        m_appends.push_back(append);
+        m_states.push_back(std::move(records));
+    }
+
+    std::mt19937_64 m_random;
+    std::vector<std::vector<AlarmRecord>> m_states;
+    std::vector<bool> m_appends;
+    int m_made = 0;
+};
+
+struct Progress {
+    std::atomic<std::size_t> started { 0 };
+    std::atomic<std::size_t> finished { 0 };
+};
+
+std::size_t campaignRounds()
 {
-    TemporaryDirectory dir;
-    // Two versions of clearly different sizes; whichever survives must be whole.
-    std::vector<AlarmRecord> many;
-    for (int i = 0; i < 2000; ++i)
-        many.push_back({ at(2030, 1, 1 + i % 28, i % 24, i % 60), "reminder number " + std::to_string(i) });
-    const std::vector<AlarmRecord> few { dentist, train };
-    for (int round = 0; round < 8; ++round) {
-        writeFile(dir / "Alarm.dat", formatAlarmFile(few, ""));
+    const char* rounds = std::getenv("TICKWELL_KILL_ROUNDS");
+    return rounds ? std::size_t(std::strtoul(rounds, nullptr, 10)) : 300;
+}
+
+} // namespace
+
+TEST(alarm_file, writes_killed_at_random_moments_leave_the_file_as_before_or_after)
+{
+    // Half the rounds in a directory that allows no new file, where the
+    // rewrites are made in place by an ordinary user.
+    TemporaryDirectory renamed, inPlace;
+    writeFile(renamed / "Alarm.dat", "");
+    writeFile(inPlace / "Alarm.dat", "");
+    ::chmod((inPlace / "Alarm.dat").c_str(), 0666);
+    ::chmod(inPlace.path().c_str(), 0555);
+    auto* progress = static_cast<Progress*>(
+        ::mmap(nullptr, sizeof(Progress), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(progress, MAP_FAILED);
+
+    std::mt19937_64 random(std::random_device {}());
+    const std::size_t rounds = campaignRounds();
+    std::size_t killedMidWrite = 0, writes = 0;
+    std::vector<AlarmRecord> states[2];
+    for (std::size_t round = 0; round < rounds; ++round) {
+        const bool inPlaceRound = round % 2 == 1;
+        const TemporaryDirectory& dir = inPlaceRound ? inPlace : renamed;
+        const std::uint64_t seed = random();
+        WriteSequence sequence(states[inPlaceRound], seed);
+        new (progress) Progress;
+
         const pid_t pid = ::fork();
         if (pid == 0) {
+            if (inPlaceRound && !becomeOrdinaryUser())
+                ::_exit(10);
             AlarmFile file { dir.path() };
-            file.load();
-            for (int i = 0;; ++i)
-                (void)file.rewrite(i % 2 ? std::span(few) : std::span(many));
+            if (file.load() != sequence.state(0))
+                ::_exit(11);
+            for (std::size_t i = 0;; ++i) {
+                progress->started = i + 1;
+                const std::vector<AlarmRecord>& after = sequence.state(i + 1);
+                const StoreResult result = sequence.isAppend(i)
+                    ? file.append(std::span(after).first(after.size() - 1), after.back())
+                    : file.rewrite(after);
+                if (!result.ok())
+                    ::_exit(12);
+                progress->finished = i + 1;
+            }
         }
-        ::usleep(useconds_t(20000 + round * 7000));
+        ::usleep(useconds_t(random() % 40000));
         ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself with " << WEXITSTATUS(status);
 
+        const std::size_t finished = progress->finished;
+        killedMidWrite += progress->started > finished;
+        writes += finished;
         const AlarmFileContents read = parseAlarmFile(readFile(dir / "Alarm.dat"));
-        EXPECT_TRUE(read.records == few || read.records == many)
-            << "round " << round << ": " << read.records.size();
-        EXPECT_EQ(read.unreadable, "");
+        ASSERT_EQ(read.unreadable, "") << "round " << round;
+        if (read.records == sequence.state(finished + 1))
+            ++writes;
+        else
+            ASSERT_EQ(read.records, sequence.state(finished))
+                << "round " << round << ", after " << finished << " writes ("
+                << (inPlaceRound ? "in place" : "renamed") << ")";
+        states[inPlaceRound] = read.records;
     }
+    ::munmap(progress, sizeof(Progress));
+    ::chmod(inPlace.path().c_str(), 0755);
+    std::cout << "FIGURE kills survived: " << rounds << " (" << killedMidWrite
+              << " in the middle of a write, " << writes << " writes done)\n";
+
+    // What the kills left beside the file goes at the next load.
+    AlarmFile file { renamed.path() };
+    file.load();
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(renamed.path()), {}), 1);
 }
 
 TEST(alarm_file, a_rewrite_in_place_takes_its_room_first_and_leaves_the_file_whole_when_there_is_none)

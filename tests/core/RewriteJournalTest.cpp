@@ -1,5 +1,5 @@
-#include "alarms/AlarmFileFormat.h"
 #include "alarms/RewriteJournal.h"
+#include "alarms/AlarmFileFormat.h"
 #include "support/Alarms.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,8 @@ std::string records(int first, int count, const std::string& reminder)
 {
     std::vector<AlarmRecord> list;
     for (int i = 0; i < count; ++i)
-        list.push_back({ at(2030, 1 + (first + i) % 12, 1 + i % 28, i % 24, 5), reminder + std::to_string(i) });
+        list.push_back(
+            { at(2030, 1 + (first + i) % 12, 1 + i % 28, i % 24, 5), reminder + std::to_string(i) });
     return formatAlarmFile(list, "");
 }
 
@@ -87,9 +88,9 @@ TEST(rewrite_journal, every_moment_of_a_rewrite_in_place_reads_as_before_or_afte
     const std::string damaged = few + "#2030-02-31#,\"no such day\"\r\n" + "#2030-01-01#,\"no line end\"";
     const std::string noLineEnd = few + "#2030-05-05 05:05:00#,\"last\"";
     const std::string marked = "\xEF\xBB\xBF\xEF\xBB\xBF" + few;
-    for (const auto& [old, next] : std::initializer_list<std::pair<std::string, std::string>> {
-             { few, many }, { many, few }, { few, few }, { "", few }, { few, "" }, { damaged, many },
-             { many, damaged }, { noLineEnd, few }, { marked, many } }) {
+    for (const auto& [old, next] : std::initializer_list<std::pair<std::string, std::string>> { { few, many },
+             { many, few }, { few, few }, { "", few }, { few, "" }, { damaged, many }, { many, damaged },
+             { noLineEnd, few }, { marked, many } }) {
         SCOPED_TRACE(std::to_string(old.size()) + " to " + std::to_string(next.size()) + " bytes");
         expectBeforeOrAfterAtEveryMoment(old, next, old.size());
     }
@@ -133,7 +134,7 @@ TEST(rewrite_journal, what_is_kept_of_a_file_never_holds_a_journal_so_it_reads_t
     // crafted, since the writer never writes one.
     const std::string inner = records(0, 2, "inner ");
     std::string crafted = inner;
-    rewriteByteByByte(crafted, records(2, 2, "x "), crafted.size(), [](const std::string&) { });
+    rewriteByteByByte(crafted, records(2, 2, "x "), crafted.size(), [](const std::string&) {});
     std::string nested = records(5, 1, "outer ");
     const std::string text = "#bad#" + crafted.substr(0, 40) + std::string("\0tickwell:rewrite-begin:", 24);
     const RewriteJournal journal = planRewriteJournal(nested.size(), text);
@@ -144,7 +145,8 @@ TEST(rewrite_journal, what_is_kept_of_a_file_never_holds_a_journal_so_it_reads_t
 
     const AlarmFileContents read = parseAlarmFile(nested);
     EXPECT_EQ(read.unreadable.find(std::string("\0tickwell", 9)), std::string::npos);
-    const AlarmFileContents again = parseAlarmFile(formatAlarmFile(read.records, read.unreadable, read.leading));
+    const AlarmFileContents again
+        = parseAlarmFile(formatAlarmFile(read.records, read.unreadable, read.leading));
     EXPECT_TRUE(sameReading(again, read));
     EXPECT_FALSE(again.journal);
 }
