@@ -228,11 +228,18 @@ std::string recordFault(const AlarmRecord& record)
         return "the reminder is longer than " + std::to_string(maxReminderCharacters) + " characters";
     if (record.reminder.find('\0') != std::string::npos)
         return "the reminder holds a NUL character";
+    const std::string dateFault
+        = "its date cannot be written as a whole second between the years 100 and 9999";
+    // Checked before the date is taken apart, which only values in this
+    // range allow (NaN fails it too).
+    if (!(record.when >= DateValue::noDate()
+            && record.when <= *DateValue::fromParts(9999, 12, 31, 23, 59, 59)))
+        return dateFault;
     const std::string bytes = formatAlarmRecord(record);
     RecordReader reader { bytes, 0 };
     const std::optional<AlarmRecord> read = reader.record();
     if (!read || read->when != record.when)
-        return "its date cannot be written as a whole second between the years 100 and 9999";
+        return dateFault;
     if (*read != record || reader.position() != bytes.size())
         return "it would not read back as written";
     return {};
@@ -250,6 +257,7 @@ AlarmFileContents parseAlarmFile(std::string_view bytes)
     text.remove_prefix(contents.leading.size());
     std::size_t pos = 0;
     for (;;) {
+        const std::size_t afterLast = pos;
         while (pos < text.size()
             && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\r' || text[pos] == '\n'))
             ++pos;
@@ -258,7 +266,9 @@ AlarmFileContents parseAlarmFile(std::string_view bytes)
         RecordReader reader { text, pos };
         auto record = contents.records.size() < maxRecordsRead ? reader.record() : std::nullopt;
         if (!record) {
-            contents.unreadable.assign(text.substr(pos));
+            // With the blank lines before it: written back after other
+            // records, or after the marks, it reads the same again.
+            contents.unreadable.assign(text.substr(afterLast));
             break;
         }
         contents.records.push_back(std::move(*record));
