@@ -39,6 +39,24 @@ WriteOutcome failed(int error, bool readsAsBefore = true)
     return outcome;
 }
 
+// Calls `write` with what is left until every byte is written; false with
+// errno set on a failure.
+template <typename Write> bool writeEvery(std::string_view bytes, Write write) noexcept
+{
+    while (!bytes.empty()) {
+        const ssize_t written = write(bytes);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(std::size_t(written));
+    }
+    return true;
+}
+
 bool allDigits(std::string_view text)
 {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
@@ -60,35 +78,15 @@ std::string reasonText(int error)
 
 bool writeAll(int fd, std::string_view bytes) noexcept
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(std::size_t(written));
-    }
-    return true;
+    return writeEvery(bytes, [fd](std::string_view rest) { return ::write(fd, rest.data(), rest.size()); });
 }
 
 bool writeAllAt(int fd, std::string_view bytes, std::size_t offset) noexcept
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), off_t(offset));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            if (written == 0)
-                errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(std::size_t(written));
-        offset += std::size_t(written);
-    }
-    return true;
+    const std::size_t end = offset + bytes.size();
+    return writeEvery(bytes, [fd, end](std::string_view rest) {
+        return ::pwrite(fd, rest.data(), rest.size(), off_t(end - rest.size()));
+    });
 }
 
 WriteOutcome replaceByRename(

@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(again.records == read.records, "a rewrite reads back to other records");
     check(kept(again) == kept(read), "a rewrite reads back to other kept bytes");
     check(!again.journal, "a rewrite holds a journal");
-    check(formatAlarmFile(again.records, again.unreadable, again.leading) == written, "a second rewrite differs");
+    check(formatAlarmFile(again.records, again.unreadable, again.leading) == written,
+        "a second rewrite differs");
 
     // Without a journal mark the kept bytes are the file's own, as they stand.
     if (bytes.find(std::string_view("\0tickwell:rewrite-", 18)) == std::string_view::npos) {
@@ -58,7 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 && bytes.substr(bytes.size() - read.unreadable.size()) == read.unreadable,
             "what could not be read is not the file's own end");
     }
-    if (size >= 16)
+    // On one input in eight, chosen by its bytes: the check costs as much as
+    // a thousand plain runs.
+    if (size >= 16 && data[size / 2] % 8 == 0)
         readsInLinearTime(bytes);
     return 0;
 }

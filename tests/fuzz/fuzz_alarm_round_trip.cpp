@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         AlarmRecord record { anyDate(in), in.ConsumeRandomLengthString(700) };
         // Outside the calendar a date cannot even be written down: the
         // writer's check must say no before it tries.
-        if (!(record.when >= DateValue::noDate() && record.when <= *DateValue::fromParts(9999, 12, 31, 23, 59, 59))) {
+        if (!(record.when >= DateValue::noDate()
+                && record.when <= *DateValue::fromParts(9999, 12, 31, 23, 59, 59))) {
             check(!recordFault(record).empty(), "the writer accepts a date outside the calendar");
             continue;
         }
@@ -56,7 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string written = formatAlarmFile(records, unreadable, leading);
     const AlarmFileContents read = parseAlarmFile(written);
     check(read.records == records, "what the writer wrote reads back to other records");
-    check(read.leading + read.unreadable == leading + unreadable, "what the writer kept reads back otherwise");
-    check(formatAlarmFile(read.records, read.unreadable, read.leading) == written, "a rewrite changes the bytes");
+    check(
+        read.leading + read.unreadable == leading + unreadable, "what the writer kept reads back otherwise");
+    check(formatAlarmFile(read.records, read.unreadable, read.leading) == written,
+        "a rewrite changes the bytes");
     return 0;
 }

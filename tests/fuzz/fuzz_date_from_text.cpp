@@ -17,11 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const DateParts p = value->parts();
     check(p.second == 0, "a date text gave a value off the minute");
-    check(DateValue::fromParts(p.year, p.month, p.day, p.hour, p.minute) == value, "a value not made from its parts");
+    check(DateValue::fromParts(p.year, p.month, p.day, p.hour, p.minute) == value,
+        "a value not made from its parts");
 
     const int hour12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
     const std::string half = p.hour < 12 ? "AM" : "PM";
-    const std::string date = std::string(monthName(p.month)) + " " + std::to_string(p.day) + ", " + std::to_string(p.year);
+    const std::string date
+        = std::string(monthName(p.month)) + " " + std::to_string(p.day) + ", " + std::to_string(p.year);
     const std::string minute = formatTwoDigits(p.minute);
     const std::string year = std::to_string(p.year);
     if (year.size() == 4) {

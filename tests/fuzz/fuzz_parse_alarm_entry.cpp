@@ -21,12 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     FuzzedDataProvider in(data, size);
-    const auto when = DateValue::fromParts(in.ConsumeIntegralInRange(100, 9999), in.ConsumeIntegralInRange(1, 12),
-        in.ConsumeIntegralInRange(1, 31), in.ConsumeIntegralInRange(0, 23), in.ConsumeIntegralInRange(0, 59),
-        in.ConsumeIntegralInRange(0, 59));
+    const auto when = DateValue::fromParts(in.ConsumeIntegralInRange(100, 9999),
+        in.ConsumeIntegralInRange(1, 12), in.ConsumeIntegralInRange(1, 31), in.ConsumeIntegralInRange(0, 23),
+        in.ConsumeIntegralInRange(0, 59), in.ConsumeIntegralInRange(0, 59));
     if (when) {
-        const auto minute = DateValue::fromParts(
-            when->parts().year, when->parts().month, when->parts().day, when->parts().hour, when->parts().minute);
+        const auto minute = DateValue::fromParts(when->parts().year, when->parts().month, when->parts().day,
+            when->parts().hour, when->parts().minute);
         check(ParseAlarmEntry(alarmEntryText(*when)) == minute, "an entry text does not parse to its minute");
     }
     return 0;
