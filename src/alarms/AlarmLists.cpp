@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace tickwell {
@@ -50,7 +51,9 @@ void frmMain::LoadAlarms()
     if (!m_alarmFile.loadFailure().empty())
         announceLoadFailure();
 
-    // Alarms whose minute has begun are dropped without a word.
+    // Alarms whose minute has begun are dropped without a word, and written
+    // away together.
+    const RemovalBatch batch(*this);
     int i = 0;
     while (i <= lstAlarms.listCount() - 1) {
         const std::optional<DateValue> when = ParseAlarmEntry(lstAlarms.list(i));
@@ -75,6 +78,28 @@ void frmMain::cmdClearAlarm_Click(std::int16_t index)
         lstAlarms.clear();
         lstReminders.clear();
     }
+    if (m_removalBatches > 0)
+        m_rewritePending = true;
+    else
+        rewriteAlarmFile();
+}
+
+frmMain::RemovalBatch::RemovalBatch(frmMain& editor) noexcept
+    : m_editor(editor)
+{
+    ++m_editor.m_removalBatches;
+}
+
+frmMain::RemovalBatch::~RemovalBatch()
+{
+    if (--m_editor.m_removalBatches == 0)
+        m_editor.writePendingRemovals();
+}
+
+void frmMain::writePendingRemovals()
+{
+    if (!std::exchange(m_rewritePending, false))
+        return;
     rewriteAlarmFile();
 }
 

@@ -155,6 +155,7 @@ void frmMain::connectHandlers()
     for (int d = 1; d <= 31; ++d)
         connect(&lblDate(d), &Label::click, this, [this, d] { lblDate_Click(std::int16_t(d)); });
     connect(&tmrTimer, &Timer::timer, this, &frmMain::tmrTimer_Timer);
+    connect(&tmrTimer, &Timer::enabledChanged, this, &frmMain::startWatching);
     connect(&cboMonth, &ComboBox::click, this, &frmMain::cboMonth_Click);
     connect(&updYear, &SpinControl::change, this, &frmMain::updYear_Change);
     connect(&txtYear, &TextBox::change, this, &frmMain::txtYear_Change);

@@ -4,13 +4,13 @@
 #include "frame/dates/Clock.h"
 #include "frame/desktop/DesktopId.h"
 #include "frame/desktop/MessageBoxes.h"
+#include "frame/desktop/SessionEnd.h"
 #include "frame/desktop/SingleClock.h"
 #include "frame/desktop/TerminationSignals.h"
 #include "frame/desktop/TrayService.h"
 #include "frame/modMain.h"
 
 #include <QApplication>
-#include <QSessionManager>
 #include <QTimer>
 
 #include <csignal>
@@ -49,6 +49,7 @@ int main(int argc, char* argv[])
     }
 
     TerminationSignals termination;
+    SessionEnd sessionEnd;
     SystemClock clock;
     QtMessageBoxes messageBoxes;
     QSystemTrayService tray;
@@ -56,7 +57,7 @@ int main(int argc, char* argv[])
     forms::installFactories(services);
 
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, &EndProgram);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [](QSessionManager&) { EndProgram(); });
+    QObject::connect(&sessionEnd, &SessionEnd::ending, &app, &EndProgram);
     QObject::connect(&single, &SingleClock::showRequested, &app, &ShowEditorOnRequest);
 
     Main();

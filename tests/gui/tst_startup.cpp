@@ -3,6 +3,7 @@
 #include "support/ProgramUnderTest.h"
 
 #include "alarms/AlarmFileFormat.h"
+#include "frame/desktop/SessionEnd.h"
 
 #include <QPointer>
 #include <QProcess>
@@ -40,7 +41,9 @@ private Q_SLOTS:
     void aFileThatIsNoAlarmFileIsNotReadAndTheClockSaysWhy();
     void everyCharacterOfAReminderIsKept();
     void shutdownUnloadsTheWindowsInOrder();
-    void aClosedEditorIsUnloadedAndLoadsAnewOnNextUse();
+    void theEndOfTheSessionShutsDownInOrder();
+    void theEditorClosedByItsFrameIsHiddenAndAnUnloadedOneLoadsAnew();
+    void thousandsOfPastAlarmsAreDroppedWithOneWrite();
     void theProgramEndsWithStatusZeroWhenTerminated();
 };
 
@@ -266,21 +269,66 @@ void StartupTest::shutdownUnloadsTheWindowsInOrder()
     QCOMPARE(program.alarmFile(), record(2030, 1, 1, 8, 0, "a"));
 }
 
-void StartupTest::aClosedEditorIsUnloadedAndLoadsAnewOnNextUse()
+void StartupTest::theEndOfTheSessionShutsDownInOrder()
+{
+    ProgramUnderTest program;
+    program.start();
+    SessionEnd session;
+    connect(&session, &SessionEnd::ending, &EndProgram);
+    forms::frmMain->Show();
+    program.events.clear();
+    // The session manager's word that the session is over reaches the
+    // program as a request to quit.
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+    QCOMPARE(program.events, QStringList({ "unload frmAbout", "unload frmMain", "unload frmTaskbar" }));
+    QVERIFY(!program.tray.icon);
+}
+
+void StartupTest::theEditorClosedByItsFrameIsHiddenAndAnUnloadedOneLoadsAnew()
 {
     ProgramUnderTest program;
     program.writeAlarmFile(record(2030, 1, 1, 8, 0, "a"));
     program.start();
-    forms::frmMain->Show();
-    // The window frame's close command.
-    forms::frmMain.instance()->close();
-    QVERIFY(forms::frmMain.isEmpty());
-    QCOMPARE(program.events.last(), "unload frmMain");
+    frmMain& editor = program.editor();
+    editor.Show();
+    editor.txtReminder.setText("half typed");
+    editor.lblDate_Click(20);
+    const DateValue composed = editor.newAlarmDate();
+    program.events.clear();
+    // The window frame's close command does what "Close" does.
+    editor.close();
+    QVERIFY(!editor.isVisible());
+    QCOMPARE(program.events, QStringList {});
+    QCOMPARE(forms::frmMain.instance(), &editor);
+    QVERIFY(editor.tmrTimer.enabled());
+    QCOMPARE(editor.txtReminder.text(), "half typed");
+    QCOMPARE(editor.newAlarmDate(), composed);
 
-    // Using the reference again creates and loads a fresh editor, which reads the file again.
+    // Unloaded by the program, the next use creates and loads a fresh
+    // editor, which reads the file again.
+    forms::frmMain.Unload();
+    QVERIFY(forms::frmMain.isEmpty());
     QCOMPARE(forms::frmMain->lstAlarms.listCount(), 1);
-    QCOMPARE(program.events.last(), "load frmMain");
+    QCOMPARE(program.events, QStringList({ "unload frmMain", "load frmMain" }));
     QVERIFY(forms::frmMain->tmrTimer.enabled());
+}
+
+void StartupTest::thousandsOfPastAlarmsAreDroppedWithOneWrite()
+{
+    ProgramUnderTest program;
+    program.clock.set(2030, 6, 1, 12, 0, 0);
+    std::string alarms;
+    for (int i = 0; i < 20000; ++i)
+        alarms += record(2029, 1 + i % 12, 1 + i % 28, i % 24, i % 60, "past " + std::to_string(i));
+    const std::string kept = record(2030, 6, 1, 12, 1, "next");
+    program.writeAlarmFile(alarms + kept);
+
+    program.start();
+    QCOMPARE(program.rows(program.editor().lstReminders), QStringList { "next" });
+    QCOMPARE(program.alarmFile(), kept);
+    QCOMPARE(program.editor().alarmFile().writeCount(), 1u);
+    QVERIFY(program.messageBoxes.shown.empty());
 }
 
 void StartupTest::theProgramEndsWithStatusZeroWhenTerminated()

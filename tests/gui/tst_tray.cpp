@@ -182,9 +182,14 @@ void TrayTest::anEditorLoadedAnewIsActiveAndSoIsTheTray()
     m_tray = forms::frmTaskbar.instance();
     m_tray->mnuPopupDeactivate_Click();
     forms::frmMain->Show();
-    forms::frmMain.instance()->close(); // the window frame's close unloads it
-    QVERIFY(forms::frmMain.isEmpty());
+    // Closed by its frame, the editor is only hidden: the clock stays off.
+    forms::frmMain.instance()->close();
+    QVERIFY(!forms::frmMain.isEmpty());
+    QVERIFY(!forms::frmMain.instance()->tmrTimer.enabled());
+    QVERIFY(m_tray->mnuPopupActivate->isVisible());
 
+    forms::frmMain.Unload();
+    QVERIFY(forms::frmMain.isEmpty());
     m_tray->mnuPopupEdit_Click(); // loads a fresh editor, whose clock runs
     QVERIFY(forms::frmMain.instance()->tmrTimer.enabled());
     QCOMPARE(m_program->tray.icon->hIcon.cacheKey(), m_tray->imgActivatedIcon.cacheKey());
