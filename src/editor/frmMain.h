@@ -175,7 +175,11 @@ private:
     StoreResult appendAlarmRecord(const AlarmRecord& record);
     void rewriteAlarmFile();
     QString alarmFilePath() const;
-    void announceSaveFailure(const std::string& reason);
+    // The messages about the file: a write that failed, another program's
+    // version kept beside it, a file not read at start.
+    void announceSaveFailure(const StoreResult& result);
+    void announceKeptAside(const StoreResult& result);
+    void announceLoadFailure();
 
     const Services& m_services;
 

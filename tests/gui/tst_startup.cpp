@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tickwell;
 using namespace tickwell::test;
@@ -36,6 +37,9 @@ private Q_SLOTS:
     void clearAlarmWithoutSelectionStillRewrites();
     void clearAllAlarmsLeavesZeroBytesButKeepsWhatWasUnreadable();
     void aFailingRewriteIsAnnouncedOnce();
+    void aRemovedWorkingDirectoryIsAFailedWriteNotACrash();
+    void aFileThatIsNoAlarmFileIsNotReadAndTheClockSaysWhy();
+    void everyCharacterOfAReminderIsKept();
     void shutdownUnloadsTheWindowsInOrder();
     void theEndOfTheSessionShutsDownInOrder();
     void theEditorClosedByItsFrameIsHiddenAndAnUnloadedOneLoadsAnew();
@@ -181,6 +185,71 @@ void StartupTest::aFailingRewriteIsAnnouncedOnce()
     std::filesystem::create_directory(program.alarmPath());
     editor.cmdClearAlarm_Click(1);
     QCOMPARE(program.messageBoxes.shown.size(), 2u);
+}
+
+void StartupTest::aRemovedWorkingDirectoryIsAFailedWriteNotACrash()
+{
+    const std::filesystem::path before = std::filesystem::current_path();
+    ProgramUnderTest program;
+    program.services.alarmDirectory.clear(); // the working directory
+    std::filesystem::create_directory(program.directory / "work");
+    std::filesystem::current_path(program.directory / "work");
+    writeFile("Alarm.dat", record(2030, 1, 1, 8, 0, "a"));
+    program.start();
+    std::filesystem::remove_all(program.directory / "work");
+
+    program.editor().cmdClearAlarm_Click(1);
+    std::filesystem::current_path(before);
+    QCOMPARE(program.messageBoxes.shown.size(), 1u);
+    QVERIFY2(program.messageBoxes.shown.front().text.contains("No such file or directory"),
+        qPrintable(program.messageBoxes.shown.front().text));
+    QVERIFY(program.editor().tmrTimer.enabled());
+}
+
+void StartupTest::aFileThatIsNoAlarmFileIsNotReadAndTheClockSaysWhy()
+{
+    for (const bool fifo : { true, false }) {
+        ProgramUnderTest program;
+        if (fifo) {
+            QCOMPARE(::mkfifo(program.alarmPath().c_str(), 0600), 0);
+        } else {
+            program.writeAlarmFile(record(2030, 1, 1, 8, 0, "a"));
+            std::filesystem::resize_file(program.alarmPath(), std::uintmax_t(1) << 40); // sparse
+        }
+        program.start(); // neither blocks nor runs out of memory
+        QVERIFY(program.editor().tmrTimer.enabled());
+        QVERIFY(program.messageBoxes.shown.empty()); // not before the clock runs
+        QTRY_COMPARE(program.messageBoxes.shown.size(), 1u);
+        const QString text = program.messageBoxes.shown.front().text;
+        QVERIFY2(
+            text.contains(fifo ? "it is not a regular file" : "it is larger than 64 MB"), qPrintable(text));
+        QVERIFY2(text.contains(QString::fromStdString(program.alarmPath().string())), qPrintable(text));
+
+        // Nothing replaces it, though the boxes that say so are shown once.
+        program.editor().cmdClearAlarm_Click(1);
+        program.editor().cmdClearAlarm_Click(1);
+        QCOMPARE(program.messageBoxes.shown.size(), 2u);
+        if (fifo)
+            QVERIFY(std::filesystem::is_fifo(program.alarmPath()));
+        else
+            QCOMPARE(std::filesystem::file_size(program.alarmPath()), std::uintmax_t(1) << 40);
+    }
+}
+
+void StartupTest::everyCharacterOfAReminderIsKept()
+{
+    ProgramUnderTest program;
+    // A reminder that begins with U+FEFF, in a file that begins with two
+    // byte-order marks.
+    const std::string first = record(2030, 1, 1, 8, 0, "\xEF\xBB\xBFzero-width no-break space first");
+    const std::string second = record(2030, 1, 2, 8, 0, "b");
+    program.writeAlarmFile("\xEF\xBB\xBF\xEF\xBB\xBF" + first + second);
+    program.start();
+    QCOMPARE(program.editor().lstReminders.list(0), QStringLiteral("\uFEFFzero-width no-break space first"));
+    program.editor().lstAlarms.setListIndex(1);
+    program.editor().cmdClearAlarm_Click(0);
+    program.editor().cmdClearAlarm_Click(0);
+    QCOMPARE(program.alarmFile(), "\xEF\xBB\xBF\xEF\xBB\xBF" + first);
 }
 
 void StartupTest::shutdownUnloadsTheWindowsInOrder()
