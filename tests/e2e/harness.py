@@ -233,8 +233,10 @@ class Desktop:
             if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
                 continue
             r, w = os.pipe()
+            # -noreset: an X server resets when its last client leaves, and refuses connections meanwhile;
+            # a tool that looks and leaves just as the tray connects would otherwise take the tray down.
             xvfb = self._spawn("xvfb", ["Xvfb", f":{number}", "-displayfd", str(w), "-screen", "0", "1280x800x24",
-                                       "-nolisten", "tcp"], pass_fds=(w,))
+                                       "-nolisten", "tcp", "-noreset"], pass_fds=(w,))
             os.close(w)
             try:
                 self.display = ":" + self._read_line_from(r, xvfb, "Xvfb")
