@@ -91,6 +91,7 @@ class Installed(unittest.TestCase):
                                   text=True, env=env, timeout=60)
             self.assertEqual((done.returncode, done.stderr.strip()), (0, ""), f"man on {page}")
             self.assertIn("tickwell-launcher - an alarm clock in the notification area", done.stdout)
+            self.assertRegex(done.stdout.splitlines()[-1], rf"^Tickwell {VERSION} ")
 
     def test_icons(self):
         for size in ICON_SIZES:
