@@ -4,7 +4,7 @@
 PRESET ?= dev
 BUILD := build/$(PRESET)
 
-.PHONY: run test bench screenshots asan fuzz format format-check clean
+.PHONY: run test bench package screenshots asan fuzz format format-check clean
 
 run:
 	@scripts/bootstrap build
@@ -24,6 +24,14 @@ bench:
 	cmake --preset release
 	cmake --build --preset release --target benchmarks
 	build/release/bench/benchmarks
+
+# The Debian package of an optimised build:
+# build/release/tickwell_<version>_<architecture>.deb
+package:
+	@scripts/bootstrap package
+	cmake --preset release
+	cmake --build --preset release
+	cpack --preset release
 
 # The windows and the pictures rendered to PNG files, for review: the windows
 # under $(BUILD)/screenshots, the tray icons on light and dark panels under
