@@ -55,6 +55,7 @@ private Q_SLOTS:
     void shutdownFromEitherStateUnloadsInOrderAndRemovesTheIcon();
     void withoutANotificationAreaTheEditorIsShown();
     void aSecondClockForTheSameFileHandsOver();
+    void aNameHeldByAnotherUsersProgramDoesNotStopTheClock();
     void aSecondStartOfTheProgramHandsOverAndEnds();
 
 private:
@@ -333,6 +334,28 @@ void TrayTest::aSecondClockForTheSameFileHandsOver()
     ::setrlimit(RLIMIT_NOFILE, &files);
     QCOMPARE(claim, SingleClock::Claim::Unguarded);
     QVERIFY2(unguarded.lockFailure().contains("@tickwell-"), qPrintable(unguarded.lockFailure()));
+}
+
+void TrayTest::aNameHeldByAnotherUsersProgramDoesNotStopTheClock()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root can listen as another user here");
+    TemporaryDirectory directory;
+    SingleClock clock(identity(directory.path()));
+    // Another user's program takes the clock's name first.
+    QProcess squatter;
+    squatter.start(QStringLiteral("setpriv"),
+        { "--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/python3", "-c",
+            "import socket, sys, time\n"
+            "s = socket.socket(socket.AF_UNIX)\n"
+            "s.bind('\\0' + sys.argv[1]); s.listen()\n"
+            "print('listening', flush=True)\n"
+            "while True: s.accept()[0].close()\n",
+            clock.socketName() });
+    QVERIFY(squatter.waitForReadyRead(10000));
+    QCOMPARE(clock.becomeTheClock(), SingleClock::Claim::Unguarded);
+    squatter.kill();
+    squatter.waitForFinished();
 }
 
 void TrayTest::aSecondStartOfTheProgramHandsOverAndEnds()

@@ -49,8 +49,16 @@ SingleClock::Claim SingleClock::becomeTheClock()
 {
     if (m_server.listen(m_name))
         return Claim::TheClock;
-    return m_server.serverError() == QAbstractSocket::AddressInUseError ? Claim::AnotherRuns
-                                                                        : Claim::Unguarded;
+    if (m_server.serverError() != QAbstractSocket::AddressInUseError)
+        return Claim::Unguarded;
+    // Another user's program holding the name is no clock of ours: this one
+    // runs rather than not at all.
+    QLocalSocket socket;
+    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    socket.connectToServer(m_name);
+    if (socket.waitForConnected(1000) && !servedByThisUser(socket))
+        return Claim::Unguarded;
+    return Claim::AnotherRuns;
 }
 
 QString SingleClock::lockFailure() const

@@ -27,11 +27,13 @@ public:
     enum class Claim {
         TheClock, // this process is now the clock for the file
         AnotherRuns, // another process already is
-        // The socket could not be made at all: the clock runs unguarded
-        // rather than not at all.
+        // The socket could not be made, or another user's program holds its
+        // name: the clock runs unguarded rather than not at all.
         Unguarded,
     };
     Claim becomeTheClock();
+    // The socket's name in the abstract namespace.
+    const QString& socketName() const noexcept { return m_name; }
     // Why the socket could not be made, after Claim::Unguarded.
     QString lockFailure() const;
     // Asks the running clock to show its editor; true once it has answered.
