@@ -4,14 +4,18 @@
 // sixty controls), and a 100 ms timer that writes the present time into a
 // label. No file, no alarm, nothing else.
 #include <QApplication>
+#include <QComboBox>
 #include <QDateTime>
+#include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -29,23 +33,37 @@ QIcon plainIcon()
     return QIcon(picture);
 }
 
-// Sixty controls of the kinds the clock's editor has, the label that the
-// timer writes first.
+// About sixty controls of the kinds the clock's editor has, holding text as
+// its fields do: labels (a calendar's worth), three one-line fields, a
+// drop-down list, a multi-line field, two lists, buttons and two frames. The
+// label the timer writes comes first.
 QLabel* fillWithControls(QWidget& window)
 {
-    window.resize(520, 420);
+    window.resize(513, 342);
     auto* caption = new QLabel(&window);
     caption->setGeometry(8, 8, 400, 20);
+    auto* calendar = new QFrame(&window);
+    calendar->setGeometry(8, 60, 220, 160);
     for (int i = 0; i < 38; ++i) {
-        auto* label = new QLabel(QString::number(i % 31 + 1), &window);
-        label->setGeometry(8 + i % 7 * 30, 40 + i / 7 * 22, 28, 20);
+        auto* label = new QLabel(QString::number(i % 31 + 1), calendar);
+        label->setGeometry(4 + i % 7 * 30, 4 + i / 7 * 22, 28, 20);
     }
-    for (int i = 0; i < 8; ++i)
-        new QLineEdit(&window);
-    for (int i = 0; i < 10; ++i)
-        new QPushButton(QStringLiteral("Button %1").arg(i), &window);
+    auto* time = new QFrame(&window);
+    time->setGeometry(240, 60, 120, 30);
+    for (const char* text : { "12", "00", "2030" }) {
+        auto* field = new QLineEdit(QString::fromLatin1(text), time);
+        field->setMaxLength(4);
+    }
+    auto* months = new QComboBox(&window);
+    for (int month = 1; month <= 12; ++month)
+        months->addItem(QLocale::c().monthName(month));
+    new QPlainTextEdit(&window);
     new QListWidget(&window);
     new QListWidget(&window);
+    for (const char* text : { "Set", "View", "Clear", "Clear All", "About", "Close" })
+        new QPushButton(QString::fromLatin1(text), &window);
+    for (const char* text : { "New", "Reminder", "Alarms", "Instructions", "AM" })
+        new QLabel(QString::fromLatin1(text), &window);
     return caption;
 }
 

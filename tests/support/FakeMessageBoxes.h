@@ -21,6 +21,7 @@ public:
     std::vector<ShownBox> shown;
     std::function<void(const ShownBox&)> whileOpen;
     int open = 0;
+    int prepared = 0;
 
     void MsgBox(const QString& text, MessageStyle style, const QString& title) override
     {
@@ -31,6 +32,8 @@ public:
             whileOpen(box);
         --open;
     }
+
+    void prepare() override { ++prepared; }
 };
 
 } // namespace tickwell::test
