@@ -21,120 +21,18 @@ Usage: /usr/bin/python3 bench/process/measure.py BUILD [--quick] [--rounds N]
 """
 
 import argparse
-import ctypes
-import ctypes.util
 import os
 import re
-import select
 import statistics
 import subprocess
 import sys
-import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
 import harness  # noqa: E402
-
-
-# ----- when the icon is embedded: X events, not polling -----
-
-class _Event(ctypes.Union):
-    _fields_ = [("type", ctypes.c_int), ("words", ctypes.c_ulong * 24)]
-
-
-_CREATE_NOTIFY, _MAP_NOTIFY, _REPARENT_NOTIFY = 16, 19, 21
-_STRUCTURE_NOTIFY, _SUBSTRUCTURE_NOTIFY = 1 << 17, 1 << 19
-_IS_VIEWABLE = 2
-
-
-class _Attributes(ctypes.Structure):
-    # XWindowAttributes, up to map_state.
-    _fields_ = [("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int), ("height", ctypes.c_int),
-                ("border_width", ctypes.c_int), ("depth", ctypes.c_int), ("visual", ctypes.c_void_p),
-                ("root", ctypes.c_ulong), ("c_class", ctypes.c_int), ("bit_gravity", ctypes.c_int),
-                ("win_gravity", ctypes.c_int), ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
-                ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int), ("colormap", ctypes.c_ulong),
-                ("map_installed", ctypes.c_int), ("map_state", ctypes.c_int), ("rest", ctypes.c_long * 8)]
-
-
-def _xlib():
-    x = ctypes.CDLL(ctypes.util.find_library("X11"))
-    x.XOpenDisplay.restype = ctypes.c_void_p
-    x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x.XDefaultRootWindow.restype = ctypes.c_ulong
-    x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-    x.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
-    x.XConnectionNumber.argtypes = [ctypes.c_void_p]
-    x.XPending.argtypes = [ctypes.c_void_p]
-    x.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.POINTER(_Event)]
-    x.XFlush.argtypes = [ctypes.c_void_p]
-    x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-    x.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(_Attributes)]
-    x.XSetErrorHandler.restype = ctypes.c_void_p
-    x.XSetErrorHandler.argtypes = [ctypes.c_void_p]
-    x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    return x
-
-
-_X = None
-# A window gone between its event and a query about it is no failure here.
-_IGNORE_ERRORS = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda display, error: 0)
-
-
-class EmbedWatch(threading.Thread):
-    """Notes the monotonic time at which a window that left the root window for
-    another parent (the notification area's socket: no window manager runs)
-    is first viewable there."""
-
-    def __init__(self, display):
-        super().__init__(daemon=True)
-        global _X
-        if _X is None:
-            _X = _xlib()
-            _X.XSetErrorHandler(ctypes.cast(_IGNORE_ERRORS, ctypes.c_void_p))
-        self.d = _X.XOpenDisplay(display.encode())
-        if not self.d:
-            harness.fail(f"cannot open display {display}")
-        self.root = _X.XDefaultRootWindow(self.d)
-        _X.XSelectInput(self.d, self.root, _SUBSTRUCTURE_NOTIFY)
-        _X.XSync(self.d, 0)
-        self.embedded_at = None
-        self._ending = threading.Event()
-        self.start()
-
-    def _viewable(self, window):
-        attributes = _Attributes()
-        return _X.XGetWindowAttributes(self.d, window, ctypes.byref(attributes)) and \
-            attributes.map_state == _IS_VIEWABLE
-
-    def run(self):
-        event = _Event()
-        docked = set()
-        fd = _X.XConnectionNumber(self.d)
-        while not self._ending.is_set() and self.embedded_at is None:
-            if not _X.XPending(self.d):
-                select.select([fd], [], [], 0.1)
-                continue
-            _X.XNextEvent(self.d, ctypes.byref(event))
-            now = time.monotonic()
-            kind, words = event.type, event.words
-            if kind == _CREATE_NOTIFY:
-                # Before it can be mapped anywhere: its own map events come to us.
-                _X.XSelectInput(self.d, words[5], _STRUCTURE_NOTIFY)
-            elif kind == _REPARENT_NOTIFY and words[4] == self.root and words[6] != self.root:
-                docked.add(words[5])
-                _X.XSelectInput(self.d, words[5], _STRUCTURE_NOTIFY)
-                if self._viewable(words[5]):
-                    self.embedded_at = now
-            elif kind == _MAP_NOTIFY and words[5] in docked and self._viewable(words[5]):
-                self.embedded_at = now
-
-    def close(self):
-        self._ending.set()
-        self.join(timeout=2)
-        _X.XCloseDisplay(self.d)
+from xwatch import EmbedWatch  # noqa: E402
 
 
 # ----- what /proc tells -----

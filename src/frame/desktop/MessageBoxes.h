@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <memory>
+
+class QMessageBox;
+
 namespace tickwell {
 
 // The message box styles the program uses, by their old style numbers.
@@ -27,18 +31,23 @@ public:
 
 class QtMessageBoxes final : public MessageBoxes {
 public:
+    QtMessageBoxes();
+    ~QtMessageBoxes() override;
+    QtMessageBoxes(const QtMessageBoxes&) = delete;
+    QtMessageBoxes& operator=(const QtMessageBoxes&) = delete;
+
     void MsgBox(const QString& text, MessageStyle style, const QString& title) override;
-    // Lays out a reminder box without showing it, once. The first box of a
-    // run loads the fonts, the style and the button's icon from the icon
-    // theme, which takes a quarter of a second and holds about 1.5 MB: done
-    // a minute ahead, not at start-up, a clock with no alarm near does not
-    // carry it.
+    // Lays out a reminder box and makes its window, without showing it; the
+    // next reminder takes it. The first box of a run loads the fonts, the
+    // style and the button's icon from the icon theme, a quarter of a second
+    // and about 1.5 MB: done a minute ahead, not at start-up, a clock with no
+    // alarm near does not carry them.
     void prepare() override;
 
 private:
-    void showBox(const QString& text, MessageStyle style, const QString& title);
+    void show(QMessageBox& box, const QString& text, MessageStyle style, const QString& title);
 
-    bool m_prepared = false;
+    std::unique_ptr<QMessageBox> m_ready;
 };
 
 } // namespace tickwell

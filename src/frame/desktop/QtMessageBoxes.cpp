@@ -13,6 +13,8 @@ namespace tickwell {
 
 namespace {
 
+// Only what differs is changed: a box made ready ahead keeps its button and
+// its window, which a change of flags or buttons would make anew.
 void setUp(QMessageBox& box, const QString& text, MessageStyle style, const QString& title)
 {
     box.setWindowTitle(title);
@@ -20,39 +22,51 @@ void setUp(QMessageBox& box, const QString& text, MessageStyle style, const QStr
     QString lines = text;
     box.setText(lines.replace(QLatin1String("\r\n"), QLatin1String("\n")));
     box.setIcon(style == MessageStyle::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
-    box.setStandardButtons(QMessageBox::Ok);
-    box.setWindowModality(Qt::ApplicationModal);
-    if (style == MessageStyle::SystemModal)
+    if (box.standardButtons() != QMessageBox::Ok)
+        box.setStandardButtons(QMessageBox::Ok);
+    if (box.windowModality() != Qt::ApplicationModal)
+        box.setWindowModality(Qt::ApplicationModal);
+    if (style == MessageStyle::SystemModal && !box.windowFlags().testFlag(Qt::WindowStaysOnTopHint))
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
 }
 
 } // namespace
 
+QtMessageBoxes::QtMessageBoxes() = default;
+
+QtMessageBoxes::~QtMessageBoxes() = default;
+
 void QtMessageBoxes::prepare()
 {
-    if (std::exchange(m_prepared, true))
+    if (m_ready)
         return;
-    {
-        QMessageBox box;
-        setUp(box, QStringLiteral("Tickwell Alarm Clock\r\n\r\n(12:00 AM  Wednesday, September 25, 2030)"),
-            MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"));
-        box.ensurePolished();
-        box.adjustSize();
-    }
-    // Reading the icon theme leaves half a megabyte of freed heap behind.
+    // The first box of a run also loads the fonts, the style and the
+    // button's icon; reading the icon theme leaves freed heap behind.
+    auto box = std::make_unique<QMessageBox>();
+    setUp(*box, QStringLiteral("Tickwell Alarm Clock\r\n\r\n(12:00 AM  Wednesday, September 25, 2030)"),
+        MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"));
+    box->ensurePolished();
+    box->adjustSize();
+    // Its window too: made when the minute comes, it would hold up the box.
+    box->winId();
+    m_ready = std::move(box);
     returnFreedMemory();
 }
 
 void QtMessageBoxes::MsgBox(const QString& text, MessageStyle style, const QString& title)
 {
-    m_prepared = true;
-    showBox(text, style, title);
+    {
+        // Taken before the box waits: a box opened meanwhile makes its own.
+        std::unique_ptr<QMessageBox> box = style == MessageStyle::SystemModal && m_ready
+            ? std::move(m_ready)
+            : std::make_unique<QMessageBox>();
+        show(*box, text, style, title);
+    }
     returnFreedMemory();
 }
 
-void QtMessageBoxes::showBox(const QString& text, MessageStyle style, const QString& title)
+void QtMessageBoxes::show(QMessageBox& box, const QString& text, MessageStyle style, const QString& title)
 {
-    QMessageBox box;
     setUp(box, text, style, title);
 
     if (style == MessageStyle::SystemModal) {
