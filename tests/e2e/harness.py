@@ -166,6 +166,10 @@ class Desktop:
             "LC_ALL": "C.UTF-8",
             "TZ": "UTC",
         }
+        # A sanitized build's settings reach the programs it runs.
+        for name in ("ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"):
+            if name in os.environ:
+                self.env[name] = os.environ[name]
 
     # ----- life -----
 
