@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <utility>
 
 namespace tickwell {
 
@@ -117,7 +118,7 @@ int DBusNotifications::post(const ReminderNotice& notice)
     Posted& posted = m_posted.emplace_back(Posted { ++m_lastNumber, notice });
     if (!m_bus.isConnected()) {
         reportOnce(QStringLiteral("no session bus"));
-        posted.stage = Stage::Gone;
+        posted.stage = Stage::Unsent;
         playSound(posted);
     } else if (m_capabilities) {
         send(posted);
@@ -160,6 +161,9 @@ void DBusNotifications::askCapabilities()
 void DBusNotifications::capabilitiesAnswered(QDBusPendingCallWatcher& call)
 {
     m_askingCapabilities = false;
+    // The service changed while it was asked: its answer may not hold.
+    if (std::exchange(m_askAgain, false))
+        return askCapabilities();
     const QDBusPendingReply<QStringList> reply = call;
     bool nobody = false;
     m_capabilitiesFailed = reply.isError();
@@ -174,7 +178,7 @@ void DBusNotifications::capabilitiesAnswered(QDBusPendingCallWatcher& call)
         if (posted.stage != Stage::AwaitingCapabilities)
             continue;
         if (nobody) {
-            posted.stage = Stage::Gone;
+            posted.stage = Stage::Unsent;
             playSound(posted);
         } else {
             send(posted);
@@ -240,15 +244,24 @@ void DBusNotifications::playSound(Posted& posted)
     m_sound.play();
 }
 
-void DBusNotifications::ownerChanged()
+void DBusNotifications::ownerChanged(const QString&, const QString&, const QString& newOwner)
 {
     // Another service, or none: what the old one could do and what it
-    // showed are gone with it.
+    // showed are gone with it. One that comes while a reminder is open
+    // still gets its notice.
     m_capabilities.reset();
+    m_askAgain = m_askingCapabilities;
+    bool unsent = false;
     for (Posted& posted : m_posted) {
         if (posted.stage == Stage::Shown)
             posted.stage = Stage::Gone;
+        if (posted.stage == Stage::Unsent && !newOwner.isEmpty() && m_bus.isConnected()) {
+            posted.stage = Stage::AwaitingCapabilities;
+            unsent = true;
+        }
     }
+    if (unsent)
+        askCapabilities();
 }
 
 void DBusNotifications::serviceInvokedAction(uint id, const QString& action)

@@ -45,7 +45,8 @@ private:
         AwaitingCapabilities, // to be sent once the service's capabilities are known
         Sending, // Notify is under way
         Shown, // the service holds it under `id`
-        Gone, // never shown, or closed by the service
+        Unsent, // there was no service to send it to
+        Gone, // closed by the service, or refused
     };
     struct Posted {
         int number = 0;
@@ -61,7 +62,7 @@ private:
     void send(Posted& posted);
     void notifyAnswered(int number, QDBusPendingCallWatcher& call);
     void playSound(Posted& posted);
-    void ownerChanged();
+    void ownerChanged(const QString& service, const QString& oldOwner, const QString& newOwner);
     Posted* find(int number);
     Posted* shownAs(uint id);
     // Off the desktop, and out of the list.
@@ -75,6 +76,7 @@ private:
     std::optional<QStringList> m_capabilities;
     bool m_askingCapabilities = false;
     bool m_capabilitiesFailed = false;
+    bool m_askAgain = false;
     std::vector<Posted> m_posted;
     int m_lastNumber = 0;
     QString m_activationToken;
