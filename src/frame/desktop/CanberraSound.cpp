@@ -128,7 +128,7 @@ CanberraSound::~CanberraSound()
 {
     {
         const std::scoped_lock lock(m_player->mutex);
-        m_player->requests.assign({ Request::End });
+        m_player->requests.push_back(Request::End);
     }
     m_player->wake.notify_one();
     // A sound server that hangs must not keep the program from ending.
