@@ -176,16 +176,31 @@ void AlarmSoundTest::whereTheThemeHasNoAlarmItRingsTheBell()
     }
 }
 
+namespace {
+std::atomic<int> soundWarnings = 0;
+QtMessageHandler testsHandler = nullptr;
+void countSoundWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QLatin1String("tickwell: the alarm sound")))
+        ++soundWarnings;
+    testsHandler(type, context, message);
+}
+} // namespace
+
 void AlarmSoundTest::withNothingToPlayItSaysSoOnce()
 {
     const SoundTheme empty(false);
     QTest::ignoreMessage(QtWarningMsg, "tickwell: the alarm sound cannot be played: File or data not found");
+    testsHandler = qInstallMessageHandler(countSoundWarnings);
     {
         CanberraSound sound;
         sound.play();
+        QTRY_COMPARE(soundWarnings.load(), 1);
         sound.play();
         // (Ending it waits for what it was asked to do.)
     }
+    qInstallMessageHandler(testsHandler);
+    QCOMPARE(soundWarnings.load(), 1);
     QCOMPARE(m_card->opened(), 0);
 }
 

@@ -9,20 +9,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <mutex>
+#include <utility>
 
 namespace tickwell {
 
 namespace {
 
 constexpr std::uint32_t alarmSoundId = 1;
-
-enum class Request {
-    Play,
-    Stop,
-    End
-};
 
 } // namespace
 
@@ -32,7 +26,11 @@ struct CanberraSound::Player {
     std::mutex mutex;
     std::condition_variable wake;
     std::condition_variable ended;
-    std::deque<Request> requests;
+    // What the program asked for since the thread last looked: requests
+    // made while it is held up are folded, not piled up.
+    bool stopAsked = false;
+    bool playAsked = false;
+    bool endAsked = false;
     bool finished = false;
 
     void run();
@@ -50,20 +48,20 @@ void CanberraSound::Player::run()
 {
     // Connecting to the sound server now, not at the first alarm.
     open();
-    for (;;) {
-        Request request;
+    for (bool end = false; !end;) {
+        bool stop = false;
+        bool start = false;
         {
             std::unique_lock lock(mutex);
-            wake.wait(lock, [this] { return !requests.empty(); });
-            request = requests.front();
-            requests.pop_front();
+            wake.wait(lock, [this] { return stopAsked || playAsked || endAsked; });
+            stop = std::exchange(stopAsked, false);
+            start = std::exchange(playAsked, false);
+            end = endAsked;
         }
-        if (request == Request::End)
-            break;
-        if (request == Request::Play)
-            play();
-        else if (m_context)
+        if (stop && m_context)
             ca_context_cancel(m_context, alarmSoundId);
+        if (start)
+            play();
     }
     if (m_context)
         ca_context_destroy(m_context);
@@ -128,7 +126,7 @@ CanberraSound::~CanberraSound()
 {
     {
         const std::scoped_lock lock(m_player->mutex);
-        m_player->requests.push_back(Request::End);
+        m_player->endAsked = true;
     }
     m_player->wake.notify_one();
     // A sound server that hangs must not keep the program from ending.
@@ -145,7 +143,7 @@ void CanberraSound::play()
 {
     {
         const std::scoped_lock lock(m_player->mutex);
-        m_player->requests.push_back(Request::Play);
+        m_player->playAsked = true;
     }
     m_player->wake.notify_one();
 }
@@ -155,8 +153,8 @@ void CanberraSound::stop()
     {
         const std::scoped_lock lock(m_player->mutex);
         // A sound not started yet is not started late.
-        std::erase(m_player->requests, Request::Play);
-        m_player->requests.push_back(Request::Stop);
+        m_player->playAsked = false;
+        m_player->stopAsked = true;
     }
     m_player->wake.notify_one();
 }
