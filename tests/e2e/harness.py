@@ -2,8 +2,9 @@
 
 Each test gets its own X server (Xvfb), notification area (trayer), window
 manager if it asks for one (openbox), session bus if it reads the screen
-through the accessibility bus, and its own HOME, XDG_RUNTIME_DIR and working
-directory. Everything started here is ended here, by PID, also when the test
+through the accessibility bus, a notification service on that bus if it asks
+for one (notification_server.py), a sound card that writes what it plays to
+a file, and its own HOME, XDG_RUNTIME_DIR and working directory. Everything started here is ended here, by PID, also when the test
 fails or runs out of time.
 
 Run with Debian's /usr/bin/python3: pyatspi is a Debian package.
@@ -13,6 +14,7 @@ import ctypes
 import ctypes.util
 import datetime
 import glob
+import json
 import os
 import random
 import re
@@ -139,18 +141,28 @@ def _alive(pid):
 
 
 class Desktop:
-    def __init__(self, name, *, window_manager=False, accessibility=True, screenshots=None):
+    def __init__(self, name, *, window_manager=False, accessibility=True, screenshots=None, notifications=None,
+                 silent_notifications=False):
+        """`notifications`: the capabilities of a notification service to start on the session bus (the
+        accessibility's); with `silent_notifications` it never answers a call."""
         require_tools()
         self.name = name
         self.window_manager = window_manager
         self.accessibility = accessibility
         self.screenshots = screenshots
+        self.notifications = notifications
+        self.silent_notifications = silent_notifications
         self.root = tempfile.mkdtemp(prefix=f"tickwell-e2e-{name}-")
         self.home = os.path.join(self.root, "home")
         self.runtime = os.path.join(self.root, "runtime")
         self.work = os.path.join(self.root, "work")
         for folder in (self.home, self.runtime, self.work):
             os.mkdir(folder, 0o700)
+        # ALSA's default device writes the samples to a file: what the clock plays can be heard there.
+        self.sound = os.path.join(self.root, "sound.raw")
+        with open(os.path.join(self.home, ".asoundrc"), "w") as f:
+            f.write(f'pcm.!default {{ type file; slave.pcm "null"; file "{self.sound}"; format "raw" }}\n')
+        self.notification_log = os.path.join(self.root, "notifications.jsonl")
         self.processes = []  # (label, Popen), in start order
         self.logs = {}
         self.display = None
@@ -178,6 +190,8 @@ class Desktop:
             self._start_x()
             if self.accessibility:
                 self._start_bus()
+            if self.notifications is not None:
+                self._start_notifications()
             if self.window_manager:
                 self._start_openbox()
             self._start_tray()
@@ -264,6 +278,18 @@ class Desktop:
         self.env["DBUS_SESSION_BUS_ADDRESS"] = self.bus
         os.environ["DBUS_SESSION_BUS_ADDRESS"] = self.bus
         os.environ["XDG_RUNTIME_DIR"] = self.runtime
+
+    def _start_notifications(self):
+        if not self.accessibility:
+            fail("a notification service needs the session bus that comes with accessibility")
+        r, w = os.pipe()
+        argv = ["/usr/bin/python3", os.path.join(os.path.dirname(os.path.abspath(__file__)), "notification_server.py"),
+                self.notification_log, "--capabilities", ",".join(self.notifications), "--ready-fd", str(w)]
+        if self.silent_notifications:
+            argv.append("--silent")
+        self.notification_service = self._spawn("notifications", argv, pass_fds=(w,))
+        os.close(w)
+        self._read_line_from(r, self.notification_service, "the notification service")
 
     def _start_openbox(self):
         self._spawn("openbox", ["openbox", "--sm-disable"])
@@ -407,6 +433,32 @@ class Desktop:
                 return f.read()
         except FileNotFoundError:
             return None
+
+    # ----- notifications and sound -----
+
+    def notification_calls(self, call=None):
+        """The calls the notification service has had so far, in order, as dicts; only `call`s if given."""
+        try:
+            with open(self.notification_log) as f:
+                calls = [json.loads(line) for line in f if line.endswith("\n")]
+        except FileNotFoundError:
+            return []
+        return [c for c in calls if call is None or c["call"] == call]
+
+    def notification_user(self, action):
+        """Plays the user at the newest open notification: "click" on it or "dismiss" it."""
+        os.kill(self.notification_service.pid, signal.SIGUSR1 if action == "click" else signal.SIGUSR2)
+
+    def sound_played(self):
+        """How many bytes of samples the sound card has been sent."""
+        try:
+            return os.path.getsize(self.sound)
+        except FileNotFoundError:
+            return 0
+
+    def log_of(self, label):
+        with open(self.logs[label], errors="replace") as f:
+            return f.read()
 
     # ----- X -----
 

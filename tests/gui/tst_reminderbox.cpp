@@ -76,6 +76,7 @@ private Q_SLOTS:
     void closesAnOpenPopupMenuFirst();
     void comesUpOverAModalWindow();
     void preparingShowsNothing();
+    void raisingBringsTheOpenReminderBackToTheKeyboard();
 };
 
 void ReminderBoxTest::showsTheReminderOnItsOwnLinesWithOkOnly()
@@ -119,6 +120,40 @@ void ReminderBoxTest::preparingShowsNothing()
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     // And the next reminder is as it should be.
     verifyReminderBox(showAndLook(reminder));
+}
+
+void ReminderBoxTest::raisingBringsTheOpenReminderBackToTheKeyboard()
+{
+    QtMessageBoxes boxes;
+    boxes.raiseReminder(); // none on show: nothing to do
+    QWidget elsewhere;
+    elsewhere.setWindowTitle(QStringLiteral("Another window"));
+    QWidget* activeAfterRaise = nullptr;
+    QWidget* reminderBox = nullptr;
+    QTimer::singleShot(0, [&] {
+        reminderBox = QApplication::activeModalWidget();
+        // The user went elsewhere; then chose the reminder's notification.
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &elsewhere);
+        boxes.raiseReminder();
+        QTRY_COMPARE(QApplication::activeWindow(), reminderBox);
+        activeAfterRaise = QApplication::activeWindow();
+        reminderBox->close();
+    });
+    boxes.MsgBox(reminder, MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"));
+    QVERIFY(reminderBox);
+    QCOMPARE(activeAfterRaise, reminderBox);
+    // Closed, it is no longer the one raised; a plain box is never raised.
+    elsewhere.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &elsewhere);
+    QTimer::singleShot(0, [&] {
+        boxes.raiseReminder();
+        activeAfterRaise = QApplication::activeWindow();
+        QApplication::activeModalWidget()->close();
+    });
+    boxes.MsgBox(QStringLiteral("Viewed"), MessageStyle::Plain, QStringLiteral("Tickwell Alarm Clock"));
+    QVERIFY(activeAfterRaise != reminderBox);
 }
 
 QTEST_MAIN(ReminderBoxTest)

@@ -53,7 +53,22 @@ void QtMessageBoxes::MsgBox(const QString& text, MessageStyle style, const QStri
         box.raise();
         box.activateWindow();
     }
+    // (One at a time: a tick opens no second reminder while one is open.)
+    const QPointer<QMessageBox> outer = m_reminder;
+    if (style == MessageStyle::SystemModal)
+        m_reminder = &box;
     box.exec();
+    m_reminder = outer;
+}
+
+void QtMessageBoxes::raiseReminder()
+{
+    if (!m_reminder)
+        return;
+    m_reminder->setWindowState(m_reminder->windowState() & ~Qt::WindowMinimized);
+    m_reminder->show();
+    m_reminder->raise();
+    m_reminder->activateWindow();
 }
 
 } // namespace tickwell
