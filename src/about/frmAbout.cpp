@@ -63,6 +63,7 @@ frmAbout::frmAbout(const Services&)
 
     // The button is the only control that takes the focus.
     cmdClose.setDefault(true);
+    cmdClose.shrinkTextToFit();
     connect(&cmdClose, &QPushButton::clicked, this, &frmAbout::cmdClose_Click);
 }
 

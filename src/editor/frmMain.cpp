@@ -5,6 +5,7 @@
 #include "frame/controls/DigitsValidator.h"
 #include "frame/controls/Pictures.h"
 #include "frame/controls/WindowFont.h"
+#include "frame/dates/DateText.h"
 #include "tray/frmTaskbar.h"
 
 namespace tickwell {
@@ -23,6 +24,27 @@ Label* makeCentred(QWidget* parent, const QString& name, const QString& caption,
 QString indexed(const char* name, int index)
 {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+QString latin1(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+// Every date caption that can follow `prefix`, for fitting the caption's size once.
+QStringList everyDateCaption(const QString& prefix)
+{
+    QStringList captions;
+    for (const char* half : { "AM", "PM" }) {
+        for (int month = 1; month <= 12; ++month) {
+            for (int weekday = 1; weekday <= 7; ++weekday)
+                captions << prefix
+                        + QStringLiteral("12:00 %1  %2, %3 30, 2030")
+                              .arg(QLatin1String(half), latin1(weekdayName(weekday)),
+                                  latin1(monthName(month)));
+        }
+    }
+    return captions;
 }
 
 } // namespace
@@ -98,6 +120,14 @@ frmMain::frmMain(const Services& services)
     setWindowIcon(activeClockIcon());
     setFont(windowFont());
     setFixedSize(twips(7695), twips(5130));
+
+    // Laid out for Tahoma; another font may be wider.
+    lblCurrentTimeDate.shrinkTextToFit(everyDateCaption(QStringLiteral("It is now : ")));
+    lblAlarmTimeDate.shrinkTextToFit(everyDateCaption(QStringLiteral("New Alarm : ")) << noAlarmCaption());
+    for (CommandButton* button :
+        { &cmdSetAlarm, &cmdViewReminder, &cmdClearAlarm(0), &cmdClearAlarm(1), &cmdAbout, &cmdClose })
+        button->shrinkTextToFit();
+
 
     lblNewAlarm.setAlignment(Qt::AlignCenter);
     lblNewAlarm.setAutoFillBackground(true); // over the panel's top edge

@@ -1,9 +1,12 @@
 // The editor window as laid out, and the toolkit controls it is built from.
 #include "support/ProgramUnderTest.h"
 
+#include "frame/controls/WindowFont.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 
 using namespace tickwell;
@@ -25,6 +28,8 @@ private Q_SLOTS:
     void showsTheDesignTimeTextsBeforeTheyAreReplaced();
     void monthListClicksOnEverySetFromCode();
     void spinControlWritesItsBuddyFirstAndStopsAtTheBounds();
+    void captionsAndButtonsFitWhateverTheFont_data();
+    void captionsAndButtonsFitWhateverTheFont();
 
 private:
     std::unique_ptr<ProgramUnderTest> m_program;
@@ -230,6 +235,53 @@ void EditorLayoutTest::spinControlWritesItsBuddyFirstAndStopsAtTheBounds()
     spin.setFocus();
     QTest::keyClick(&spin, Qt::Key_Up);
     QCOMPARE(m_editor->txtYear.text(), "1981");
+}
+
+void EditorLayoutTest::captionsAndButtonsFitWhateverTheFont_data()
+{
+    QTest::addColumn<QFont>("font");
+    QTest::addColumn<bool>("narrow");
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(8.25);
+    QTest::newRow("the window's own") << windowFont() << false;
+    // What a desktop without Tahoma offers instead: wider.
+    QTest::newRow("DejaVu Sans") << font << false;
+    font.setStretch(115);
+    QTest::newRow("wider still") << font << false;
+    font.setStretch(70);
+    QTest::newRow("narrow") << font << true;
+}
+
+void EditorLayoutTest::captionsAndButtonsFitWhateverTheFont()
+{
+    QFETCH(QFont, font);
+    QFETCH(bool, narrow);
+    // The widest captions there are: the longest weekday and month.
+    m_program->clock.set(2026, 9, 30, 12, 0);
+    m_editor->InitTimeDate();
+    m_editor->setFont(font);
+    QCOMPARE(m_editor->lblAlarmTimeDate.caption(), "New Alarm : 12:00 PM  Wednesday, September 30, 2026");
+
+    for (const Label* label : { &m_editor->lblCurrentTimeDate, &m_editor->lblAlarmTimeDate }) {
+        const int needed = label->fontMetrics().size(Qt::TextSingleLine, label->caption()).width();
+        QVERIFY2(needed <= label->contentsRect().width(),
+            qPrintable(QStringLiteral("%1 needs %2 of %3 pixels at %4 points")
+                           .arg(label->caption())
+                           .arg(needed)
+                           .arg(label->contentsRect().width())
+                           .arg(label->font().pointSizeF())));
+        QCOMPARE(label->font().pointSizeF() == font.pointSizeF(), narrow);
+    }
+    for (const QPushButton* button : m_editor->findChildren<QPushButton*>()) {
+        const QStyle* style = button->style();
+        const int room = button->width() - style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button)
+            - 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+        const int needed = button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width();
+        QVERIFY2(needed <= room,
+            qPrintable(QStringLiteral("%1 needs %2 of %3 pixels").arg(button->text()).arg(needed).arg(room)));
+        if (narrow)
+            QCOMPARE(button->font().pointSizeF(), font.pointSizeF());
+    }
 }
 
 QTEST_MAIN(EditorLayoutTest)

@@ -1,6 +1,10 @@
 #include "frame/controls/Label.h"
 
+#include "frame/controls/TextFit.h"
+
 #include <QMouseEvent>
+
+#include <algorithm>
 
 namespace tickwell {
 
@@ -17,7 +21,7 @@ void Label::setCaption(const QString& caption)
     if (caption == text())
         return;
     setText(caption);
-    if (m_shrinkToFit)
+    if (m_shrinkToFit && m_widestTexts.isEmpty())
         fitText();
     Q_EMIT change();
 }
@@ -42,25 +46,42 @@ void Label::setBorderStyle(BorderStyle style)
     }
 }
 
-void Label::shrinkTextToFit()
+void Label::shrinkTextToFit(const QStringList& widest)
 {
     m_shrinkToFit = true;
+    m_widestTexts = widest;
     fitText();
 }
 
 void Label::fitText()
 {
     m_fitting = true;
-    QFont fitted = parentWidget() ? parentWidget()->font() : font();
-    fitted.setBold(font().bold());
-    const qreal smallest = fitted.pointSizeF() * 0.75;
-    setFont(fitted);
-    const auto overflows
-        = [this] { return wordWrap() ? heightForWidth(width()) > height() : sizeHint().width() > width(); };
-    while (overflows() && fitted.pointSizeF() - 0.25 >= smallest) {
-        fitted.setPointSizeF(fitted.pointSizeF() - 0.25);
-        setFont(fitted);
+    QFont base = parentWidget() ? parentWidget()->font() : font();
+    base.setBold(font().bold());
+    QStringList texts = m_widestTexts.isEmpty() ? QStringList { text() } : m_widestTexts;
+    if (!wordWrap() && texts.size() > 1) {
+        // The widest at full size is the widest at every size: only it is fitted.
+        const QFontMetrics metrics(base);
+        QString widest;
+        int widestWidth = -1;
+        for (const QString& text : std::as_const(texts)) {
+            if (const int width = metrics.horizontalAdvance(text); width > widestWidth) {
+                widest = text;
+                widestWidth = width;
+            }
+        }
+        texts = QStringList { widest };
     }
+    const QRect room = contentsRect();
+    const int flags = int(alignment()) | (wordWrap() ? int(Qt::TextWordWrap) : 0);
+    setFont(largestFittingFont(base, [&](const QFont& candidate) {
+        const QFontMetrics metrics(candidate);
+        return std::all_of(texts.cbegin(), texts.cend(), [&](const QString& text) {
+            const QRect needed
+                = metrics.boundingRect(QRect(0, 0, room.width(), QWIDGETSIZE_MAX), flags, text);
+            return needed.width() <= room.width() && needed.height() <= room.height();
+        });
+    }));
     m_fitting = false;
 }
 

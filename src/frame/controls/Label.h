@@ -3,6 +3,7 @@
 #include "frame/controls/Twips.h"
 
 #include <QLabel>
+#include <QStringList>
 
 namespace tickwell {
 
@@ -30,8 +31,11 @@ public:
 
     // For a label of fixed size: where the window's font is wider than the
     // one the label was sized for, the text gets a smaller size until all
-    // of it fits, rather than losing its end or its last line.
-    void shrinkTextToFit();
+    // of it fits, rather than losing its end or its last line. Without
+    // texts, the caption is fitted again at each change; with them, the
+    // size is chosen once so that the widest of them fits, and a caption
+    // that changes often keeps one size.
+    void shrinkTextToFit(const QStringList& widest = {});
 
     void setBackColor(const QColor& color);
     void setForeColor(const QColor& color);
@@ -50,6 +54,7 @@ private:
 
     BorderStyle m_borderStyle = BorderStyle::None;
     bool m_shrinkToFit = false;
+    QStringList m_widestTexts;
     bool m_fitting = false;
     bool m_pressed = false;
 };
