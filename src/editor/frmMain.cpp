@@ -68,23 +68,20 @@ frmMain::frmMain(const Services& services)
         Label* header = makeCentred(&picCalendar, indexed("lblDay", k), QString::fromLatin1(names[k - 1]),
             { 360 * (k - 1), 0, 360, 255 });
         header->setBackColor(dayHeaderColour);
+        header->setForeColor(Qt::black); // dark text reads on the blue-grey whatever the colour scheme
         return header;
     })
     , lblDate([this](int d) {
         const int column = (d - 1) % 7, row = (d - 1) / 7;
         Label* day = makeCentred(&picCalendar, indexed("lblDate", d), QString::number(d),
             { 360 * column, 255 + 240 * row, 360, 255 });
-        day->setBackColor(Qt::white);
         day->setVisible(false); // until the calendar is first laid out
         return day;
     })
     , picTime(this, QStringLiteral("picTime"), { 240, 2940, 975, 345 })
     , txtHour(&picTime, QStringLiteral("txtHour"), QStringLiteral("00"), { 30, 30, 225, 225 })
     , lblColon([this](int index) {
-        Label* colon
-            = makeCentred(&picTime, indexed("lblColon", index), QStringLiteral(":"), { 255, 30, 120, 225 });
-        colon->setBackColor(Qt::white);
-        return colon;
+        return makeCentred(&picTime, indexed("lblColon", index), QStringLiteral(":"), { 255, 30, 120, 225 });
     })
     , txtMin(&picTime, QStringLiteral("txtMin"), QStringLiteral("00"), { 360, 30, 225, 225 })
     , lblAMPM(&picTime, QStringLiteral("lblAMPM"), QStringLiteral("XM"), { 630, 30, 255, 225 })
@@ -150,7 +147,6 @@ frmMain::frmMain(const Services& services)
     // "9:05" rather than "9 :05": the hour leans on the colon.
     txtHour.setAlignment(Qt::AlignRight);
     lblAMPM.setAlignment(Qt::AlignCenter);
-    lblAMPM.setBackColor(Qt::white);
     lblAMPM.setToolTip(QStringLiteral("Click to Toggle AM/PM"));
 
     txtReminder.setMaxLength(128);

@@ -92,11 +92,14 @@ void Label::changeEvent(QEvent* event)
         fitText();
 }
 
+// A colour of its own, whatever colours the label would take from the
+// frame it lies in.
 void Label::setBackColor(const QColor& color)
 {
     QPalette colours = palette();
     colours.setColor(QPalette::Window, color);
     setPalette(colours);
+    setBackgroundRole(QPalette::Window);
     setAutoFillBackground(color.alpha() == 255);
 }
 
@@ -105,6 +108,7 @@ void Label::setForeColor(const QColor& color)
     QPalette colours = palette();
     colours.setColor(QPalette::WindowText, color);
     setPalette(colours);
+    setForegroundRole(QPalette::WindowText);
 }
 
 void Label::mousePressEvent(QMouseEvent* event)

@@ -6,8 +6,9 @@
 
 namespace tickwell {
 
-// A white, sunken frame that holds other controls; their places are
-// relative to it.
+// A sunken frame that holds other controls; their places are relative to
+// it. It has the colours of a text field: white, with black text, on a light
+// desktop.
 class PictureFrame : public QFrame {
     Q_OBJECT
 
@@ -18,9 +19,10 @@ public:
         place(*this, name, geometry);
         setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         setLineWidth(1);
-        QPalette colours = palette();
-        colours.setColor(QPalette::Window, Qt::white);
-        setPalette(colours);
+        // The roles, not colours: a dark colour scheme gives a dark field with
+        // light text, never light text on white.
+        setBackgroundRole(QPalette::Base);
+        setForegroundRole(QPalette::Text);
         setAutoFillBackground(true);
     }
 };
