@@ -149,6 +149,9 @@ frmMain::frmMain(const Services& services)
     lblAMPM.setAlignment(Qt::AlignCenter);
     lblAMPM.setToolTip(QStringLiteral("Click to Toggle AM/PM"));
 
+    // The calendar takes the focus in its own place, right after the year.
+    picCalendar.setFocusPolicy(Qt::TabFocus);
+
     txtReminder.setMaxLength(128);
 
     // The reminders are only the store of the rows of lstAlarms.
@@ -162,8 +165,8 @@ frmMain::~frmMain() = default;
 
 void frmMain::setTabOrder()
 {
-    const std::initializer_list<QWidget*> order { &cboMonth, &txtYear, &updYear, &txtHour, &txtMin,
-        &lstAlarms, &cmdSetAlarm, &cmdClose, &cmdClearAlarm(0), &cmdClearAlarm(1), &txtReminder,
+    const std::initializer_list<QWidget*> order { &cboMonth, &txtYear, &updYear, &picCalendar, &txtHour,
+        &txtMin, &lstAlarms, &cmdSetAlarm, &cmdClose, &cmdClearAlarm(0), &cmdClearAlarm(1), &txtReminder,
         &cmdViewReminder, &cmdAbout };
     QWidget* previous = nullptr;
     for (QWidget* control : order) {
@@ -178,8 +181,16 @@ void frmMain::connectHandlers()
     for (int index : { 0, 1 })
         connect(&cmdClearAlarm(index), &QPushButton::clicked, this,
             [this, index] { cmdClearAlarm_Click(std::int16_t(index)); });
-    for (int d = 1; d <= 31; ++d)
-        connect(&lblDate(d), &Label::click, this, [this, d] { lblDate_Click(std::int16_t(d)); });
+    for (int d = 1; d <= 31; ++d) {
+        connect(&lblDate(d), &Label::click, this, [this, d] {
+            m_focusDay = d; // the keyboard goes on from the day clicked
+            lblDate_Click(std::int16_t(d));
+            showFocusDay();
+        });
+    }
+    connect(&picCalendar, &PictureFrame::keyDown, this, &frmMain::picCalendar_KeyDown);
+    connect(&picCalendar, &PictureFrame::gotFocus, this, &frmMain::picCalendar_GotFocus);
+    connect(&picCalendar, &PictureFrame::lostFocus, this, &frmMain::picCalendar_LostFocus);
     connect(&tmrTimer, &Timer::timer, this, &frmMain::tmrTimer_Timer);
     connect(&cboMonth, &ComboBox::click, this, &frmMain::cboMonth_Click);
     connect(&updYear, &SpinControl::change, this, &frmMain::updYear_Change);

@@ -173,9 +173,9 @@ void EditorLayoutTest::placesEveryControl()
 
 void EditorLayoutTest::tabsThroughTheControlsInOrder()
 {
-    const QStringList expected { "cboMonth", "txtYear", "updYear", "txtHour", "txtMin", "lstAlarms",
-        "cmdSetAlarm", "cmdClose", "cmdClearAlarm(0)", "cmdClearAlarm(1)", "txtReminder", "cmdViewReminder",
-        "cmdAbout" };
+    const QStringList expected { "cboMonth", "txtYear", "updYear", "picCalendar", "txtHour", "txtMin",
+        "lstAlarms", "cmdSetAlarm", "cmdClose", "cmdClearAlarm(0)", "cmdClearAlarm(1)", "txtReminder",
+        "cmdViewReminder", "cmdAbout" };
     QStringList order;
     QWidget* control = &m_editor->cboMonth;
     do {

@@ -2,7 +2,7 @@
 
 #include "frame/controls/TextFit.h"
 
-#include <QEvent>
+#include <QKeyEvent>
 #include <QStyle>
 
 namespace tickwell {
@@ -39,6 +39,19 @@ void CommandButton::changeEvent(QEvent* event)
     QPushButton::changeEvent(event);
     if (event->type() == QEvent::FontChange && m_shrinkToFit && !m_fitting)
         fitText();
+}
+
+void CommandButton::keyPressEvent(QKeyEvent* event)
+{
+    // QPushButton takes Return only in a dialog's default buttons.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        if (!event->isAutoRepeat())
+            click();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 } // namespace tickwell

@@ -6,7 +6,8 @@
 
 namespace tickwell {
 
-// A push button.
+// A push button. Space presses it, as everywhere, and so do Return and
+// Enter while it has the focus.
 class CommandButton : public QPushButton {
     Q_OBJECT
 
@@ -18,6 +19,7 @@ public:
     void shrinkTextToFit();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:

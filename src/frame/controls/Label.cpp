@@ -2,7 +2,10 @@
 
 #include "frame/controls/TextFit.h"
 
+#include <QAccessibleEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 
@@ -109,6 +112,43 @@ void Label::setForeColor(const QColor& color)
     colours.setColor(QPalette::WindowText, color);
     setPalette(colours);
     setForegroundRole(QPalette::WindowText);
+}
+
+void Label::setFocusMark(bool mark)
+{
+    if (mark == m_focusMark)
+        return;
+    m_focusMark = mark;
+    update();
+    if (!mark)
+        return;
+    // Told once the event at hand is over: when the container has just
+    // taken the focus, Qt tells of that afterwards, and the item, not its
+    // container, is to end up with the focus for assistive technology.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_focusMark) {
+                QAccessibleEvent event(this, QAccessible::Focus);
+                QAccessible::updateAccessibility(&event);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void Label::paintEvent(QPaintEvent* event)
+{
+    if (m_focusMark) {
+        QPainter painter(this);
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        // Drawn whether the focus came by key or by mouse.
+        focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_HasFocus;
+        focus.backgroundColor = palette().color(backgroundRole());
+        focus.rect = contentsRect().adjusted(1, 1, -1, -1);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+    QLabel::paintEvent(event);
 }
 
 void Label::mousePressEvent(QMouseEvent* event)

@@ -40,11 +40,17 @@ public:
     void setBackColor(const QColor& color);
     void setForeColor(const QColor& color);
 
+    // The item the keyboard works on inside a container that has the focus:
+    // drawn with the desktop's focus mark, and the focus for assistive technology.
+    bool hasFocusMark() const noexcept { return m_focusMark; }
+    void setFocusMark(bool mark);
+
 Q_SIGNALS:
     void click();
     void change();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -57,6 +63,7 @@ private:
     QStringList m_widestTexts;
     bool m_fitting = false;
     bool m_pressed = false;
+    bool m_focusMark = false;
 };
 
 } // namespace tickwell
