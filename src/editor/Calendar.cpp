@@ -40,6 +40,7 @@ void frmMain::ShowCalendarMonth(std::int16_t month, std::int16_t year)
         day.setBorderStyle(isToday ? Label::BorderStyle::FixedSingle : Label::BorderStyle::None);
         day.setVisible(true);
     }
+    nameCalendarDays(month, year, w1);
     showFocusDay();
 }
 
@@ -72,6 +73,30 @@ void frmMain::updYear_Change()
 void frmMain::txtYear_Change()
 {
     UpdateNewAlarmCaption();
+}
+
+// What a screen reader says of the calendar: the month shown, and each day
+// by its full date.
+void frmMain::nameCalendarDays(std::int16_t month, std::int16_t year, int firstWeekday)
+{
+    const QString monthText = MonthTable[std::size_t(month)].Name;
+    picCalendar.setAccessibleName(monthText + QLatin1Char(' ') + QString::number(year));
+    for (int d = 1; d <= monthLength(month, year); ++d) {
+        const std::string_view weekday = weekdayName((firstWeekday + d - 2) % 7 + 1);
+        lblDate(d).setAccessibleName(
+            QStringLiteral("%1, %2 %3, %4")
+                .arg(QString::fromLatin1(weekday.data(), qsizetype(weekday.size())), monthText)
+                .arg(d)
+                .arg(year));
+    }
+}
+
+// The picked day is the selected one for assistive technology, also in
+// another month than the one it was picked in: the alarm keeps the day.
+void frmMain::markPickedDay()
+{
+    for (int d = 1; d <= 31; ++d)
+        lblDate(d).setSelected(d == SelectedDay);
 }
 
 void frmMain::picCalendar_GotFocus()

@@ -2,6 +2,7 @@
 
 #include "frame/Forms.h"
 #include "frame/Services.h"
+#include "frame/controls/AccessibleInterfaces.h"
 #include "frame/controls/DigitsValidator.h"
 #include "frame/controls/Pictures.h"
 #include "frame/controls/WindowFont.h"
@@ -75,6 +76,7 @@ frmMain::frmMain(const Services& services)
         const int column = (d - 1) % 7, row = (d - 1) / 7;
         Label* day = makeCentred(&picCalendar, indexed("lblDate", d), QString::number(d),
             { 360 * column, 255 + 240 * row, 360, 255 });
+        day->setPressable(QAccessible::ListItem);
         day->setVisible(false); // until the calendar is first laid out
         return day;
     })
@@ -113,6 +115,7 @@ frmMain::frmMain(const Services& services)
     , m_alarmFile(services.alarmDirectory)
 {
     setObjectName(QStringLiteral("frmMain"));
+    presentAs(*this, QAccessible::Window);
     setWindowTitle(QStringLiteral("Tickwell Alarm Clock - Alarm Editor"));
     setWindowIcon(activeClockIcon());
     setFont(windowFont());
@@ -124,7 +127,6 @@ frmMain::frmMain(const Services& services)
     for (CommandButton* button :
         { &cmdSetAlarm, &cmdViewReminder, &cmdClearAlarm(0), &cmdClearAlarm(1), &cmdAbout, &cmdClose })
         button->shrinkTextToFit();
-
 
     lblNewAlarm.setAlignment(Qt::AlignCenter);
     lblNewAlarm.setAutoFillBackground(true); // over the panel's top edge
@@ -148,7 +150,15 @@ frmMain::frmMain(const Services& services)
     txtHour.setAlignment(Qt::AlignRight);
     lblAMPM.setAlignment(Qt::AlignCenter);
     lblAMPM.setToolTip(QStringLiteral("Click to Toggle AM/PM"));
+    lblAMPM.setPressable(QAccessible::Button);
 
+    // Named for screen readers after what the window shows beside them.
+    txtYear.setAccessibleName(QStringLiteral("Year"));
+    updYear.setAccessibleName(QStringLiteral("Year"));
+    txtHour.setAccessibleName(QStringLiteral("Hour"));
+    txtMin.setAccessibleName(QStringLiteral("Minute"));
+    lblReminder.setLabelFor(txtReminder);
+    lblExistingAlarms.setLabelFor(lstAlarms);
     // The calendar takes the focus in its own place, right after the year.
     picCalendar.setFocusPolicy(Qt::TabFocus);
 

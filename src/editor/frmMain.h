@@ -151,9 +151,11 @@ private:
     std::optional<DateValue> composeNewAlarm();
     static QString noAlarmCaption();
 
-    // The keyboard's day in the calendar.
+    // The keyboard's day in the calendar, and what assistive technology is told of the days.
     void moveFocusDay(int days);
     void showFocusDay();
+    void markPickedDay();
+    void nameCalendarDays(std::int16_t month, std::int16_t year, int firstWeekday);
     // "a" or "p" typed into the hour or minute field.
     void switchHalfOfDay(int keyAscii);
     int m_focusDay = 0; // 0 until the calendar is first shown

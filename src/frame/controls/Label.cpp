@@ -1,5 +1,6 @@
 #include "frame/controls/Label.h"
 
+#include "frame/controls/AccessibleInterfaces.h"
 #include "frame/controls/TextFit.h"
 
 #include <QAccessibleEvent>
@@ -112,6 +113,33 @@ void Label::setForeColor(const QColor& color)
     colours.setColor(QPalette::WindowText, color);
     setPalette(colours);
     setForegroundRole(QPalette::WindowText);
+}
+
+void Label::setLabelFor(QWidget& control)
+{
+    setBuddy(&control);
+    QString name = caption().trimmed();
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    control.setAccessibleName(name.trimmed());
+}
+
+void Label::setPressable(QAccessible::Role role)
+{
+    installAccessibleInterfaces();
+    m_pressableRole = role;
+    forgetAccessibleInterface(*this);
+}
+
+void Label::setSelected(bool selected)
+{
+    if (selected == m_selected)
+        return;
+    m_selected = selected;
+    QAccessible::State changed;
+    changed.selected = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void Label::setFocusMark(bool mark)

@@ -2,6 +2,7 @@
 
 #include "frame/controls/Twips.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QStringList>
 
@@ -40,6 +41,21 @@ public:
     void setBackColor(const QColor& color);
     void setForeColor(const QColor& color);
 
+    // The label names `control`, for assistive technology too: the control's
+    // accessible name is the caption without its closing colon.
+    void setLabelFor(QWidget& control);
+
+    // A label the user acts on by clicking it. Assistive technology sees it
+    // as an item of `role` with a press action that raises the click event,
+    // named by its caption unless it is given an accessible name.
+    void setPressable(QAccessible::Role role);
+    bool isPressable() const noexcept { return m_pressableRole != QAccessible::NoRole; }
+    QAccessible::Role pressableRole() const noexcept { return m_pressableRole; }
+
+    // An item the user has chosen, for assistive technology; nothing shows.
+    bool isSelected() const noexcept { return m_selected; }
+    void setSelected(bool selected);
+
     // The item the keyboard works on inside a container that has the focus:
     // drawn with the desktop's focus mark, and the focus for assistive technology.
     bool hasFocusMark() const noexcept { return m_focusMark; }
@@ -63,6 +79,8 @@ private:
     QStringList m_widestTexts;
     bool m_fitting = false;
     bool m_pressed = false;
+    QAccessible::Role m_pressableRole = QAccessible::NoRole;
+    bool m_selected = false;
     bool m_focusMark = false;
 };
 

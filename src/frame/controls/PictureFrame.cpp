@@ -1,5 +1,6 @@
 #include "frame/controls/PictureFrame.h"
 
+#include "frame/controls/AccessibleInterfaces.h"
 #include "frame/controls/KeyCodes.h"
 
 #include <QKeyEvent>
@@ -9,6 +10,7 @@ namespace tickwell {
 PictureFrame::PictureFrame(QWidget* parent, const QString& name, TwipsRect geometry)
     : QFrame(parent)
 {
+    installAccessibleInterfaces();
     place(*this, name, geometry);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setLineWidth(1);

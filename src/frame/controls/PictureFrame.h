@@ -10,7 +10,8 @@ namespace tickwell {
 // it. It has the colours of a text field: white, with black text, on a light
 // desktop. A frame given a focus policy takes the focus itself and passes
 // its keys on as key-down events (key code and shift state, as a text box
-// does; a handler that sets the key code to 0 takes the key).
+// does; a handler that sets the key code to 0 takes the key); for assistive
+// technology it is then a list of the items inside it.
 class PictureFrame : public QFrame {
     Q_OBJECT
 
