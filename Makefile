@@ -4,7 +4,7 @@
 PRESET ?= dev
 BUILD := build/$(PRESET)
 
-.PHONY: run test bench screenshots asan format format-check clean
+.PHONY: run test bench package screenshots asan fuzz format format-check clean
 
 run:
 	@scripts/bootstrap build
@@ -25,6 +25,14 @@ bench:
 	cmake --build --preset release --target benchmarks
 	build/release/bench/benchmarks
 
+# The Debian package of an optimised build:
+# build/release/tickwell_<version>_<architecture>.deb
+package:
+	@scripts/bootstrap package
+	cmake --preset release
+	cmake --build --preset release
+	cpack --preset release
+
 # The windows and the pictures rendered to PNG files, for review: the windows
 # under $(BUILD)/screenshots, the tray icons on light and dark panels under
 # $(BUILD)/pictures.
@@ -36,6 +44,14 @@ screenshots:
 
 asan:
 	$(MAKE) test PRESET=asan
+
+# The fuzz targets for a minute each, and the kill campaign for 3,000 kills.
+fuzz:
+	@scripts/bootstrap test
+	cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET)
+	TICKWELL_FUZZ_SECONDS=60 ctest --preset $(PRESET) -L fuzz --verbose
+	TICKWELL_KILL_ROUNDS=3000 $(BUILD)/tests/core/core_tests --gtest_filter='*killed_at_random_moments*'
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

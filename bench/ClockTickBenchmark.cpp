@@ -2,6 +2,7 @@
 // clock costs every 100 ms, whatever else the program is doing.
 #include "alarms/AlarmFileFormat.h"
 #include "frame/dates/Clock.h"
+#include "frame/dates/TimeZoneFile.h"
 #include "support/ProgramUnderTest.h"
 
 #include <benchmark/benchmark.h>
@@ -62,5 +63,15 @@ void tickWithoutDueAlarmsOnTheSystemClock(benchmark::State& state)
     forms::destroyAll();
 }
 BENCHMARK(tickWithoutDueAlarmsOnTheSystemClock)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// The look at the time-zone file the system clock takes once a second, so
+// that a new zone counts without a restart.
+void lookAtTheTimeZoneFile(benchmark::State& state)
+{
+    TimeZoneFile zone;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(zone.followChanges());
+}
+BENCHMARK(lookAtTheTimeZoneFile)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -56,7 +56,7 @@ gcc -O2 -shared -fPIC "$work/firstread.c" -o "$work/firstread.so" -ldl
 libfaketime=$(find /usr/lib -name libfaketime.so.1 -path '*faketime*' | head -1)
 
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 2>/dev/null &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display") DBUS_SESSION_BUS_ADDRESS=disabled: XDG_RUNTIME_DIR="$work/runtime"

@@ -1,67 +1,22 @@
 #include "alarms/AlarmFile.h"
 
+#include "alarms/RewriteJournal.h"
+#include "alarms/WholeFileWrite.h"
+
+#include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace tickwell {
 
 namespace {
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) noexcept
-        : m_fd(fd)
-    {
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() { close(); }
-
-    int get() const noexcept { return m_fd; }
-    bool valid() const noexcept { return m_fd >= 0; }
-    void reset(int fd) noexcept
-    {
-        close();
-        m_fd = fd;
-    }
-    // Reports the error of the final close, which can be the first word of a failed write.
-    int close() noexcept
-    {
-        const int result = m_fd >= 0 ? ::close(m_fd) : 0;
-        m_fd = -1;
-        return result;
-    }
-
-private:
-    int m_fd;
-};
-
-std::string reasonText(int error)
-{
-    return std::generic_category().message(error);
-}
-
 const char* const notRegularFile = "it is not a regular file";
-
-bool writeAll(int fd, std::string_view bytes)
+std::string tooLarge()
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (written == 0) {
-            errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(std::size_t(written));
-    }
-    return true;
+    return "it is larger than " + std::to_string(maxAlarmFileBytes >> 20) + " MB";
 }
 
 // The file a chain of symbolic links ends at (or would be created at).
@@ -79,28 +34,135 @@ std::filesystem::path resolveLinks(std::filesystem::path path)
     return path;
 }
 
-// For a file the user may write in a directory the user may not: there is
-// no room beside it for a new file. The new text is written over the old
-// before the file is cut to its length, so a crash in between leaves the
-// new records followed by a piece of the old ones, which the reader keeps
-// but loses no alarm over.
-StoreResult rewriteInPlace(const std::filesystem::path& target, std::string_view bytes)
+std::int64_t nanoseconds(const timespec& time)
 {
-    FileDescriptor file { ::open(target.c_str(), O_WRONLY | O_CLOEXEC) };
-    if (!file.valid())
-        return { reasonText(errno) };
-    if (!writeAll(file.get(), bytes) || ::ftruncate(file.get(), off_t(bytes.size())) != 0
-        || ::fsync(file.get()) != 0 || file.close() != 0)
-        return { reasonText(errno) };
-    return {};
+    return std::int64_t(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
-// Makes the rename itself durable.
-void syncDirectory(const std::filesystem::path& directory)
+SeenFile seenFrom(const struct stat& info)
 {
-    FileDescriptor dir { ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) };
-    if (dir.valid())
-        ::fsync(dir.get());
+    SeenFile seen;
+    seen.known = true;
+    seen.exists = true;
+    seen.device = info.st_dev;
+    seen.inode = info.st_ino;
+    seen.size = std::uint64_t(info.st_size);
+    seen.modified = nanoseconds(info.st_mtim);
+    seen.changed = nanoseconds(info.st_ctim);
+    seen.keptLength = seen.size;
+    return seen;
+}
+
+SeenFile seenMissing()
+{
+    SeenFile seen;
+    seen.known = true;
+    seen.sum = checksum({});
+    seen.sumKnown = true;
+    return seen;
+}
+
+bool sameFile(const SeenFile& a, const SeenFile& b)
+{
+    return a.exists == b.exists
+        && (!a.exists
+            || (a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified == b.modified
+                && a.changed == b.changed));
+}
+
+// Reads a regular file whole, without ever blocking; at most `limit` bytes.
+bool readWhole(const std::filesystem::path& path, std::string& bytes, std::string& failure)
+{
+    FileDescriptor file { ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) };
+    if (!file.valid()) {
+        failure = reasonText(errno);
+        return false;
+    }
+    struct stat info { };
+    if (::fstat(file.get(), &info) != 0) {
+        failure = reasonText(errno);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        failure = notRegularFile;
+        return false;
+    }
+    if (std::uintmax_t(info.st_size) > maxAlarmFileBytes) {
+        failure = tooLarge();
+        return false;
+    }
+    bytes.clear();
+    bytes.reserve(std::size_t(info.st_size));
+    char chunk[65536];
+    for (;;) {
+        const ssize_t count = ::read(file.get(), chunk, sizeof chunk);
+        if (count == 0)
+            return true;
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            failure = reasonText(errno);
+            return false;
+        }
+        // A file that grows while it is read is held to the same limit.
+        if (bytes.size() + std::size_t(count) > maxAlarmFileBytes) {
+            failure = tooLarge();
+            return false;
+        }
+        bytes.append(chunk, std::size_t(count));
+    }
+}
+
+// "Alarm.dat.changed-by-another-program-2030-03-08-093000": when the other
+// program last wrote it.
+std::string keptAsideStem(const std::filesystem::path& target, std::int64_t modified)
+{
+    const std::time_t seconds = std::time_t(modified / 1'000'000'000);
+    std::tm local {};
+    char stamp[32] = "unknown-time";
+    if (::localtime_r(&seconds, &local))
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", &local);
+    return target.filename().string() + ".changed-by-another-program-" + stamp;
+}
+
+bool copyFile(const std::filesystem::path& from, const std::filesystem::path& to, int& error)
+{
+    std::string bytes, failure;
+    FileDescriptor out { ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600) };
+    if (!out.valid()) {
+        error = errno;
+        return false;
+    }
+    if (!readWhole(from, bytes, failure) || !writeAll(out.get(), bytes) || ::fsync(out.get()) != 0
+        || out.close() != 0) {
+        error = errno == 0 ? EIO : errno;
+        ::unlink(to.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Keeps the file as it is now under a name beside it that says what it is: a
+// second name for the same file where the file system allows one, else a copy.
+std::filesystem::path keepAside(const std::filesystem::path& target, std::int64_t modified, int& error)
+{
+    const std::string stem = keptAsideStem(target, modified);
+    for (int n = 1; n <= 100; ++n) {
+        const std::filesystem::path name
+            = target.parent_path() / (n == 1 ? stem : stem + "-" + std::to_string(n));
+        if (::link(target.c_str(), name.c_str()) == 0)
+            return name;
+        error = errno;
+        if (error == EEXIST)
+            continue;
+        if (error != EPERM && error != EXDEV && error != EMLINK && error != EOPNOTSUPP)
+            return {};
+        if (copyFile(target, name, error))
+            return name;
+        if (error != EEXIST)
+            return {};
+    }
+    return {};
 }
 
 } // namespace
@@ -115,62 +177,94 @@ std::filesystem::path AlarmFile::path() const
     return m_directory.empty() ? std::filesystem::path(fileName) : m_directory / fileName;
 }
 
+std::filesystem::path AlarmFile::displayPath() const
+{
+    // Without the error code, a working directory that has been removed
+    // would throw here.
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(path(), error);
+    return error ? path() : absolute;
+}
+
+std::string AlarmFile::identity() const
+{
+    // The directory by its device and inode, which neither links, bind mounts
+    // nor rewrites of the file change, and the file's own name in it.
+    const std::filesystem::path target = resolveLinks(path());
+    const std::filesystem::path directory = target.parent_path().empty() ? "." : target.parent_path();
+    struct stat info { };
+    if (::stat(directory.c_str(), &info) == 0)
+        return "directory " + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + ", file "
+            + target.filename().string();
+    std::error_code error;
+    return std::filesystem::absolute(target, error).lexically_normal().string();
+}
+
 std::vector<AlarmRecord> AlarmFile::load()
 {
+    m_leading.clear();
     m_unreadable.clear();
     m_loadFailure.clear();
+    const std::filesystem::path target = resolveLinks(path());
+    removeLeftoverTemporaries(target);
 
-    FileDescriptor file { ::open(path().c_str(), O_RDONLY | O_CLOEXEC) };
-    if (!file.valid()) {
-        if (errno != ENOENT)
-            m_loadFailure = reasonText(errno);
-        return {};
-    }
     struct stat info { };
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        m_loadFailure = notRegularFile;
+    if (::stat(target.c_str(), &info) != 0) {
+        if (errno != ENOENT && errno != ENOTDIR)
+            m_loadFailure = reasonText(errno);
+        m_seen = seenMissing();
         return {};
     }
-
+    m_seen = seenFrom(info);
     std::string bytes;
-    bytes.reserve(std::size_t(info.st_size));
-    char chunk[65536];
-    for (;;) {
-        const ssize_t count = ::read(file.get(), chunk, sizeof chunk);
-        if (count == 0)
-            break;
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            m_loadFailure = reasonText(errno);
-            return {};
-        }
-        bytes.append(chunk, std::size_t(count));
-    }
-    file.close();
+    if (!readWhole(target, bytes, m_loadFailure))
+        return {};
+    m_seen.sum = checksum(bytes);
+    m_seen.sumKnown = true;
 
     AlarmFileContents contents = parseAlarmFile(bytes);
+    m_leading = std::move(contents.leading);
     m_unreadable = std::move(contents.unreadable);
+    m_seen.plain = !contents.journal;
+    m_seen.keptLength = contents.keptLength;
     return std::move(contents.records);
 }
 
-StoreResult AlarmFile::append(const AlarmRecord& record)
+StoreResult AlarmFile::append(std::span<const AlarmRecord> listed, const AlarmRecord& record)
 {
-    const std::filesystem::path name = path();
-    FileDescriptor file { ::open(name.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666) };
+    ++m_writeCount;
+    if (std::string fault = recordFault(record); !fault.empty())
+        return { fault };
+
+    const std::filesystem::path target = resolveLinks(path());
+    struct stat info { };
+    const SeenFile now = ::stat(target.c_str(), &info) == 0 ? seenFrom(info) : seenMissing();
+    if (!m_seen.known)
+        m_seen = now; // written before it was read: taken as it is
+    // Records added after what could not be read, after a journal or to a
+    // file that is not what the lists came from would not be read back as
+    // the lists stand: the whole file is written instead.
+    if (!sameFile(now, m_seen) || !m_seen.plain || !m_unreadable.empty()) {
+        std::vector<AlarmRecord> records(listed.begin(), listed.end());
+        records.push_back(record);
+        return writeRecords(records);
+    }
+
+    FileDescriptor file { ::open(
+        target.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666) };
     bool canRead = true;
     if (!file.valid() && errno == EACCES) {
-        file.reset(::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+        file.reset(::open(target.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
         canRead = false;
     }
     if (!file.valid())
         return { reasonText(errno) };
-
-    struct stat info { };
     if (::fstat(file.get(), &info) != 0)
         return { reasonText(errno) };
     if (!S_ISREG(info.st_mode))
         return { notRegularFile };
+    if (std::uintmax_t(info.st_size) > maxAlarmFileBytes)
+        return { tooLarge() };
 
     std::string bytes = formatAlarmRecord(record);
     // A hand-edited last record may lack its line end; the new record must
@@ -180,25 +274,50 @@ StoreResult AlarmFile::append(const AlarmRecord& record)
         && last != '\r')
         bytes.insert(0, "\r\n");
 
+    const std::uint64_t sumBefore = m_seen.sum;
+    const bool sumKnown = m_seen.sumKnown && canRead;
     if (!writeAll(file.get(), bytes) || ::fsync(file.get()) != 0) {
         const int error = errno;
-        if (::ftruncate(file.get(), info.st_size) != 0) {
-            // Nothing more can be done; the reader stops at the broken record
-            // and keeps it, so the alarms before it stay.
+        // Should the cut fail as well, the reader stops at the broken record
+        // and keeps it, so the alarms before it stay; the next write then
+        // rewrites the whole file.
+        const bool cut = ::ftruncate(file.get(), info.st_size) == 0;
+        if (::fstat(file.get(), &info) == 0) {
+            m_seen = seenFrom(info);
+            m_seen.sum = sumBefore;
+            m_seen.sumKnown = cut && sumKnown;
+            m_seen.plain = cut;
         }
         return { reasonText(error) };
     }
+    ::fstat(file.get(), &info);
     if (file.close() != 0)
         return { reasonText(errno) };
+    m_seen = seenFrom(info);
+    m_seen.sum = checksum(bytes, sumBefore);
+    m_seen.sumKnown = sumKnown;
     return {};
 }
 
 StoreResult AlarmFile::rewrite(std::span<const AlarmRecord> records)
 {
+    ++m_writeCount;
+    return writeRecords(records);
+}
+
+StoreResult AlarmFile::writeRecords(std::span<const AlarmRecord> records)
+{
     if (!m_loadFailure.empty())
         return { "it could not be read when the alarms were loaded (" + m_loadFailure + ")" };
+    for (const AlarmRecord& record : records) {
+        if (std::string fault = recordFault(record); !fault.empty())
+            return { fault };
+    }
+    return writeWhole(formatAlarmFile(records, m_unreadable, m_leading));
+}
 
-    const std::string bytes = formatAlarmFile(records, m_unreadable);
+StoreResult AlarmFile::writeWhole(std::string_view bytes)
+{
     const std::filesystem::path target = resolveLinks(path());
 
     struct stat old { };
@@ -209,40 +328,52 @@ StoreResult AlarmFile::rewrite(std::span<const AlarmRecord> records)
     // would let us replace it.
     if (exists && ::access(target.c_str(), W_OK) != 0)
         return { reasonText(errno) };
+    const SeenFile now = exists ? seenFrom(old) : seenMissing();
+    if (!m_seen.known)
+        m_seen = now;
 
-    std::filesystem::path directory = target.parent_path();
-    if (directory.empty())
-        directory = ".";
-
-    FileDescriptor temp;
-    std::string tempName;
-    for (int attempt = 0; !temp.valid(); ++attempt) {
-        tempName = (directory
-            / ("." + std::string(fileName) + "." + std::to_string(::getpid()) + "." + std::to_string(attempt)
-                + ".tmp"))
-                       .string();
-        temp.reset(::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (!temp.valid() && exists && (errno == EACCES || errno == EPERM))
-            return rewriteInPlace(target, bytes);
-        if (!temp.valid() && (errno != EEXIST || attempt == 100))
-            return { reasonText(errno) };
+    // Another program's version: the same bytes under new dates are no news.
+    bool changedElsewhere = false;
+    if (exists && !sameFile(now, m_seen)) {
+        std::string bytesNow, failure;
+        changedElsewhere
+            = !m_seen.sumKnown || !readWhole(target, bytesNow, failure) || checksum(bytesNow) != m_seen.sum;
     }
-    const auto discardTemp = [&tempName](int error) {
-        ::unlink(tempName.c_str());
-        return StoreResult { reasonText(error) };
-    };
-
-    if (exists && ::fchmod(temp.get(), old.st_mode & 07777) != 0) {
-        // The new file keeps the default permissions; not worth failing for.
+    StoreResult result;
+    if (changedElsewhere) {
+        int error = 0;
+        result.keptAside = keepAside(target, now.modified, error);
+        if (result.keptAside.empty()) {
+            result.failure = "another program changed it, and that version could not be kept beside it ("
+                + reasonText(error) + ")";
+            result.fileAsBefore = false;
+            return result;
+        }
     }
-    if (!writeAll(temp.get(), bytes) || ::fsync(temp.get()) != 0)
-        return discardTemp(errno);
-    if (temp.close() != 0)
-        return discardTemp(errno);
-    if (::rename(tempName.c_str(), target.c_str()) != 0)
-        return discardTemp(errno);
-    syncDirectory(directory);
-    return {};
+
+    WriteOutcome outcome = replaceByRename(target, bytes, exists ? &old : nullptr);
+    if (outcome.noRoomBeside && exists)
+        outcome = rewriteInPlace(target, bytes, sameFile(now, m_seen) ? m_seen.keptLength : now.size);
+
+    if (!outcome.ok()) {
+        if (!result.keptAside.empty())
+            ::unlink(result.keptAside.c_str());
+        if (outcome.status.st_ino != 0) {
+            // Rolled back in place: the same bytes, or them and the start of a
+            // journal that the reader passes over.
+            const SeenFile before = m_seen;
+            m_seen = seenFrom(outcome.status);
+            m_seen.plain = before.plain && !outcome.journalLeft;
+            if (outcome.journalLeft)
+                m_seen.keptLength = std::min<std::uint64_t>(now.size, before.keptLength);
+        }
+        return { reasonText(outcome.error), !changedElsewhere && outcome.readsAsBefore };
+    }
+    m_seen = seenFrom(outcome.status);
+    m_seen.sum = checksum(bytes);
+    m_seen.sumKnown = !outcome.journalLeft;
+    m_seen.plain = !outcome.journalLeft;
+    return result;
 }
 
 } // namespace tickwell

@@ -2,6 +2,7 @@
 
 #include "alarms/AlarmFileFormat.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -12,20 +13,57 @@ namespace tickwell {
 
 // What a write of the alarm file came to: success, or why it failed.
 struct [[nodiscard]] StoreResult {
+    StoreResult() = default;
+    // A failure, for `reason`.
+    StoreResult(std::string reason, bool asBefore = true)
+        : failure(std::move(reason))
+        , fileAsBefore(asBefore)
+    {
+    }
+
     std::string failure; // empty on success
+    // Where the version of the file that another program had written was
+    // kept before this write replaced it; empty when there was none.
+    std::filesystem::path keptAside;
+    // After a failure: false when the file holds what another program wrote
+    // to it, not what this clock last read or wrote.
+    bool fileAsBefore = true;
 
     bool ok() const noexcept { return failure.empty(); }
+};
+
+// Beyond this, a file is no alarm file: it is not read, and never replaced.
+inline constexpr std::uintmax_t maxAlarmFileBytes = std::uintmax_t(64) << 20;
+
+// The alarm file as a clock last read or wrote it.
+struct SeenFile {
+    bool known = false; // neither read nor written yet
+    bool exists = false;
+    std::uint64_t device = 0, inode = 0, size = 0;
+    std::int64_t modified = 0, changed = 0; // nanoseconds
+    std::uint64_t sum = 0; // checksum of its bytes
+    bool sumKnown = false;
+    // Its bytes are the records and the kept parts as the writer puts
+    // them, so that a record can simply be added at the end.
+    bool plain = true;
+    // Its bytes may be cut to this length (RewriteJournal.h).
+    std::uint64_t keptLength = 0;
 };
 
 // "Alarm.dat" on disk. Every operation opens the file, does its work and
 // closes it again; nothing is held open between calls.
 //
-// Writes are made so that a crash at any moment leaves a whole file: an
-// append writes its record in one piece and cuts the file back if that
-// fails; a rewrite writes a new file beside the old one and renames it into
-// place (replacing the file a symbolic link points to, not the link). Where
-// the directory allows no new file but the file itself may be written, the
-// rewrite writes over it instead.
+// Writes are made so that no failure and no kill at any moment leaves a file
+// that reads as anything but the old one or the new one: an append writes its
+// record in one piece and cuts the file back if that fails; a rewrite writes a
+// new file beside the old one and renames it into place (replacing the file a
+// symbolic link points to, not the link). Where the directory allows no new
+// file but the file itself may be written, the rewrite goes through a journal
+// in the file (RewriteJournal.h).
+//
+// The clock's lists lead; but a version of the file that another program
+// wrote since this one last read or wrote it is never destroyed: it is kept
+// beside it under a name that says so before the file is replaced.
 class AlarmFile {
 public:
     static constexpr std::string_view fileName = "Alarm.dat";
@@ -35,26 +73,41 @@ public:
     explicit AlarmFile(std::filesystem::path directory = {});
 
     std::filesystem::path path() const;
+    // The path as a message names it: absolute while the working directory
+    // still has a name.
+    std::filesystem::path displayPath() const;
+    // A name for the file the path reaches, the same through every symbolic
+    // link and from every working directory that reaches it.
+    std::string identity() const;
 
     // Every record up to the first one that cannot be read; a missing file
-    // has none. What could not be read is kept for the rewrites.
+    // has none. What could not be read is kept for the rewrites. Temporary
+    // files that a crashed clock left beside the file are removed.
     std::vector<AlarmRecord> load();
+    // Why load() did not read a file that exists; empty when it did, or when
+    // there was none. Such a file is never rewritten.
+    const std::string& loadFailure() const noexcept { return m_loadFailure; }
 
-    StoreResult append(const AlarmRecord& record);
+    // Adds `record` to a file that holds `listed`. A file that cannot simply
+    // be added to (it has gone, another program changed it, or it ends in
+    // what could not be read) is rewritten with `listed` and `record` instead.
+    StoreResult append(std::span<const AlarmRecord> listed, const AlarmRecord& record);
     // Writes `records`, then whatever load() could not read.
     StoreResult rewrite(std::span<const AlarmRecord> records);
 
-    // True when load() stopped at a record it could not read: records
-    // appended after that point would not be read back, so a new alarm has
-    // to be written by a rewrite instead.
-    bool keepsUnreadable() const noexcept { return !m_unreadable.empty(); }
+    // Appends and rewrites tried, whether they succeeded or not.
+    std::size_t writeCount() const noexcept { return m_writeCount; }
 
 private:
+    StoreResult writeRecords(std::span<const AlarmRecord> records);
+    StoreResult writeWhole(std::string_view bytes);
+
     std::filesystem::path m_directory;
+    std::string m_leading;
     std::string m_unreadable;
-    // Set when the file exists but could not be read at all; a rewrite from
-    // the (empty) lists would destroy it, so rewrites are refused.
     std::string m_loadFailure;
+    SeenFile m_seen;
+    std::size_t m_writeCount = 0;
 };
 
 } // namespace tickwell

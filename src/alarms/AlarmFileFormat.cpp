@@ -1,5 +1,6 @@
 #include "alarms/AlarmFileFormat.h"
 
+#include "alarms/RewriteJournal.h"
 #include "alarms/TextEncoding.h"
 
 #include <optional>
@@ -135,6 +136,9 @@ private:
 
     static std::optional<std::string> decodedReminder(std::string bytes)
     {
+        // A NUL byte is no text; only the journal of a rewrite holds one.
+        if (bytes.find('\0') != std::string::npos)
+            return std::nullopt;
         std::string text = isValidUtf8(bytes) ? std::move(bytes) : windows1252ToUtf8(bytes);
         if (countCharacters(text) > maxReminderCharacters)
             return std::nullopt;
@@ -158,12 +162,14 @@ private:
     std::size_t m_pos;
 };
 
-std::string_view withoutByteOrderMark(std::string_view text)
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
+std::size_t leadingByteOrderMarks(std::string_view text)
 {
-    constexpr std::string_view bom = "\xEF\xBB\xBF";
-    if (text.substr(0, bom.size()) == bom)
-        text.remove_prefix(bom.size());
-    return text;
+    std::size_t length = 0;
+    while (text.substr(length, byteOrderMark.size()) == byteOrderMark)
+        length += byteOrderMark.size();
+    return length;
 }
 
 } // namespace
@@ -204,21 +210,54 @@ std::string formatAlarmRecord(const AlarmRecord& record)
     return text;
 }
 
-std::string formatAlarmFile(std::span<const AlarmRecord> records, std::string_view unreadable)
+std::string formatAlarmFile(
+    std::span<const AlarmRecord> records, std::string_view unreadable, std::string_view leading)
 {
-    std::string text;
+    std::string text { leading };
     for (const AlarmRecord& record : records)
         text += formatAlarmRecord(record);
     text += unreadable;
     return text;
 }
 
+std::string recordFault(const AlarmRecord& record)
+{
+    if (!isValidUtf8(record.reminder))
+        return "the reminder is not valid UTF-8";
+    if (countCharacters(record.reminder) > maxReminderCharacters)
+        return "the reminder is longer than " + std::to_string(maxReminderCharacters) + " characters";
+    if (record.reminder.find('\0') != std::string::npos)
+        return "the reminder holds a NUL character";
+    const std::string dateFault
+        = "its date cannot be written as a whole second between the years 100 and 9999";
+    // Checked before the date is taken apart, which only values in this
+    // range allow (NaN fails it too).
+    if (!(record.when >= DateValue::noDate()
+            && record.when <= *DateValue::fromParts(9999, 12, 31, 23, 59, 59)))
+        return dateFault;
+    const std::string bytes = formatAlarmRecord(record);
+    RecordReader reader { bytes, 0 };
+    const std::optional<AlarmRecord> read = reader.record();
+    if (!read || read->when != record.when)
+        return dateFault;
+    if (*read != record || reader.position() != bytes.size())
+        return "it would not read back as written";
+    return {};
+}
+
 AlarmFileContents parseAlarmFile(std::string_view bytes)
 {
-    const std::string_view text = withoutByteOrderMark(bytes);
     AlarmFileContents contents;
+    const ResolvedFile resolved = resolveRewriteJournal(bytes);
+    contents.journal = resolved.journal;
+    contents.keptLength = resolved.keptLength;
+    std::string_view text = resolved.text;
+    // Kept as they were: a mark lost at each rewrite would be a byte lost.
+    contents.leading.assign(text.substr(0, leadingByteOrderMarks(text)));
+    text.remove_prefix(contents.leading.size());
     std::size_t pos = 0;
     for (;;) {
+        const std::size_t afterLast = pos;
         while (pos < text.size()
             && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\r' || text[pos] == '\n'))
             ++pos;
@@ -227,7 +266,9 @@ AlarmFileContents parseAlarmFile(std::string_view bytes)
         RecordReader reader { text, pos };
         auto record = contents.records.size() < maxRecordsRead ? reader.record() : std::nullopt;
         if (!record) {
-            contents.unreadable.assign(text.substr(pos));
+            // With the blank lines before it: written back after other
+            // records, or after the marks, it reads the same again.
+            contents.unreadable.assign(text.substr(afterLast));
             break;
         }
         contents.records.push_back(std::move(*record));

@@ -28,15 +28,28 @@ struct AlarmRecord {
 
 struct AlarmFileContents {
     std::vector<AlarmRecord> records;
+    // The byte-order marks the file begins with, written back before the
+    // records.
+    std::string leading;
     // The first record that could not be read and everything after it, byte
     // for byte. It is written back after the records on every rewrite, so
     // that nothing the program cannot read is destroyed.
     std::string unreadable;
+    // Set when the bytes held the journal of a rewrite in place
+    // (RewriteJournal.h): the file then reads as the journal says, not as its
+    // bytes stand, and may be cut to `keptLength` bytes without a change.
+    bool journal = false;
+    std::size_t keptLength = 0;
 };
 
 std::string formatDateLiteral(DateValue when);
 std::string formatAlarmRecord(const AlarmRecord& record);
-std::string formatAlarmFile(std::span<const AlarmRecord> records, std::string_view unreadable);
+std::string formatAlarmFile(
+    std::span<const AlarmRecord> records, std::string_view unreadable, std::string_view leading = {});
+
+// Why the reader would not give back `record` as it stands, were it written:
+// empty when it would. Nothing is written that its own reader would refuse.
+std::string recordFault(const AlarmRecord& record);
 
 // Never fails: reading ends at the first record it cannot read.
 AlarmFileContents parseAlarmFile(std::string_view bytes);

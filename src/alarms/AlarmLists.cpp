@@ -8,10 +8,26 @@
 #include "frame/dates/Clock.h"
 #include "frame/desktop/MessageBoxes.h"
 
+#include <QStringDecoder>
+#include <QTimer>
+
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace tickwell {
+
+namespace {
+// QString::fromStdString() drops a byte-order mark at the start, which would
+// take a reminder's first character with it.
+QString reminderText(const std::string& utf8)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(utf8.data(), qsizetype(utf8.size())));
+}
+
+const QString clockTitle = QStringLiteral("Tickwell Alarm Clock");
+} // namespace
 
 std::optional<DateValue> frmMain::ParseAlarmEntry(const QString& entry) const
 {
@@ -30,10 +46,14 @@ void frmMain::LoadAlarms()
     // file keeps that record and the rest.
     for (const AlarmRecord& record : m_alarmFile.load()) {
         lstAlarms.addItem(QString::fromStdString(alarmEntryText(record.when)));
-        lstReminders.addItem(QString::fromStdString(record.reminder));
+        lstReminders.addItem(reminderText(record.reminder));
     }
+    if (!m_alarmFile.loadFailure().empty())
+        announceLoadFailure();
 
-    // Alarms whose minute has begun are dropped without a word.
+    // Alarms whose minute has begun are dropped without a word, and written
+    // away together.
+    const RemovalBatch batch(*this);
     int i = 0;
     while (i <= lstAlarms.listCount() - 1) {
         const std::optional<DateValue> when = ParseAlarmEntry(lstAlarms.list(i));
@@ -58,6 +78,28 @@ void frmMain::cmdClearAlarm_Click(std::int16_t index)
         lstAlarms.clear();
         lstReminders.clear();
     }
+    if (m_removalBatches > 0)
+        m_rewritePending = true;
+    else
+        rewriteAlarmFile();
+}
+
+frmMain::RemovalBatch::RemovalBatch(frmMain& editor) noexcept
+    : m_editor(editor)
+{
+    ++m_editor.m_removalBatches;
+}
+
+frmMain::RemovalBatch::~RemovalBatch()
+{
+    if (--m_editor.m_removalBatches == 0)
+        m_editor.writePendingRemovals();
+}
+
+void frmMain::writePendingRemovals()
+{
+    if (!std::exchange(m_rewritePending, false))
+        return;
     rewriteAlarmFile();
 }
 
@@ -80,17 +122,13 @@ std::vector<AlarmRecord> frmMain::recordsFromLists(std::string& failure) const
 
 StoreResult frmMain::appendAlarmRecord(const AlarmRecord& record)
 {
-    if (!m_alarmFile.keepsUnreadable())
-        return m_alarmFile.append(record);
-    // Reading stops at the part of the file it could not read, so a record
-    // appended after that part would never be read back: the new record
-    // goes in front of it instead.
     std::string failure;
-    std::vector<AlarmRecord> records = recordsFromLists(failure);
+    const std::vector<AlarmRecord> listed = recordsFromLists(failure);
     if (!failure.empty())
         return { failure };
-    records.push_back(record);
-    return m_alarmFile.rewrite(records);
+    const StoreResult result = m_alarmFile.append(listed, record);
+    announceKeptAside(result);
+    return result;
 }
 
 void frmMain::rewriteAlarmFile()
@@ -98,27 +136,56 @@ void frmMain::rewriteAlarmFile()
     std::string failure;
     const std::vector<AlarmRecord> records = recordsFromLists(failure);
     const StoreResult result = failure.empty() ? m_alarmFile.rewrite(records) : StoreResult { failure };
+    announceKeptAside(result);
     if (result.ok())
         m_saveFailureAnnounced = false;
     else
-        announceSaveFailure(result.failure);
+        announceSaveFailure(result);
 }
 
 QString frmMain::alarmFilePath() const
 {
-    return QString::fromStdString(std::filesystem::absolute(m_alarmFile.path()).string());
+    return QString::fromStdString(m_alarmFile.displayPath().string());
 }
 
-void frmMain::announceSaveFailure(const std::string& reason)
+void frmMain::announceSaveFailure(const StoreResult& result)
 {
     if (m_saveFailureAnnounced)
         return;
     m_saveFailureAnnounced = true;
     const BusyHold hold(*this);
-    m_services.messageBoxes.MsgBox(QStringLiteral("The alarm file \"%1\" could not be written: %2.\r\n"
-                                                  "It still holds the alarms it held before this change.")
-                                       .arg(alarmFilePath(), QString::fromStdString(reason)),
-        MessageStyle::Exclamation, QStringLiteral("Tickwell Alarm Clock"));
+    const QString holds = result.fileAsBefore
+        ? QStringLiteral("It still holds the alarms it held before this change.")
+        : QStringLiteral(
+            "It holds what the other program wrote; the alarms listed in the clock are not in it.");
+    m_services.messageBoxes.MsgBox(QStringLiteral("The alarm file \"%1\" could not be written: %2.\r\n%3")
+                                       .arg(alarmFilePath(), QString::fromStdString(result.failure), holds),
+        MessageStyle::Exclamation, clockTitle);
+}
+
+void frmMain::announceKeptAside(const StoreResult& result)
+{
+    if (result.keptAside.empty())
+        return;
+    const BusyHold hold(*this);
+    m_services.messageBoxes.MsgBox(
+        QStringLiteral("Another program changed the alarm file \"%1\" while the clock was running.\r\n"
+                       "Its version is kept as \"%2\"; \"%1\" now holds the alarms listed in the clock.")
+            .arg(alarmFilePath(), QString::fromStdString(result.keptAside.string())),
+        MessageStyle::Exclamation, clockTitle);
+}
+
+void frmMain::announceLoadFailure()
+{
+    // Once the clock runs: a box here would hold up its start.
+    QTimer::singleShot(0, this, [this] {
+        const BusyHold hold(*this);
+        m_services.messageBoxes.MsgBox(
+            QStringLiteral("The alarm file \"%1\" was not read: %2.\r\n"
+                           "The clock runs without the alarms it may hold and will not rewrite it.")
+                .arg(alarmFilePath(), QString::fromStdString(m_alarmFile.loadFailure())),
+            MessageStyle::Exclamation, clockTitle);
+    });
 }
 
 } // namespace tickwell

@@ -11,10 +11,22 @@
 
 namespace tickwell {
 
+namespace {
+
+DateValue startOfMinute(DateValue value)
+{
+    const DateParts p = value.parts();
+    return DateValue::fromParts(p.year, p.month, p.day, p.hour, p.minute).value_or(value);
+}
+
+} // namespace
+
 void frmMain::tmrTimer_Timer()
 {
+    const DateValue now = m_services.clock.now();
     lblCurrentTimeDate.setCaption(
-        QStringLiteral("It is now : ") + QString::fromStdString(formatEntryPattern(m_services.clock.now())));
+        QStringLiteral("It is now : ") + QString::fromStdString(formatEntryPattern(now)));
+    keepWatching(now);
 
     // Ticks go on while a reminder box is open. Only the tick that opened it
     // may scan the list: another would announce the same alarm again, or
@@ -24,25 +36,61 @@ void frmMain::tmrTimer_Timer()
     const QScopedValueRollback scanning(m_scanningAlarms, true);
     // Neither the editor nor the program may end under a reminder on show.
     const BusyHold hold(*this);
+    const RemovalBatch batch(*this);
 
     // Each check reads the clock afresh: after a box that stayed open a
     // while, the next alarm is judged by the time the box was closed.
     int i = 0;
     while (i <= lstAlarms.listCount() - 1) {
+        // Switched off from the tray while a reminder was open: the rest
+        // waits until the clock is on again.
+        if (!tmrTimer.enabled())
+            break;
         const std::optional<DateValue> d = ParseAlarmEntry(lstAlarms.list(i));
-        if (d && m_services.clock.now() >= *d) {
-            // Only within its own minute; later it goes without a word.
-            if (sameMinute(m_services.clock.now(), *d))
-                m_services.messageBoxes.MsgBox(
-                    lstReminders.list(i) + QStringLiteral("\r\n\r\n(") + lstAlarms.list(i) + u')',
-                    MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"));
+        const DateValue present = m_services.clock.now();
+        if (d && present >= *d) {
+            // Announced whenever it fell due while the clock was on, in its
+            // own minute or, after a sleep, a stop or a box left open, at
+            // the first tick that finds it; silent only for an alarm that
+            // fell due while the clock was off.
+            keepWatching(present);
+            const bool announce = *d >= *m_watchedSince;
+            if (announce) {
+                writePendingRemovals();
+                announceAlarm(i);
+            }
             lstAlarms.setListIndex(i);
             cmdClearAlarm_Click(0);
+            // An announced alarm leaves the file as soon as its box is closed.
+            if (announce)
+                writePendingRemovals();
             // The next alarm has moved up into row i.
         } else {
             ++i;
         }
     }
+}
+
+void frmMain::startWatching(bool active)
+{
+    m_watchedSince.reset();
+    if (active)
+        m_watchedSince = startOfMinute(m_services.clock.now());
+}
+
+void frmMain::keepWatching(DateValue now)
+{
+    // Set back, the wall clock would otherwise make the alarms set for the
+    // repeated time look as if they fell due before watching began.
+    if (!m_watchedSince || now < *m_watchedSince)
+        m_watchedSince = startOfMinute(now);
+}
+
+void frmMain::announceAlarm(int row)
+{
+    m_services.messageBoxes.MsgBox(
+        lstReminders.list(row) + QStringLiteral("\r\n\r\n(") + lstAlarms.list(row) + u')',
+        MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"));
 }
 
 } // namespace tickwell

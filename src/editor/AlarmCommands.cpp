@@ -78,6 +78,16 @@ void frmMain::cmdClose_Click()
     Hide();
 }
 
+void frmMain::Form_QueryUnload(bool& cancel, UnloadMode mode)
+{
+    // Closed by its window frame (Alt+F4, the title bar), the editor does
+    // what its own "Close" does: unloaded, it would stop the clock.
+    if (mode == UnloadMode::WindowFrame) {
+        cancel = true;
+        cmdClose_Click();
+    }
+}
+
 void frmMain::cmdAbout_Click()
 {
     forms::frmAbout->ShowModal();

@@ -202,6 +202,7 @@ void frmMain::connectHandlers()
     connect(&picCalendar, &PictureFrame::gotFocus, this, &frmMain::picCalendar_GotFocus);
     connect(&picCalendar, &PictureFrame::lostFocus, this, &frmMain::picCalendar_LostFocus);
     connect(&tmrTimer, &Timer::timer, this, &frmMain::tmrTimer_Timer);
+    connect(&tmrTimer, &Timer::enabledChanged, this, &frmMain::startWatching);
     connect(&cboMonth, &ComboBox::click, this, &frmMain::cboMonth_Click);
     connect(&updYear, &SpinControl::change, this, &frmMain::updYear_Change);
     connect(&txtYear, &TextBox::change, this, &frmMain::txtYear_Change);

@@ -94,6 +94,7 @@ public:
     static bool IsLeapYear(std::int16_t year) { return isLeapYear(year); }
 
     const std::array<MonthInfo, 13>& monthTable() const noexcept { return MonthTable; }
+    const AlarmFile& alarmFile() const noexcept { return m_alarmFile; }
     std::int16_t selectedDay() const noexcept { return SelectedDay; }
     DateValue newAlarmDate() const noexcept { return NewAlarmDate; }
 
@@ -133,6 +134,7 @@ public:
 protected:
     void Form_Load() override;
     void Form_Activate() override;
+    void Form_QueryUnload(bool& cancel, UnloadMode mode) override;
     void Form_Unload() override;
 
 private:
@@ -160,12 +162,39 @@ private:
     void switchHalfOfDay(int keyAscii);
     int m_focusDay = 0; // 0 until the calendar is first shown
 
+    // While one lives, removals from the lists are written to "Alarm.dat"
+    // together, once: when the last one ends, or earlier by
+    // writePendingRemovals(). Thousands of past alarms dropped at start-up
+    // thus cost one write, not one each.
+    class RemovalBatch {
+    public:
+        explicit RemovalBatch(frmMain& editor) noexcept;
+        ~RemovalBatch();
+        RemovalBatch(const RemovalBatch&) = delete;
+        RemovalBatch& operator=(const RemovalBatch&) = delete;
+
+    private:
+        frmMain& m_editor;
+    };
+    void writePendingRemovals();
+
+    // Alarms that fall due while the clock is on are announced; those that
+    // fell due while it was off are not. Watching starts when the clock is
+    // switched on, and again whenever the wall clock is set back.
+    void startWatching(bool active);
+    void keepWatching(DateValue now);
+    void announceAlarm(int row);
+
     // The rows as records; none, with the reason, if a row cannot be read back.
     std::vector<AlarmRecord> recordsFromLists(std::string& failure) const;
     StoreResult appendAlarmRecord(const AlarmRecord& record);
     void rewriteAlarmFile();
     QString alarmFilePath() const;
-    void announceSaveFailure(const std::string& reason);
+    // The messages about the file: a write that failed, another program's
+    // version kept beside it, a file not read at start.
+    void announceSaveFailure(const StoreResult& result);
+    void announceKeptAside(const StoreResult& result);
+    void announceLoadFailure();
 
     const Services& m_services;
 
@@ -178,6 +207,11 @@ private:
     bool m_saveFailureAnnounced = false;
     // Set while a tick scans the alarms, across the reminder boxes it waits in.
     bool m_scanningAlarms = false;
+    int m_removalBatches = 0;
+    bool m_rewritePending = false;
+    // The start of the minute in which the clock was last switched on (or
+    // set back to): an alarm due before it fell due while the clock was off.
+    std::optional<DateValue> m_watchedSince;
 };
 
 } // namespace tickwell

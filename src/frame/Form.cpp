@@ -72,16 +72,16 @@ void Form::Hide()
     hide();
 }
 
-void Form::Unload()
+void Form::Unload(UnloadMode mode)
 {
     if (!m_loaded || m_unloaded)
         return;
     if (isBusy()) {
-        whenIdle([this] { Unload(); });
+        whenIdle([this, mode] { Unload(mode); });
         return;
     }
     bool cancel = false;
-    Form_QueryUnload(cancel);
+    Form_QueryUnload(cancel, mode);
     if (cancel)
         return;
     m_unloaded = true;
@@ -123,13 +123,14 @@ bool Form::event(QEvent* event)
 
 void Form::closeEvent(QCloseEvent* event)
 {
-    // The window system's close command unloads the window; it is not just hidden.
+    // The window system's close command asks for an unload, which the
+    // window's query-unload handler may turn down.
     if (m_unloaded) {
         event->accept();
         return;
     }
     event->ignore();
-    Unload();
+    Unload(UnloadMode::WindowFrame);
 }
 
 void Form::hideEvent(QHideEvent* event)

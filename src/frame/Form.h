@@ -39,6 +39,13 @@ public:
         Form& m_form;
     };
 
+    // Who asked for an unload: the program, or the user through the window
+    // frame's close command (its close button, Alt+F4).
+    enum class UnloadMode {
+        Code,
+        WindowFrame,
+    };
+
     explicit Form(QWidget* parent = nullptr);
     ~Form() override;
 
@@ -55,7 +62,7 @@ public:
     // stops the window's timers and hides it. The instance is destroyed by
     // whoever owns it, normally the window's program-wide reference.
     // A busy window is unloaded once it is free again.
-    void Unload();
+    void Unload(UnloadMode mode = UnloadMode::Code);
 
     bool isBusy() const noexcept { return m_busyHolds > 0; }
     // Runs `action` now if the window is not busy, otherwise from the event
@@ -75,7 +82,11 @@ Q_SIGNALS:
 protected:
     virtual void Form_Load() { }
     virtual void Form_Activate() { }
-    virtual void Form_QueryUnload(bool& cancel) { (void)cancel; }
+    virtual void Form_QueryUnload(bool& cancel, UnloadMode mode)
+    {
+        (void)cancel;
+        (void)mode;
+    }
     virtual void Form_Unload() { }
 
     bool event(QEvent* event) override;

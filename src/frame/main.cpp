@@ -1,16 +1,16 @@
+#include "alarms/AlarmFile.h"
 #include "frame/Forms.h"
 #include "frame/Services.h"
 #include "frame/dates/Clock.h"
 #include "frame/desktop/DesktopId.h"
 #include "frame/desktop/MessageBoxes.h"
+#include "frame/desktop/SessionEnd.h"
 #include "frame/desktop/SingleClock.h"
 #include "frame/desktop/TerminationSignals.h"
 #include "frame/desktop/TrayService.h"
 #include "frame/modMain.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QSessionManager>
 #include <QTimer>
 
 #include <csignal>
@@ -32,23 +32,24 @@ int main(int argc, char* argv[])
     // The program has no main window; it ends when it is shut down.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // "Alarm.dat" lies in the working directory: one clock per directory.
-    SingleClock single(QDir::currentPath());
+    // One clock per alarm file, however the working directory reaches it.
+    SingleClock single(QString::fromStdString(AlarmFile().identity()));
     switch (single.becomeTheClock()) {
     case SingleClock::Claim::TheClock:
         break;
     case SingleClock::Claim::AnotherRuns:
         if (single.handOver())
             return 0;
-        std::fprintf(stderr, "tickwell: a clock already runs in this directory but does not answer\n");
+        std::fprintf(stderr, "tickwell: a clock already runs for this alarm file but does not answer\n");
         return 1;
     case SingleClock::Claim::Unguarded:
-        std::fprintf(stderr, "tickwell: %s; a second start in this directory will not be noticed\n",
+        std::fprintf(stderr, "tickwell: %s; a second start for this alarm file will not be noticed\n",
             qPrintable(single.lockFailure()));
         break;
     }
 
     TerminationSignals termination;
+    SessionEnd sessionEnd;
     SystemClock clock;
     QtMessageBoxes messageBoxes;
     QSystemTrayService tray;
@@ -56,7 +57,7 @@ int main(int argc, char* argv[])
     forms::installFactories(services);
 
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, &EndProgram);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [](QSessionManager&) { EndProgram(); });
+    QObject::connect(&sessionEnd, &SessionEnd::ending, &app, &EndProgram);
     QObject::connect(&single, &SingleClock::showRequested, &app, &ShowEditorOnRequest);
 
     Main();

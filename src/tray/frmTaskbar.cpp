@@ -107,7 +107,7 @@ void frmTaskbar::mnuPopupAbout_Click()
     forms::frmAbout->ShowModal();
 }
 
-void frmTaskbar::Form_QueryUnload(bool&)
+void frmTaskbar::Form_QueryUnload(bool&, UnloadMode)
 {
     TrayIconData.uID = 1;
     m_tray.remove(TrayIconData);

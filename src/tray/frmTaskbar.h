@@ -45,7 +45,7 @@ public:
 
 protected:
     void Form_Load() override;
-    void Form_QueryUnload(bool& cancel) override;
+    void Form_QueryUnload(bool& cancel, UnloadMode mode) override;
     void Form_Unload() override;
 
 private:

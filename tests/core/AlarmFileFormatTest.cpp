@@ -90,11 +90,15 @@ TEST(alarm_file_format, keeps_everything_from_the_first_unreadable_record_verbat
     const std::string rest = "#2030-02-30 08:00:00#,\"no such day\"\r\n#2030-01-03#,\"after\"\r\n";
     const AlarmFileContents read = parseAlarmFile(good + "\r\n" + rest);
     ASSERT_EQ(read.records.size(), 1u);
-    EXPECT_EQ(read.unreadable, rest);
+    EXPECT_EQ(read.unreadable, "\r\n" + rest); // the blank line before it too
     // Written back after the records, it reads the same again.
     const AlarmFileContents again = parseAlarmFile(formatAlarmFile(read.records, read.unreadable));
     EXPECT_EQ(again.records, read.records);
-    EXPECT_EQ(again.unreadable, rest);
+    EXPECT_EQ(again.unreadable, read.unreadable);
+    // And so do byte-order marks, wherever they stand.
+    const std::string marked = "\xEF\xBB\xBF\r\n" + rest;
+    const AlarmFileContents cleared = parseAlarmFile(formatAlarmFile({}, read.unreadable + marked));
+    EXPECT_EQ(formatAlarmFile({}, cleared.unreadable, cleared.leading), read.unreadable + marked);
 }
 
 TEST(alarm_file_format, stops_at_damaged_records_of_every_kind)

@@ -1,8 +1,17 @@
 #include "frame/dates/Clock.h"
+#include "frame/dates/TimeZoneFile.h"
+
+#include "support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <optional>
+#include <string>
 
 using tickwell::DateValue;
 using tickwell::SystemClock;
@@ -16,6 +25,54 @@ DateValue localTime(std::time_t seconds)
     return *DateValue::fromParts(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
         local.tm_min, local.tm_sec < 60 ? local.tm_sec : 59);
 }
+
+// The clock's offset from UTC, in whole hours.
+long long hoursAheadOfUtc(const SystemClock& clock)
+{
+    const std::time_t seconds = std::time(nullptr);
+    const DateValue local = clock.now();
+    std::tm utc {};
+    gmtime_r(&seconds, &utc);
+    const DateValue universal = *DateValue::fromParts(
+        utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
+    return std::llround((local.serial() - universal.serial()) * 24);
+}
+
+// Waits, generously, until the clock shows the offset.
+bool reachesOffset(const SystemClock& clock, long long hours)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < end) {
+        if (hoursAheadOfUtc(clock) == hours)
+            return true;
+    }
+    return false;
+}
+
+// TZ as a test wants it, for as long as it lives.
+class ZoneSetting {
+public:
+    explicit ZoneSetting(const std::string& tz)
+    {
+        if (const char* old = std::getenv("TZ"))
+            m_old = old;
+        ::setenv("TZ", tz.c_str(), 1);
+        ::tzset();
+    }
+    ~ZoneSetting()
+    {
+        if (m_old)
+            ::setenv("TZ", m_old->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+    ZoneSetting(const ZoneSetting&) = delete;
+    ZoneSetting& operator=(const ZoneSetting&) = delete;
+
+private:
+    std::optional<std::string> m_old;
+};
 
 } // namespace
 
@@ -45,4 +102,39 @@ TEST(system_clock, counts_the_milliseconds_to_the_next_tenth)
         ASSERT_GE(ms, 1);
         ASSERT_LE(ms, 100);
     }
+}
+
+TEST(system_clock, follows_the_time_zone_file_changed_while_it_runs)
+{
+    const tickwell::test::TemporaryDirectory directory;
+    const std::filesystem::path zone = directory / "localtime";
+    const std::string utc = tickwell::test::readFile("/usr/share/zoneinfo/UTC");
+    const std::string tokyo
+        = tickwell::test::readFile("/usr/share/zoneinfo/Asia/Tokyo"); // +9, no summer time
+    ASSERT_FALSE(utc.empty());
+    ASSERT_FALSE(tokyo.empty());
+    tickwell::test::writeFile(zone, utc);
+    const ZoneSetting setting(":" + zone.string());
+    const SystemClock clock;
+    EXPECT_EQ(hoursAheadOfUtc(clock), 0);
+
+    // Written over in place, as an editor or a copy would.
+    tickwell::test::writeFile(zone, tokyo);
+    EXPECT_TRUE(reachesOffset(clock, 9));
+
+    // Replaced by another file, as the desktop's settings do.
+    tickwell::test::writeFile(directory / "next", utc);
+    std::filesystem::rename(directory / "next", zone);
+    EXPECT_TRUE(reachesOffset(clock, 0));
+}
+
+TEST(system_clock, finds_the_zone_file_the_way_the_c_library_does)
+{
+    using tickwell::timeZoneFileFor;
+    EXPECT_EQ(timeZoneFileFor(nullptr, nullptr), "/etc/localtime");
+    EXPECT_EQ(timeZoneFileFor(":/home/me/zone", nullptr), "/home/me/zone");
+    EXPECT_EQ(timeZoneFileFor("/home/me/zone", nullptr), "/home/me/zone");
+    EXPECT_EQ(timeZoneFileFor("Europe/Berlin", nullptr), "/usr/share/zoneinfo/Europe/Berlin");
+    EXPECT_EQ(timeZoneFileFor(":Asia/Tokyo", "/opt/zones"), "/opt/zones/Asia/Tokyo");
+    EXPECT_EQ(timeZoneFileFor("", nullptr), "");
 }

@@ -12,6 +12,7 @@ Run with Debian's /usr/bin/python3: pyatspi is a Debian package.
 import ctypes
 import ctypes.util
 import datetime
+import glob
 import os
 import random
 import re
@@ -232,8 +233,10 @@ class Desktop:
             if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
                 continue
             r, w = os.pipe()
+            # -noreset: an X server resets when its last client leaves, and refuses connections meanwhile;
+            # a tool that looks and leaves just as the tray connects would otherwise take the tray down.
             xvfb = self._spawn("xvfb", ["Xvfb", f":{number}", "-displayfd", str(w), "-screen", "0", "1280x800x24",
-                                       "-nolisten", "tcp"], pass_fds=(w,))
+                                       "-nolisten", "tcp", "-noreset"], pass_fds=(w,))
             os.close(w)
             try:
                 self.display = ":" + self._read_line_from(r, xvfb, "Xvfb")
@@ -363,17 +366,26 @@ class Desktop:
 
     # ----- the program -----
 
-    def clock(self, binary, *, fake_time=None, label="tickwell", extra_env=None):
-        """Starts the clock in the working directory; under faketime if a start time is given."""
+    def clock(self, binary, *, fake_time=None, speed=1, preload=False, label="tickwell", extra_env=None):
+        """Starts the clock in the working directory; under faked time if a start time is given, running
+        `speed` times as fast as the real one. With `preload` the faking library is loaded into the clock
+        itself rather than through the faketime wrapper, so that signals reach the clock's own process."""
         env = dict(self.env)
         env["QT_QPA_PLATFORM"] = "xcb"
         if self.accessibility:
             env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         env.update(extra_env or {})
-        argv = [binary] if fake_time is None else ["faketime", "-f", "@" + fake_time, binary]
+        argv = [binary]
+        if fake_time is not None:
+            spec = "@" + fake_time + (f" x{speed}" if speed != 1 else "")
+            if preload:
+                env["LD_PRELOAD"] = faketime_library()
+                env["FAKETIME"] = spec
+            else:
+                argv = ["faketime", "-f", spec, binary]
         started = time.monotonic()
         process = self._spawn(label, argv, env=env, cwd=self.work)
-        return Clock(self, process, started, fake_time)
+        return Clock(self, process, started, fake_time, speed=speed, wrapped=fake_time is not None and not preload)
 
     def signal(self, pid, name):
         os.kill(pid, getattr(signal, name))
@@ -627,25 +639,35 @@ def tray_manager_window():
         x.XCloseDisplay(d)
 
 
+def faketime_library():
+    found = glob.glob("/usr/lib/*/faketime/libfaketime.so.1")
+    if not found:
+        fail("libfaketime.so.1 is missing (scripts/bootstrap test installs faketime)")
+    return found[0]
+
+
 class Clock:
     """The program under test, and the faked clock it runs on."""
 
-    def __init__(self, desktop, process, started, fake_time):
+    def __init__(self, desktop, process, started, fake_time, *, speed=1, wrapped=True):
         self.desktop = desktop
         self.process = process
         self.started = started  # time.monotonic() just before the start
         self.faked = fake_time is not None
         self.fake_start = datetime.datetime.fromisoformat(fake_time) if self.faked else None
+        self.speed = speed
+        self.wrapped = wrapped  # the faketime wrapper runs the clock as its child
         self._pid = None
 
-    # The faked clock starts when the program does and runs on in real time.
-    # Taken from just before the start, these are a few milliseconds early.
+    # The faked clock starts when the program does and runs on at `speed`
+    # times the real rate. Taken from just before the start, these are a few
+    # milliseconds early.
     def fake_now(self):
-        return self.fake_start + datetime.timedelta(seconds=time.monotonic() - self.started)
+        return self.fake_start + datetime.timedelta(seconds=(time.monotonic() - self.started) * self.speed)
 
     def moment_of(self, fake):
         """time.monotonic() at which the program's clock shows `fake`."""
-        return self.started + (fake - self.fake_start).total_seconds()
+        return self.started + (fake - self.fake_start).total_seconds() / self.speed
 
     def sleep_until(self, fake):
         left = self.moment_of(fake) - time.monotonic()
@@ -660,8 +682,8 @@ class Clock:
 
     @property
     def pid(self):
-        """The clock's own PID: faketime runs it as its child."""
-        if not self.faked:
+        """The clock's own PID: the faketime wrapper runs it as its child."""
+        if not self.wrapped:
             return self.process.pid
         if self._pid is None:
             self._pid = poll("faketime to start the clock", lambda: _children_of(self.process.pid), timeout=10)[0]

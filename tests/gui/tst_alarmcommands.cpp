@@ -29,6 +29,8 @@ private Q_SLOTS:
     void setAlarmStoresTheDefaultReminderAndLineBreaksAsCrLf();
     void setAlarmThatCannotBeSavedAddsNoRow();
     void setAlarmPutsTheNewRecordBeforeWhatCouldNotBeRead();
+    void setAlarmAfterTheFileWasDeletedWritesEveryAlarm();
+    void anotherProgramsVersionIsKeptAndToldOnce();
     void viewReminderShowsTheSelectedAlarm();
     void doubleClickEmptiesTheReminder();
     void closeOnlyHidesTheEditor();
@@ -267,7 +269,7 @@ void AlarmCommandsTest::setAlarmThatCannotBeSavedAddsNoRow()
     QCOMPARE(box.style, MessageStyle::Exclamation);
     QVERIFY2(
         box.text.contains(QString::fromStdString(m_program->alarmPath().string())), qPrintable(box.text));
-    QVERIFY2(box.text.contains("Is a directory"), qPrintable(box.text));
+    QVERIFY2(box.text.contains("not a regular file"), qPrintable(box.text));
     QCOMPARE(m_editor->lstAlarms.listCount(), 0);
     QCOMPARE(m_editor->lstReminders.listCount(), 0);
     QCOMPARE(m_editor->txtReminder.text(), "Keep me"); // nothing typed is lost
@@ -289,6 +291,48 @@ void AlarmCommandsTest::setAlarmPutsTheNewRecordBeforeWhatCouldNotBeRead()
     setAlarm();
     QCOMPARE(
         m_program->alarmFile(), "#2030-11-01#,\"first\"\r\n#2030-03-08 22:00:00#,\"new\"\r\n" + unreadable);
+}
+
+void AlarmCommandsTest::setAlarmAfterTheFileWasDeletedWritesEveryAlarm()
+{
+    pickTime("10", "00", "PM");
+    setAlarm();
+    std::filesystem::remove(m_program->alarmPath());
+    pickTime("11", "00", "PM");
+    setAlarm();
+    QCOMPARE(m_program->alarmFile(),
+        "#2030-03-08 22:00:00#,\"You were supposed to remember something!\"\r\n"
+        "#2030-03-08 23:00:00#,\"You were supposed to remember something!\"\r\n");
+    QVERIFY(m_program->messageBoxes.shown.empty());
+}
+
+void AlarmCommandsTest::anotherProgramsVersionIsKeptAndToldOnce()
+{
+    pickTime("10", "00", "PM");
+    m_editor->txtReminder.setText("mine");
+    setAlarm();
+    // Someone adds an alarm with a text editor while the clock runs.
+    const std::string edited = m_program->alarmFile() + "#2030-12-24 18:00:00#,\"added by hand\"\r\n";
+    m_program->writeAlarmFile(edited);
+
+    pickTime("11", "00", "PM");
+    setAlarm();
+    QCOMPARE(m_program->messageBoxes.shown.size(), 1u);
+    const ShownBox& box = m_program->messageBoxes.shown.back();
+    QCOMPARE(box.title, "Tickwell Alarm Clock");
+    const QString kept = box.text.section('"', 3, 3);
+    QVERIFY2(kept.contains("Alarm.dat.changed-by-another-program-"), qPrintable(box.text));
+    QVERIFY2(
+        box.text.contains(QString::fromStdString(m_program->alarmPath().string())), qPrintable(box.text));
+    QCOMPARE(readFile(kept.toStdString()), edited);
+    QCOMPARE(m_program->alarmFile(),
+        "#2030-03-08 22:00:00#,\"mine\"\r\n"
+        "#2030-03-08 23:00:00#,\"You were supposed to remember something!\"\r\n");
+
+    // The file is the clock's again: nothing more to say.
+    m_editor->cmdClearAlarm_Click(1);
+    QCOMPARE(m_program->messageBoxes.shown.size(), 1u);
+    QCOMPARE(m_program->alarmFile(), "");
 }
 
 void AlarmCommandsTest::viewReminderShowsTheSelectedAlarm()

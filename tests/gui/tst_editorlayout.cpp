@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
@@ -224,6 +225,27 @@ void EditorLayoutTest::limitsTheReminderTo128CharactersWhenTypedOrPasted()
     QApplication::clipboard()->setText(QString(200, QLatin1Char('x')));
     reminder.paste();
     QCOMPARE(reminder.text(), QString(128, QLatin1Char('x')));
+
+    // Every character the file stores counts: format characters typed (a
+    // zero-width space, a soft hyphen) and characters typed with AltGr; a
+    // character outside the Basic Multilingual Plane is one, not two.
+    const auto type = [&reminder](const QString& text, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, modifiers, text);
+        QApplication::sendEvent(&reminder, &press);
+    };
+    reminder.setText(QString(126, QLatin1Char('a')));
+    reminder.moveCursor(QTextCursor::End);
+    for (int i = 0; i < 5; ++i) {
+        type(QStringLiteral("\u200b"));
+        type(QStringLiteral("\u00ad"));
+        type(QStringLiteral("@"), Qt::ControlModifier | Qt::AltModifier);
+    }
+    QCOMPARE(reminder.text(), QString(126, QLatin1Char('a')) + QStringLiteral("\u200b\u00ad"));
+    reminder.setText(QString(127, QLatin1Char('a')));
+    reminder.moveCursor(QTextCursor::End);
+    type(QStringLiteral("\U0001F514"));
+    type(QStringLiteral("\U0001F514"));
+    QCOMPARE(reminder.text(), QString(127, QLatin1Char('a')) + QStringLiteral("\U0001F514"));
 }
 
 void EditorLayoutTest::limitsTheTimeFieldsToTwoCharacters()

@@ -3,12 +3,14 @@
 #include "support/ProgramUnderTest.h"
 
 #include "alarms/AlarmFileFormat.h"
+#include "frame/desktop/SessionEnd.h"
 
 #include <QPointer>
 #include <QProcess>
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tickwell;
 using namespace tickwell::test;
@@ -35,8 +37,13 @@ private Q_SLOTS:
     void clearAlarmWithoutSelectionStillRewrites();
     void clearAllAlarmsLeavesZeroBytesButKeepsWhatWasUnreadable();
     void aFailingRewriteIsAnnouncedOnce();
+    void aRemovedWorkingDirectoryIsAFailedWriteNotACrash();
+    void aFileThatIsNoAlarmFileIsNotReadAndTheClockSaysWhy();
+    void everyCharacterOfAReminderIsKept();
     void shutdownUnloadsTheWindowsInOrder();
-    void aClosedEditorIsUnloadedAndLoadsAnewOnNextUse();
+    void theEndOfTheSessionShutsDownInOrder();
+    void theEditorClosedByItsFrameIsHiddenAndAnUnloadedOneLoadsAnew();
+    void thousandsOfPastAlarmsAreDroppedWithOneWrite();
     void theProgramEndsWithStatusZeroWhenTerminated();
 };
 
@@ -180,6 +187,71 @@ void StartupTest::aFailingRewriteIsAnnouncedOnce()
     QCOMPARE(program.messageBoxes.shown.size(), 2u);
 }
 
+void StartupTest::aRemovedWorkingDirectoryIsAFailedWriteNotACrash()
+{
+    const std::filesystem::path before = std::filesystem::current_path();
+    ProgramUnderTest program;
+    program.services.alarmDirectory.clear(); // the working directory
+    std::filesystem::create_directory(program.directory / "work");
+    std::filesystem::current_path(program.directory / "work");
+    writeFile("Alarm.dat", record(2030, 1, 1, 8, 0, "a"));
+    program.start();
+    std::filesystem::remove_all(program.directory / "work");
+
+    program.editor().cmdClearAlarm_Click(1);
+    std::filesystem::current_path(before);
+    QCOMPARE(program.messageBoxes.shown.size(), 1u);
+    QVERIFY2(program.messageBoxes.shown.front().text.contains("No such file or directory"),
+        qPrintable(program.messageBoxes.shown.front().text));
+    QVERIFY(program.editor().tmrTimer.enabled());
+}
+
+void StartupTest::aFileThatIsNoAlarmFileIsNotReadAndTheClockSaysWhy()
+{
+    for (const bool fifo : { true, false }) {
+        ProgramUnderTest program;
+        if (fifo) {
+            QCOMPARE(::mkfifo(program.alarmPath().c_str(), 0600), 0);
+        } else {
+            program.writeAlarmFile(record(2030, 1, 1, 8, 0, "a"));
+            std::filesystem::resize_file(program.alarmPath(), std::uintmax_t(1) << 40); // sparse
+        }
+        program.start(); // neither blocks nor runs out of memory
+        QVERIFY(program.editor().tmrTimer.enabled());
+        QVERIFY(program.messageBoxes.shown.empty()); // not before the clock runs
+        QTRY_COMPARE(program.messageBoxes.shown.size(), 1u);
+        const QString text = program.messageBoxes.shown.front().text;
+        QVERIFY2(
+            text.contains(fifo ? "it is not a regular file" : "it is larger than 64 MB"), qPrintable(text));
+        QVERIFY2(text.contains(QString::fromStdString(program.alarmPath().string())), qPrintable(text));
+
+        // Nothing replaces it, though the boxes that say so are shown once.
+        program.editor().cmdClearAlarm_Click(1);
+        program.editor().cmdClearAlarm_Click(1);
+        QCOMPARE(program.messageBoxes.shown.size(), 2u);
+        if (fifo)
+            QVERIFY(std::filesystem::is_fifo(program.alarmPath()));
+        else
+            QCOMPARE(std::filesystem::file_size(program.alarmPath()), std::uintmax_t(1) << 40);
+    }
+}
+
+void StartupTest::everyCharacterOfAReminderIsKept()
+{
+    ProgramUnderTest program;
+    // A reminder that begins with U+FEFF, in a file that begins with two
+    // byte-order marks.
+    const std::string first = record(2030, 1, 1, 8, 0, "\xEF\xBB\xBFzero-width no-break space first");
+    const std::string second = record(2030, 1, 2, 8, 0, "b");
+    program.writeAlarmFile("\xEF\xBB\xBF\xEF\xBB\xBF" + first + second);
+    program.start();
+    QCOMPARE(program.editor().lstReminders.list(0), QStringLiteral("\uFEFFzero-width no-break space first"));
+    program.editor().lstAlarms.setListIndex(1);
+    program.editor().cmdClearAlarm_Click(0);
+    program.editor().cmdClearAlarm_Click(0);
+    QCOMPARE(program.alarmFile(), "\xEF\xBB\xBF\xEF\xBB\xBF" + first);
+}
+
 void StartupTest::shutdownUnloadsTheWindowsInOrder()
 {
     ProgramUnderTest program;
@@ -197,21 +269,66 @@ void StartupTest::shutdownUnloadsTheWindowsInOrder()
     QCOMPARE(program.alarmFile(), record(2030, 1, 1, 8, 0, "a"));
 }
 
-void StartupTest::aClosedEditorIsUnloadedAndLoadsAnewOnNextUse()
+void StartupTest::theEndOfTheSessionShutsDownInOrder()
+{
+    ProgramUnderTest program;
+    program.start();
+    SessionEnd session;
+    connect(&session, &SessionEnd::ending, &EndProgram);
+    forms::frmMain->Show();
+    program.events.clear();
+    // The session manager's word that the session is over reaches the
+    // program as a request to quit.
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+    QCOMPARE(program.events, QStringList({ "unload frmAbout", "unload frmMain", "unload frmTaskbar" }));
+    QVERIFY(!program.tray.icon);
+}
+
+void StartupTest::theEditorClosedByItsFrameIsHiddenAndAnUnloadedOneLoadsAnew()
 {
     ProgramUnderTest program;
     program.writeAlarmFile(record(2030, 1, 1, 8, 0, "a"));
     program.start();
-    forms::frmMain->Show();
-    // The window frame's close command.
-    forms::frmMain.instance()->close();
-    QVERIFY(forms::frmMain.isEmpty());
-    QCOMPARE(program.events.last(), "unload frmMain");
+    frmMain& editor = program.editor();
+    editor.Show();
+    editor.txtReminder.setText("half typed");
+    editor.lblDate_Click(20);
+    const DateValue composed = editor.newAlarmDate();
+    program.events.clear();
+    // The window frame's close command does what "Close" does.
+    editor.close();
+    QVERIFY(!editor.isVisible());
+    QCOMPARE(program.events, QStringList {});
+    QCOMPARE(forms::frmMain.instance(), &editor);
+    QVERIFY(editor.tmrTimer.enabled());
+    QCOMPARE(editor.txtReminder.text(), "half typed");
+    QCOMPARE(editor.newAlarmDate(), composed);
 
-    // Using the reference again creates and loads a fresh editor, which reads the file again.
+    // Unloaded by the program, the next use creates and loads a fresh
+    // editor, which reads the file again.
+    forms::frmMain.Unload();
+    QVERIFY(forms::frmMain.isEmpty());
     QCOMPARE(forms::frmMain->lstAlarms.listCount(), 1);
-    QCOMPARE(program.events.last(), "load frmMain");
+    QCOMPARE(program.events, QStringList({ "unload frmMain", "load frmMain" }));
     QVERIFY(forms::frmMain->tmrTimer.enabled());
+}
+
+void StartupTest::thousandsOfPastAlarmsAreDroppedWithOneWrite()
+{
+    ProgramUnderTest program;
+    program.clock.set(2030, 6, 1, 12, 0, 0);
+    std::string alarms;
+    for (int i = 0; i < 20000; ++i)
+        alarms += record(2029, 1 + i % 12, 1 + i % 28, i % 24, i % 60, "past " + std::to_string(i));
+    const std::string kept = record(2030, 6, 1, 12, 1, "next");
+    program.writeAlarmFile(alarms + kept);
+
+    program.start();
+    QCOMPARE(program.rows(program.editor().lstReminders), QStringList { "next" });
+    QCOMPARE(program.alarmFile(), kept);
+    QCOMPARE(program.editor().alarmFile().writeCount(), 1u);
+    QVERIFY(program.messageBoxes.shown.empty());
 }
 
 void StartupTest::theProgramEndsWithStatusZeroWhenTerminated()

@@ -3,6 +3,7 @@
 #include "support/Alarms.h"
 #include "support/ProgramUnderTest.h"
 
+#include "alarms/AlarmFile.h"
 #include "frame/desktop/SingleClock.h"
 
 #include <QFile>
@@ -12,10 +13,17 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/resource.h>
+
 using namespace tickwell;
 using namespace tickwell::test;
 
 namespace {
+QString identity(const std::filesystem::path& directory)
+{
+    return QString::fromStdString(AlarmFile(directory).identity());
+}
+
 // Hides the About window as soon as the modal display has started.
 void closeAboutWhenShown(QObject* context, bool* wasVisible)
 {
@@ -46,7 +54,8 @@ private Q_SLOTS:
     void aboutClosedByTheWindowSystemIsLoadedAnew();
     void shutdownFromEitherStateUnloadsInOrderAndRemovesTheIcon();
     void withoutANotificationAreaTheEditorIsShown();
-    void aSecondClockInTheSameDirectoryHandsOver();
+    void aSecondClockForTheSameFileHandsOver();
+    void aNameHeldByAnotherUsersProgramDoesNotStopTheClock();
     void aSecondStartOfTheProgramHandsOverAndEnds();
 
 private:
@@ -174,9 +183,14 @@ void TrayTest::anEditorLoadedAnewIsActiveAndSoIsTheTray()
     m_tray = forms::frmTaskbar.instance();
     m_tray->mnuPopupDeactivate_Click();
     forms::frmMain->Show();
-    forms::frmMain.instance()->close(); // the window frame's close unloads it
-    QVERIFY(forms::frmMain.isEmpty());
+    // Closed by its frame, the editor is only hidden: the clock stays off.
+    forms::frmMain.instance()->close();
+    QVERIFY(!forms::frmMain.isEmpty());
+    QVERIFY(!forms::frmMain.instance()->tmrTimer.enabled());
+    QVERIFY(m_tray->mnuPopupActivate->isVisible());
 
+    forms::frmMain.Unload();
+    QVERIFY(forms::frmMain.isEmpty());
     m_tray->mnuPopupEdit_Click(); // loads a fresh editor, whose clock runs
     QVERIFY(forms::frmMain.instance()->tmrTimer.enabled());
     QCOMPARE(m_program->tray.icon->hIcon.cacheKey(), m_tray->imgActivatedIcon.cacheKey());
@@ -277,21 +291,26 @@ void TrayTest::withoutANotificationAreaTheEditorIsShown()
     QCOMPARE(m_program->tray.calls, QStringList { "add" }); // it appears once an area does
 }
 
-void TrayTest::aSecondClockInTheSameDirectoryHandsOver()
+void TrayTest::aSecondClockForTheSameFileHandsOver()
 {
+    // One file, reached from two directories: one holds it, the other a
+    // symbolic link to it.
     TemporaryDirectory directory;
-    const QString path = QString::fromStdString(directory.path().string());
-    SingleClock first(path);
+    std::filesystem::create_directories(directory / "data");
+    std::filesystem::create_directories(directory / "elsewhere");
+    std::filesystem::create_symlink("../data/Alarm.dat", directory / "elsewhere" / "Alarm.dat");
+    const QString file = identity(directory / "data");
+    SingleClock first(file);
     QCOMPARE(first.becomeTheClock(), SingleClock::Claim::TheClock);
     QSignalSpy shows(&first, &SingleClock::showRequested);
 
     // The second clock asks from another thread, as another process would,
     // while this one goes on serving its event loop.
-    SingleClock second(path);
+    SingleClock second(identity(directory / "elsewhere"));
     QCOMPARE(second.becomeTheClock(), SingleClock::Claim::AnotherRuns);
     bool handedOver = false;
     QThread* asker = QThread::create([&] {
-        SingleClock asking(path);
+        SingleClock asking(identity(directory / "elsewhere"));
         handedOver = asking.handOver(5000);
     });
     asker->start();
@@ -300,31 +319,72 @@ void TrayTest::aSecondClockInTheSameDirectoryHandsOver()
     QVERIFY(handedOver);
     QCOMPARE(shows.count(), 1);
 
-    TemporaryDirectory elsewhere;
-    SingleClock other(QString::fromStdString(elsewhere.path().string()));
+    SingleClock other(identity(directory.path()));
     QCOMPARE(other.becomeTheClock(), SingleClock::Claim::TheClock);
 
-    // A lock that cannot be made at all is not another clock: this one runs.
-    const QString notAFolder = QString::fromStdString((directory.path() / "Alarm.dat").string());
-    QFile(notAFolder).open(QIODevice::WriteOnly);
-    SingleClock unguarded(path, notAFolder);
-    QCOMPARE(unguarded.becomeTheClock(), SingleClock::Claim::Unguarded);
-    QVERIFY(unguarded.lockFailure().contains(notAFolder));
+    // A socket that cannot be made at all is not another clock: this one
+    // runs. (No descriptor can be opened while the limit stands.)
+    TemporaryDirectory third;
+    SingleClock unguarded(identity(third.path()));
+    rlimit files {};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    const rlimit none { 0, files.rlim_max };
+    ::setrlimit(RLIMIT_NOFILE, &none);
+    const SingleClock::Claim claim = unguarded.becomeTheClock();
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    QCOMPARE(claim, SingleClock::Claim::Unguarded);
+    QVERIFY2(unguarded.lockFailure().contains("@tickwell-"), qPrintable(unguarded.lockFailure()));
+}
+
+void TrayTest::aNameHeldByAnotherUsersProgramDoesNotStopTheClock()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root can listen as another user here");
+    TemporaryDirectory directory;
+    SingleClock clock(identity(directory.path()));
+    // Another user's program takes the clock's name first.
+    QProcess squatter;
+    squatter.start(QStringLiteral("setpriv"),
+        { "--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/python3", "-c",
+            "import socket, sys, time\n"
+            "s = socket.socket(socket.AF_UNIX)\n"
+            "s.bind('\\0' + sys.argv[1]); s.listen()\n"
+            "print('listening', flush=True)\n"
+            "while True: s.accept()[0].close()\n",
+            clock.socketName() });
+    QVERIFY(squatter.waitForReadyRead(10000));
+    QCOMPARE(clock.becomeTheClock(), SingleClock::Claim::Unguarded);
+    squatter.kill();
+    squatter.waitForFinished();
 }
 
 void TrayTest::aSecondStartOfTheProgramHandsOverAndEnds()
 {
+    // The second start comes from another directory whose "Alarm.dat" is a
+    // link to the first one's, with a runtime folder of its own whose path
+    // is longer than a local socket's path may be.
     TemporaryDirectory directory;
-    const QString workingDirectory = QString::fromStdString(directory.path().string());
+    std::filesystem::create_directories(directory / "first");
+    std::filesystem::create_directories(directory / "second");
+    std::filesystem::create_symlink("../first/Alarm.dat", directory / "second" / "Alarm.dat");
+    writeFile(directory / "first" / "Alarm.dat", record(2000, 1, 1, 8, 0, "past"));
+    const std::filesystem::path runtime = directory / std::string(120, 'r');
+    std::filesystem::create_directories(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+
     QProcess first;
-    first.setWorkingDirectory(workingDirectory);
+    first.setWorkingDirectory(QString::fromStdString((directory / "first").string()));
     first.setProcessChannelMode(QProcess::ForwardedChannels);
     first.start(QStringLiteral(TICKWELL_BINARY), {});
     QVERIFY(first.waitForStarted());
-    QTest::qWait(500);
+    // The past alarm dropped: the clock has claimed the file and loaded it.
+    QTRY_COMPARE_WITH_TIMEOUT(readFile(directory / "first" / "Alarm.dat"), "", 10000);
 
     QProcess second;
-    second.setWorkingDirectory(workingDirectory);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(runtime.string()));
+    second.setProcessEnvironment(environment);
+    second.setWorkingDirectory(QString::fromStdString((directory / "second").string()));
     second.setProcessChannelMode(QProcess::ForwardedChannels);
     second.start(QStringLiteral(TICKWELL_BINARY), {});
     QVERIFY(second.waitForFinished(10000));

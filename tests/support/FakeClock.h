@@ -4,6 +4,7 @@
 
 #include <cassert>
 #include <chrono>
+#include <ctime>
 
 namespace tickwell::test {
 
@@ -25,6 +26,14 @@ public:
         const auto value = DateValue::fromParts(year, month, day, hour, minute, second);
         assert(value);
         m_now = *value;
+    }
+    // The local time at `seconds` since the epoch, in the process's time
+    // zone: for what the zone's rules do to the wall clock.
+    void setSystemTime(std::time_t seconds)
+    {
+        std::tm local {};
+        localtime_r(&seconds, &local);
+        set(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     }
     // Moves the clock by whole seconds, across midnight if need be.
     void advance(int seconds)

@@ -7,10 +7,40 @@
 namespace tickwell {
 
 namespace {
-// The length a text has once its line breaks are CR LF.
+// What a character of the box costs in the file: a line break is the two
+// characters CR LF, a character outside the Basic Multilingual Plane is one
+// although it takes two UTF-16 units, and every other character is one,
+// format characters such as the zero-width space included.
+qsizetype storedCost(const QString& text, qsizetype i)
+{
+    if (text[i] == QLatin1Char('\n'))
+        return 2;
+    return text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate() ? 0 : 1;
+}
+
 qsizetype storedLength(const QString& plain)
 {
-    return plain.size() + plain.count(QLatin1Char('\n'));
+    qsizetype length = 0;
+    for (qsizetype i = 0; i < plain.size(); ++i)
+        length += storedCost(plain, i);
+    return length;
+}
+
+// The keys whose text the box takes in, as the editor underneath would take
+// them: every one of them goes through the limit.
+bool insertsText(const QKeyEvent& event)
+{
+    const QString text = event.text();
+    if (text.isEmpty())
+        return false;
+    const QChar first = text.front();
+    if (first.category() == QChar::Other_Format)
+        return true;
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    if (modifiers == Qt::ControlModifier || modifiers == (Qt::ShiftModifier | Qt::ControlModifier))
+        return false;
+    return first.isPrint() || first.category() == QChar::Other_PrivateUse
+        || (first.isHighSurrogate() && text.size() > 1 && text[1].isLowSurrogate());
 }
 } // namespace
 
@@ -53,7 +83,7 @@ void MultiLineTextBox::insertLimited(QString insertion)
     qsizetype free = room();
     qsizetype keep = 0;
     for (; keep < insertion.size(); ++keep) {
-        const qsizetype cost = insertion[keep] == QLatin1Char('\n') ? 2 : 1;
+        const qsizetype cost = storedCost(insertion, keep);
         if (cost > free)
             break;
         free -= cost;
@@ -69,10 +99,7 @@ void MultiLineTextBox::keyPressEvent(QKeyEvent* event)
 {
     const bool newLine = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const QString typed = newLine ? QStringLiteral("\n") : event->text();
-    const bool isText = newLine
-        || (!typed.isEmpty() && typed.front().isPrint()
-            && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)));
-    if (isText && m_maxLength > 0) {
+    if ((newLine || insertsText(*event)) && m_maxLength > 0) {
         insertLimited(typed);
         event->accept();
         return;

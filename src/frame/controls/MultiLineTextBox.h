@@ -7,8 +7,8 @@
 namespace tickwell {
 
 // A text box of several lines whose text holds its line breaks as CR LF.
-// The length limit counts a line break as the two characters it is stored
-// as, and holds for typing and for pasting alike.
+// The length limit counts characters as the file stores them (a line break
+// as the two characters CR LF), and holds for typing and for pasting alike.
 class MultiLineTextBox : public QPlainTextEdit {
     Q_OBJECT
 

@@ -34,6 +34,7 @@ void Timer::setEnabled(bool enabled)
         m_phase.stop();
         m_ticks.stop();
     }
+    Q_EMIT enabledChanged(enabled);
 }
 
 void Timer::startInPhase()

@@ -23,6 +23,7 @@ public:
 
 Q_SIGNALS:
     void timer();
+    void enabledChanged(bool enabled);
 
 private:
     void startInPhase();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frame/dates/DateValue.h"
+#include "frame/dates/TimeZoneFile.h"
 
 namespace tickwell {
 
@@ -25,6 +26,8 @@ private:
     // local time is made once a second, the second itself read every time.
     mutable long long m_convertedSecond = -1;
     mutable DateValue m_converted;
+    // Looked at once a second too: the zone may change while the clock runs.
+    mutable TimeZoneFile m_zone;
 };
 
 } // namespace tickwell

@@ -10,6 +10,7 @@ DateValue SystemClock::now() const
     const std::time_t seconds = std::time(nullptr);
     if (seconds == m_convertedSecond)
         return m_converted;
+    m_zone.followChanges();
     std::tm local {};
     if (!localtime_r(&seconds, &local))
         return {};

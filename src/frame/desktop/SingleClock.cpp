@@ -2,10 +2,11 @@
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace tickwell {
 
@@ -13,39 +14,29 @@ namespace {
 const QByteArray showRequest = QByteArrayLiteral("show\n");
 const QByteArray shownAnswer = QByteArrayLiteral("shown\n");
 
-QString keyFor(const QString& directory)
+// Per user: another user's clock is none of ours.
+QString nameFor(const QString& alarmFile)
 {
-    const QString canonical = QDir(directory).canonicalPath();
-    const QByteArray hash = QCryptographicHash::hash(
-        (canonical.isEmpty() ? QDir(directory).absolutePath() : canonical).toUtf8(),
-        QCryptographicHash::Sha256);
-    return QStringLiteral("tickwell-") + QString::fromLatin1(hash.toHex().left(24));
+    const QByteArray hash = QCryptographicHash::hash(alarmFile.toUtf8(), QCryptographicHash::Sha256);
+    return QStringLiteral("tickwell-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash.toHex().left(32)));
 }
 
-QString runtimeFolder()
+// The name could be taken by another user's program; only a clock of ours is
+// asked anything.
+bool servedByThisUser(const QLocalSocket& socket)
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    QDir().mkpath(folder);
-    return folder;
+    ucred peer {};
+    socklen_t length = sizeof peer;
+    return ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0
+        && peer.uid == ::getuid();
 }
 } // namespace
 
-SingleClock::SingleClock(const QString& alarmDirectory, QObject* parent)
-    : SingleClock(alarmDirectory, runtimeFolder(), parent)
-{
-}
-
-SingleClock::SingleClock(const QString& alarmDirectory, const QString& folder, QObject* parent)
+SingleClock::SingleClock(const QString& alarmFile, QObject* parent)
     : QObject(parent)
-    , m_socketPath(QDir(folder).filePath(keyFor(alarmDirectory)))
-    , m_lock(m_socketPath + QStringLiteral(".lock"))
+    , m_name(nameFor(alarmFile))
 {
-    // The lock is held for the clock's whole life; one left by a clock
-    // that died is taken over.
-    m_lock.setStaleLockTime(0);
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    m_server.setSocketOptions(QLocalServer::AbstractNamespaceOption);
     connect(&m_server, &QLocalServer::newConnection, this, &SingleClock::answer);
 }
 
@@ -56,18 +47,23 @@ SingleClock::~SingleClock()
 
 SingleClock::Claim SingleClock::becomeTheClock()
 {
-    if (!m_lock.tryLock(0))
-        return m_lock.error() == QLockFile::LockFailedError ? Claim::AnotherRuns : Claim::Unguarded;
-    QLocalServer::removeServer(m_socketPath); // a socket left by a clock that died
-    // Should the socket fail, this is still the one clock; later starts
-    // then find the lock taken and cannot reach it, but do not run twice.
-    m_server.listen(m_socketPath);
-    return Claim::TheClock;
+    if (m_server.listen(m_name))
+        return Claim::TheClock;
+    if (m_server.serverError() != QAbstractSocket::AddressInUseError)
+        return Claim::Unguarded;
+    // Another user's program holding the name is no clock of ours: this one
+    // runs rather than not at all.
+    QLocalSocket socket;
+    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    socket.connectToServer(m_name);
+    if (socket.waitForConnected(1000) && !servedByThisUser(socket))
+        return Claim::Unguarded;
+    return Claim::AnotherRuns;
 }
 
 QString SingleClock::lockFailure() const
 {
-    return QStringLiteral("the lock file \"%1\" cannot be made").arg(m_lock.fileName());
+    return QStringLiteral("the local socket \"@%1\" cannot be made (%2)").arg(m_name, m_server.errorString());
 }
 
 bool SingleClock::handOver(int timeoutMs)
@@ -76,8 +72,11 @@ bool SingleClock::handOver(int timeoutMs)
     const QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
-        socket.connectToServer(m_socketPath);
+        socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+        socket.connectToServer(m_name);
         if (socket.waitForConnected(int(std::min<qint64>(deadline.remainingTime(), 500)))) {
+            if (!servedByThisUser(socket))
+                return false;
             socket.write(showRequest);
             socket.flush();
             while (!socket.canReadLine() && socket.waitForReadyRead(int(deadline.remainingTime()))) { }

@@ -1,34 +1,40 @@
 #pragma once
 
 #include <QLocalServer>
-#include <QLockFile>
 #include <QObject>
 
 namespace tickwell {
 
 // One clock per alarm file: two clocks on one "Alarm.dat" would announce
 // every alarm twice and overwrite each other's changes. The first clock
-// started in a directory holds a lock and listens on a local socket; a
-// later start in the same directory asks it to show its editor and ends.
+// listens on a local socket named after the file; a later start for the same
+// file, through whatever path, link or environment, finds the name taken,
+// asks that clock to show its editor and ends.
+//
+// The socket lives in Linux's abstract namespace: it needs no folder, so
+// neither XDG_RUNTIME_DIR nor the length of a path can keep two clocks apart
+// or make the socket fail; and it goes with the process that holds it, so a
+// clock that died leaves nothing to clear away.
 class SingleClock : public QObject {
     Q_OBJECT
 
 public:
-    // `alarmDirectory` is where "Alarm.dat" lies.
-    explicit SingleClock(const QString& alarmDirectory, QObject* parent = nullptr);
-    // The lock and the socket in `folder` instead of the user's runtime folder.
-    SingleClock(const QString& alarmDirectory, const QString& folder, QObject* parent = nullptr);
+    // `alarmFile`: the file's identity, the same from every path that
+    // reaches it (AlarmFile::identity()).
+    explicit SingleClock(const QString& alarmFile, QObject* parent = nullptr);
     ~SingleClock() override;
 
     enum class Claim {
-        TheClock, // this process is now the clock for the directory
+        TheClock, // this process is now the clock for the file
         AnotherRuns, // another process already is
-        // The lock could not be made at all (an unwritable runtime folder):
-        // the clock runs unguarded rather than not at all.
+        // The socket could not be made, or another user's program holds its
+        // name: the clock runs unguarded rather than not at all.
         Unguarded,
     };
     Claim becomeTheClock();
-    // Why the lock could not be made, after Claim::Unguarded.
+    // The socket's name in the abstract namespace.
+    const QString& socketName() const noexcept { return m_name; }
+    // Why the socket could not be made, after Claim::Unguarded.
     QString lockFailure() const;
     // Asks the running clock to show its editor; true once it has answered.
     bool handOver(int timeoutMs = 5000);
@@ -39,8 +45,7 @@ Q_SIGNALS:
 private:
     void answer();
 
-    QString m_socketPath;
-    QLockFile m_lock;
+    QString m_name;
     QLocalServer m_server;
 };
 
