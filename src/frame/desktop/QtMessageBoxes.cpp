@@ -2,12 +2,74 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace tickwell {
 
 namespace {
+
+// The box breaks its lines at half the screen's width, at most 500 pixels.
+// Where the screen is small, or scaled up (1.5 times leaves 533 of 800
+// pixels), half of it is less than a reminder's date line needs, which then
+// lost its end to a line of its own. A box that has broken a line it has
+// room for on the screen, up to those 500 pixels, is made wider by what
+// that line lacks; only longer lines wrap.
+void keepLinesWhole(QMessageBox& box)
+{
+    const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    const QScreen* screen = box.screen();
+    QLayout* layout = box.layout();
+    if (!label || !screen || !layout)
+        return;
+    const int around = box.width() - label->contentsRect().width();
+    const int room = std::min(500, screen->availableGeometry().width() - around);
+    const QFontMetrics metrics(label->font());
+    int widest = 0;
+    for (const QString& line : label->text().split(QLatin1Char('\n'))) {
+        const int width = metrics.size(Qt::TextSingleLine, line).width();
+        if (width <= room)
+            widest = std::max(widest, width);
+    }
+    const int missing = widest - label->contentsRect().width();
+    if (missing <= 0)
+        return;
+    const int width = box.width() + missing;
+    box.setFixedSize(width,
+        layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
+                                    : layout->totalMinimumSize().height());
+}
+
+// The box takes its final size only as it is shown (a long reminder wraps
+// then, and the box narrows), so it is placed then, before it reaches the
+// screen: a reminder in the middle of the screen, any other where Qt puts it.
+class MessageBox final : public QMessageBox {
+public:
+    explicit MessageBox(bool centredOnScreen)
+        : m_centredOnScreen(centredOnScreen)
+    {
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event);
+        const QScreen* onScreen = screen();
+        const QPoint centre = m_centredOnScreen && onScreen ? onScreen->availableGeometry().center()
+                                                            : frameGeometry().center();
+        keepLinesWhole(*this);
+        QRect frame = frameGeometry();
+        frame.moveCenter(centre);
+        move(frame.topLeft());
+    }
+
+private:
+    bool m_centredOnScreen;
+};
 
 void setUp(QMessageBox& box, const QString& text, MessageStyle style, const QString& title)
 {
@@ -35,20 +97,15 @@ void QtMessageBoxes::prepare()
 
 void QtMessageBoxes::MsgBox(const QString& text, MessageStyle style, const QString& title)
 {
-    QMessageBox box;
+    const bool reminder = style == MessageStyle::SystemModal;
+    MessageBox box(reminder);
     setUp(box, text, style, title);
 
-    if (style == MessageStyle::SystemModal) {
+    if (reminder) {
         // Above every program's windows, in the middle of the screen, with
         // the keyboard: a reminder must not wait unseen behind something.
         while (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
-        box.adjustSize();
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = box.frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            box.move(frame.topLeft());
-        }
         box.show();
         box.raise();
         box.activateWindow();
