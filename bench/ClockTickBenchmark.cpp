@@ -52,7 +52,8 @@ void tickWithoutDueAlarmsOnTheSystemClock(benchmark::State& state)
     const SystemClock clock;
     test::FakeMessageBoxes messageBoxes;
     test::FakeTrayService tray;
-    const Services services { clock, messageBoxes, tray, directory.path() };
+    test::FakeNotifications notifications;
+    const Services services { clock, messageBoxes, tray, notifications, directory.path() };
     forms::installFactories(services);
     Main();
     frmMain& editor = *forms::frmMain;

@@ -2,15 +2,22 @@
 # How soon after its minute a reminder is on screen: starts the clock under
 # faketime a few seconds before an alarm, on a private X server with a
 # window manager, and prints, in the clock's own (faked) time,
-#   - when the tick that finds the alarm reads the clock, and
+#   - when the tick that finds the alarm reads the clock,
 #   - when the window manager takes on the reminder's window (the X server's
-#     own time of the change to its client list),
-# both in milliseconds after the minute. Figures, not pass or fail.
-# Usage: bench/reminder-latency.sh [program] [runs]
-# Needs xvfb, openbox, faketime, xdotool, x11-utils, gcc, python3.
+#     own time of the change to its client list), and
+#   - with a notification service, when its Notify call arrives,
+# all in milliseconds after the minute. Figures, not pass or fail.
+# Usage: bench/reminder-latency.sh [program] [runs] [service]
+# service: "none" (no session bus, the default), "answering" (a
+# notification service that plays sounds, on a private session bus) or
+# "silent" (one that takes the calls and never answers them).
+# Needs xvfb, openbox, faketime, xdotool, x11-utils, gcc, python3, and for
+# a service dbus and python3-dbus.
 set -eu
 program=$(realpath "${1:-build/release/src/tickwell}")
 runs=${2:-5}
+service=${3:-none}
+server=$(dirname "$(realpath "$0")")/../tests/e2e/notification_server.py
 work=$(mktemp -d)
 pids=()
 cleanup()
@@ -62,6 +69,20 @@ pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display") DBUS_SESSION_BUS_ADDRESS=disabled: XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+if [ "$service" != none ]; then
+    exec 4>"$work/bus"
+    dbus-daemon --session --nofork --nopidfile --address="unix:path=$XDG_RUNTIME_DIR/bus" --print-address=4 \
+        2>/dev/null &
+    pids+=($!)
+    for _ in $(seq 50); do [ -s "$work/bus" ] && break; sleep 0.1; done
+    DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
+    flags=()
+    [ "$service" = silent ] && flags+=(--silent)
+    /usr/bin/python3 "$server" "$work/notifications.log" --capabilities body,actions,sound "${flags[@]}" \
+        >"$work/server-ready" &
+    pids+=($!)
+    for _ in $(seq 50); do [ -s "$work/server-ready" ] && break; sleep 0.1; done
+fi
 openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
@@ -96,11 +117,16 @@ for run in $(seq "$runs"); do
     left=$(grep -c '21:05' "$dir/Alarm.dat" || true)
     kill -TERM "$clock"; wait "$clock" || true
     kill "$spy"; wait "$spy" 2>/dev/null || true
-    python3 - "$minute" "$dir" "$kept" "$left" <<'P'
-import sys
-minute, folder, kept, left = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
+    python3 - "$minute" "$dir" "$kept" "$left" "$work/notifications.log" <<'P'
+import json, os, sys
+minute, folder, kept, left, notifications = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
 faked, real = map(float, open(folder + '/firstread.log').read().split())
 offset = faked - real
+notified = ""
+if os.path.exists(notifications):
+    calls = [json.loads(line) for line in open(notifications) if '"Notify"' in line]
+    calls = [c for c in calls if c["time"] + offset > minute]
+    notified = ", notification %s" % ("%.1f ms" % ((calls[0]["time"] + offset - minute) * 1e3) if calls else "never")
 managed, previous = None, None
 for line in open(folder + '/clients.log'):
     if line.startswith('ready'):
@@ -112,7 +138,7 @@ for line in open(folder + '/clients.log'):
         break
     previous = windows
 shown = "%.1f ms" % ((managed - minute) * 1e3) if managed else "never"
-print("tick %.1f ms, box taken on by the window manager %s after the minute; "
-      "record in the file while open: %s, after closing: %s" % ((faked - minute) * 1e3, shown, kept, left))
+print("tick %.1f ms, box taken on by the window manager %s%s after the minute; "
+      "record in the file while open: %s, after closing: %s" % ((faked - minute) * 1e3, shown, notified, kept, left))
 P
 done

@@ -1,6 +1,7 @@
 #include "about/frmAbout.h"
 
 #include "frame/Forms.h"
+#include "frame/controls/AccessibleInterfaces.h"
 #include "frame/controls/Pictures.h"
 #include "frame/controls/WindowFont.h"
 
@@ -35,6 +36,8 @@ frmAbout::frmAbout(const Services&)
     , cmdClose(this, QStringLiteral("cmdClose"), QStringLiteral("Close"), { 1080, 1920, 1215, 375 })
 {
     setObjectName(QStringLiteral("frmAbout"));
+    // Always shown modal, over the window it was opened from.
+    presentAs(*this, QAccessible::Dialog);
     setFont(windowFont());
     setFixedSize(twips(3375), twips(2475));
     // No caption text and no window icon; the frame stays, so that the
@@ -63,6 +66,7 @@ frmAbout::frmAbout(const Services&)
 
     // The button is the only control that takes the focus.
     cmdClose.setDefault(true);
+    cmdClose.shrinkTextToFit();
     connect(&cmdClose, &QPushButton::clicked, this, &frmAbout::cmdClose_Click);
 }
 
@@ -72,6 +76,8 @@ void frmAbout::Form_Load()
 {
     lblProgramName.setCaption(productName + QStringLiteral(" v") + version);
     lblProgrammer.setCaption(QStringLiteral("Programmed by ") + author);
+    // The window has no title; a screen reader names it by the program's name.
+    setAccessibleName(lblProgramName.caption());
     raise();
 }
 

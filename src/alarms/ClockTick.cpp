@@ -6,6 +6,7 @@
 #include "frame/dates/Clock.h"
 #include "frame/dates/DateText.h"
 #include "frame/desktop/MessageBoxes.h"
+#include "frame/desktop/Notifications.h"
 
 #include <QScopedValueRollback>
 
@@ -95,8 +96,12 @@ void frmMain::keepWatching(DateValue now)
 
 void frmMain::announceAlarm(int row)
 {
-    m_services.messageBoxes.MsgBox(
-        lstReminders.list(row) + QStringLiteral("\r\n\r\n(") + lstAlarms.list(row) + u')',
+    const QString reminder = lstReminders.list(row);
+    const QString entry = lstAlarms.list(row);
+    // Seen and heard beyond the box, for as long as it is open.
+    const ReminderNotification notification(
+        m_services.notifications, m_services.messageBoxes, { reminder, entry });
+    m_services.messageBoxes.MsgBox(reminder + QStringLiteral("\r\n\r\n(") + entry + u')',
         MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"));
 }
 

@@ -32,6 +32,7 @@ std::optional<DateValue> frmMain::composeNewAlarm()
 void frmMain::UpdateNewAlarmCaption()
 {
     const std::optional<DateValue> when = composeNewAlarm();
+    markPickedDay();
     NewAlarmDate = when.value_or(DateValue::noDate());
     lblAlarmTimeDate.setCaption(when
             ? QStringLiteral("New Alarm : ") + QString::fromStdString(formatEntryPattern(*when))

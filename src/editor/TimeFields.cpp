@@ -59,12 +59,26 @@ double stepped(double v, Step step, int low, int high)
 
 void frmMain::txtHour_KeyPress(int& keyAscii)
 {
+    switchHalfOfDay(keyAscii);
     filterTyping(keyAscii);
 }
 
 void frmMain::txtMin_KeyPress(int& keyAscii)
 {
+    switchHalfOfDay(keyAscii);
     filterTyping(keyAscii);
+}
+
+// "a" or "p", in either case, switches AM/PM as a click on it would, when
+// that gives the half of the day named; the letter itself is not typed.
+void frmMain::switchHalfOfDay(int keyAscii)
+{
+    const bool isAm = lblAMPM.caption() == QLatin1String("AM");
+    const bool wantsAm = keyAscii == 'a' || keyAscii == 'A';
+    const bool wantsPm = keyAscii == 'p' || keyAscii == 'P';
+    // A click gives "PM" from "AM" and "AM" from anything else.
+    if ((wantsAm && !isAm) || (wantsPm && isAm))
+        lblAMPM_Click();
 }
 
 void frmMain::txtHour_KeyDown(int& keyCode, int)

@@ -2,9 +2,11 @@
 
 #include "frame/Forms.h"
 #include "frame/Services.h"
+#include "frame/controls/AccessibleInterfaces.h"
 #include "frame/controls/DigitsValidator.h"
 #include "frame/controls/Pictures.h"
 #include "frame/controls/WindowFont.h"
+#include "frame/dates/DateText.h"
 #include "tray/frmTaskbar.h"
 
 namespace tickwell {
@@ -23,6 +25,27 @@ Label* makeCentred(QWidget* parent, const QString& name, const QString& caption,
 QString indexed(const char* name, int index)
 {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+QString latin1(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+// Every date caption that can follow `prefix`, for fitting the caption's size once.
+QStringList everyDateCaption(const QString& prefix)
+{
+    QStringList captions;
+    for (const char* half : { "AM", "PM" }) {
+        for (int month = 1; month <= 12; ++month) {
+            for (int weekday = 1; weekday <= 7; ++weekday)
+                captions << prefix
+                        + QStringLiteral("12:00 %1  %2, %3 30, 2030")
+                              .arg(QLatin1String(half), latin1(weekdayName(weekday)),
+                                  latin1(monthName(month)));
+        }
+    }
+    return captions;
 }
 
 } // namespace
@@ -46,23 +69,21 @@ frmMain::frmMain(const Services& services)
         Label* header = makeCentred(&picCalendar, indexed("lblDay", k), QString::fromLatin1(names[k - 1]),
             { 360 * (k - 1), 0, 360, 255 });
         header->setBackColor(dayHeaderColour);
+        header->setForeColor(Qt::black); // dark text reads on the blue-grey whatever the colour scheme
         return header;
     })
     , lblDate([this](int d) {
         const int column = (d - 1) % 7, row = (d - 1) / 7;
         Label* day = makeCentred(&picCalendar, indexed("lblDate", d), QString::number(d),
             { 360 * column, 255 + 240 * row, 360, 255 });
-        day->setBackColor(Qt::white);
+        day->setPressable(QAccessible::ListItem);
         day->setVisible(false); // until the calendar is first laid out
         return day;
     })
     , picTime(this, QStringLiteral("picTime"), { 240, 2940, 975, 345 })
     , txtHour(&picTime, QStringLiteral("txtHour"), QStringLiteral("00"), { 30, 30, 225, 225 })
     , lblColon([this](int index) {
-        Label* colon
-            = makeCentred(&picTime, indexed("lblColon", index), QStringLiteral(":"), { 255, 30, 120, 225 });
-        colon->setBackColor(Qt::white);
-        return colon;
+        return makeCentred(&picTime, indexed("lblColon", index), QStringLiteral(":"), { 255, 30, 120, 225 });
     })
     , txtMin(&picTime, QStringLiteral("txtMin"), QStringLiteral("00"), { 360, 30, 225, 225 })
     , lblAMPM(&picTime, QStringLiteral("lblAMPM"), QStringLiteral("XM"), { 630, 30, 255, 225 })
@@ -94,10 +115,18 @@ frmMain::frmMain(const Services& services)
     , m_alarmFile(services.alarmDirectory)
 {
     setObjectName(QStringLiteral("frmMain"));
+    presentAs(*this, QAccessible::Window);
     setWindowTitle(QStringLiteral("Tickwell Alarm Clock - Alarm Editor"));
     setWindowIcon(activeClockIcon());
     setFont(windowFont());
     setFixedSize(twips(7695), twips(5130));
+
+    // Laid out for Tahoma; another font may be wider.
+    lblCurrentTimeDate.shrinkTextToFit(everyDateCaption(QStringLiteral("It is now : ")));
+    lblAlarmTimeDate.shrinkTextToFit(everyDateCaption(QStringLiteral("New Alarm : ")) << noAlarmCaption());
+    for (CommandButton* button :
+        { &cmdSetAlarm, &cmdViewReminder, &cmdClearAlarm(0), &cmdClearAlarm(1), &cmdAbout, &cmdClose })
+        button->shrinkTextToFit();
 
     lblNewAlarm.setAlignment(Qt::AlignCenter);
     lblNewAlarm.setAutoFillBackground(true); // over the panel's top edge
@@ -120,8 +149,18 @@ frmMain::frmMain(const Services& services)
     // "9:05" rather than "9 :05": the hour leans on the colon.
     txtHour.setAlignment(Qt::AlignRight);
     lblAMPM.setAlignment(Qt::AlignCenter);
-    lblAMPM.setBackColor(Qt::white);
     lblAMPM.setToolTip(QStringLiteral("Click to Toggle AM/PM"));
+    lblAMPM.setPressable(QAccessible::Button);
+
+    // Named for screen readers after what the window shows beside them.
+    txtYear.setAccessibleName(QStringLiteral("Year"));
+    updYear.setAccessibleName(QStringLiteral("Year"));
+    txtHour.setAccessibleName(QStringLiteral("Hour"));
+    txtMin.setAccessibleName(QStringLiteral("Minute"));
+    lblReminder.setLabelFor(txtReminder);
+    lblExistingAlarms.setLabelFor(lstAlarms);
+    // The calendar takes the focus in its own place, right after the year.
+    picCalendar.setFocusPolicy(Qt::TabFocus);
 
     txtReminder.setMaxLength(128);
 
@@ -136,8 +175,8 @@ frmMain::~frmMain() = default;
 
 void frmMain::setTabOrder()
 {
-    const std::initializer_list<QWidget*> order { &cboMonth, &txtYear, &updYear, &txtHour, &txtMin,
-        &lstAlarms, &cmdSetAlarm, &cmdClose, &cmdClearAlarm(0), &cmdClearAlarm(1), &txtReminder,
+    const std::initializer_list<QWidget*> order { &cboMonth, &txtYear, &updYear, &picCalendar, &txtHour,
+        &txtMin, &lstAlarms, &cmdSetAlarm, &cmdClose, &cmdClearAlarm(0), &cmdClearAlarm(1), &txtReminder,
         &cmdViewReminder, &cmdAbout };
     QWidget* previous = nullptr;
     for (QWidget* control : order) {
@@ -152,8 +191,16 @@ void frmMain::connectHandlers()
     for (int index : { 0, 1 })
         connect(&cmdClearAlarm(index), &QPushButton::clicked, this,
             [this, index] { cmdClearAlarm_Click(std::int16_t(index)); });
-    for (int d = 1; d <= 31; ++d)
-        connect(&lblDate(d), &Label::click, this, [this, d] { lblDate_Click(std::int16_t(d)); });
+    for (int d = 1; d <= 31; ++d) {
+        connect(&lblDate(d), &Label::click, this, [this, d] {
+            m_focusDay = d; // the keyboard goes on from the day clicked
+            lblDate_Click(std::int16_t(d));
+            showFocusDay();
+        });
+    }
+    connect(&picCalendar, &PictureFrame::keyDown, this, &frmMain::picCalendar_KeyDown);
+    connect(&picCalendar, &PictureFrame::gotFocus, this, &frmMain::picCalendar_GotFocus);
+    connect(&picCalendar, &PictureFrame::lostFocus, this, &frmMain::picCalendar_LostFocus);
     connect(&tmrTimer, &Timer::timer, this, &frmMain::tmrTimer_Timer);
     connect(&tmrTimer, &Timer::enabledChanged, this, &frmMain::startWatching);
     connect(&cboMonth, &ComboBox::click, this, &frmMain::cboMonth_Click);

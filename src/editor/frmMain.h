@@ -61,6 +61,12 @@ public:
     void updYear_Change();
     void txtYear_Change();
 
+    // The calendar at the keyboard: the arrow keys move a focus day, across
+    // month ends too, and Space or Return picks or unpicks it as a click would.
+    void picCalendar_KeyDown(int& keyCode, int shift);
+    void picCalendar_GotFocus();
+    void picCalendar_LostFocus();
+
     // The time fields.
     void txtHour_KeyPress(int& keyAscii);
     void txtHour_KeyDown(int& keyCode, int shift);
@@ -146,6 +152,15 @@ private:
     // day to the chosen month's length.
     std::optional<DateValue> composeNewAlarm();
     static QString noAlarmCaption();
+
+    // The keyboard's day in the calendar, and what assistive technology is told of the days.
+    void moveFocusDay(int days);
+    void showFocusDay();
+    void markPickedDay();
+    void nameCalendarDays(std::int16_t month, std::int16_t year, int firstWeekday);
+    // "a" or "p" typed into the hour or minute field.
+    void switchHalfOfDay(int keyAscii);
+    int m_focusDay = 0; // 0 until the calendar is first shown
 
     // While one lives, removals from the lists are written to "Alarm.dat"
     // together, once: when the last one ends, or earlier by

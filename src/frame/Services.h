@@ -6,6 +6,7 @@ namespace tickwell {
 
 class Clock;
 class MessageBoxes;
+class Notifications;
 class TrayService;
 
 // What the windows are given to reach the world outside the program.
@@ -13,6 +14,7 @@ struct Services {
     const Clock& clock;
     MessageBoxes& messageBoxes;
     TrayService& tray;
+    Notifications& notifications;
     // Where "Alarm.dat" lies; empty for the working directory.
     std::filesystem::path alarmDirectory;
 };

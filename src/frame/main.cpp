@@ -2,6 +2,8 @@
 #include "frame/Forms.h"
 #include "frame/Services.h"
 #include "frame/dates/Clock.h"
+#include "frame/desktop/AlarmSound.h"
+#include "frame/desktop/DBusNotifications.h"
 #include "frame/desktop/DesktopId.h"
 #include "frame/desktop/FreedMemory.h"
 #include "frame/desktop/MessageBoxes.h"
@@ -54,7 +56,9 @@ int main(int argc, char* argv[])
     SystemClock clock;
     QtMessageBoxes messageBoxes;
     QSystemTrayService tray;
-    const Services services { clock, messageBoxes, tray, {} };
+    CanberraSound sound;
+    DBusNotifications notifications(sound);
+    const Services services { clock, messageBoxes, tray, notifications, {} };
     forms::installFactories(services);
 
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, &EndProgram);

@@ -4,6 +4,7 @@
 #include "editor/frmMain.h"
 #include "frame/Forms.h"
 #include "frame/Services.h"
+#include "frame/controls/AccessibleInterfaces.h"
 #include "frame/controls/Pictures.h"
 
 #include <QCoreApplication>
@@ -23,6 +24,7 @@ frmTaskbar::frmTaskbar(const Services& services)
     , m_tray(services.tray)
 {
     setObjectName(QStringLiteral("frmTaskbar"));
+    presentAs(*this, QAccessible::Window);
     mnuPopup.setObjectName(QStringLiteral("mnuPopup"));
     mnuPopupEdit->setObjectName(QStringLiteral("mnuPopupEdit"));
     mnuPopupDeactivate->setObjectName(QStringLiteral("mnuPopupDeactivate"));

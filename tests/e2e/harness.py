@@ -2,8 +2,9 @@
 
 Each test gets its own X server (Xvfb), notification area (trayer), window
 manager if it asks for one (openbox), session bus if it reads the screen
-through the accessibility bus, and its own HOME, XDG_RUNTIME_DIR and working
-directory. Everything started here is ended here, by PID, also when the test
+through the accessibility bus, a notification service on that bus if it asks
+for one (notification_server.py), a sound card that writes what it plays to
+a file, and its own HOME, XDG_RUNTIME_DIR and working directory. Everything started here is ended here, by PID, also when the test
 fails or runs out of time.
 
 Run with Debian's /usr/bin/python3: pyatspi is a Debian package.
@@ -13,6 +14,7 @@ import ctypes
 import ctypes.util
 import datetime
 import glob
+import json
 import os
 import random
 import re
@@ -31,8 +33,8 @@ TITLE_REFUSAL = "Can't Set Alarm"
 TOOLS = ["Xvfb", "trayer", "xdotool", "xwininfo", "xprop", "xmessage", "faketime", "import", "compare",
          "convert", "fc-match", "openbox", "dbus-daemon"]
 # Keys and buttons the tests press; released at teardown so that none is left held.
-HELD = ["Return", "Escape", "Tab", "Up", "Down", "Left", "Right", "BackSpace", "End", "Shift_L", "Control_L",
-        "Alt_L"]
+HELD = ["Return", "Escape", "Tab", "Up", "Down", "Left", "Right", "BackSpace", "End", "space", "Shift_L",
+        "Control_L", "Alt_L"]
 
 
 class Failure(Exception):
@@ -139,18 +141,28 @@ def _alive(pid):
 
 
 class Desktop:
-    def __init__(self, name, *, window_manager=False, accessibility=True, screenshots=None):
+    def __init__(self, name, *, window_manager=False, accessibility=True, screenshots=None, notifications=None,
+                 silent_notifications=False):
+        """`notifications`: the capabilities of a notification service to start on the session bus (the
+        accessibility's); with `silent_notifications` it never answers a call."""
         require_tools()
         self.name = name
         self.window_manager = window_manager
         self.accessibility = accessibility
         self.screenshots = screenshots
+        self.notifications = notifications
+        self.silent_notifications = silent_notifications
         self.root = tempfile.mkdtemp(prefix=f"tickwell-e2e-{name}-")
         self.home = os.path.join(self.root, "home")
         self.runtime = os.path.join(self.root, "runtime")
         self.work = os.path.join(self.root, "work")
         for folder in (self.home, self.runtime, self.work):
             os.mkdir(folder, 0o700)
+        # ALSA's default device writes the samples to a file: what the clock plays can be heard there.
+        self.sound = os.path.join(self.root, "sound.raw")
+        with open(os.path.join(self.home, ".asoundrc"), "w") as f:
+            f.write(f'pcm.!default {{ type file; slave.pcm "null"; file "{self.sound}"; format "raw" }}\n')
+        self.notification_log = os.path.join(self.root, "notifications.jsonl")
         self.processes = []  # (label, Popen), in start order
         self.logs = {}
         self.display = None
@@ -166,6 +178,10 @@ class Desktop:
             "LC_ALL": "C.UTF-8",
             "TZ": "UTC",
         }
+        # A sanitized build's settings reach the programs it runs.
+        for name in ("ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"):
+            if name in os.environ:
+                self.env[name] = os.environ[name]
 
     # ----- life -----
 
@@ -174,6 +190,8 @@ class Desktop:
             self._start_x()
             if self.accessibility:
                 self._start_bus()
+            if self.notifications is not None:
+                self._start_notifications()
             if self.window_manager:
                 self._start_openbox()
             self._start_tray()
@@ -260,6 +278,18 @@ class Desktop:
         self.env["DBUS_SESSION_BUS_ADDRESS"] = self.bus
         os.environ["DBUS_SESSION_BUS_ADDRESS"] = self.bus
         os.environ["XDG_RUNTIME_DIR"] = self.runtime
+
+    def _start_notifications(self):
+        if not self.accessibility:
+            fail("a notification service needs the session bus that comes with accessibility")
+        r, w = os.pipe()
+        argv = ["/usr/bin/python3", os.path.join(os.path.dirname(os.path.abspath(__file__)), "notification_server.py"),
+                self.notification_log, "--capabilities", ",".join(self.notifications), "--ready-fd", str(w)]
+        if self.silent_notifications:
+            argv.append("--silent")
+        self.notification_service = self._spawn("notifications", argv, pass_fds=(w,))
+        os.close(w)
+        self._read_line_from(r, self.notification_service, "the notification service")
 
     def _start_openbox(self):
         self._spawn("openbox", ["openbox", "--sm-disable"])
@@ -403,6 +433,32 @@ class Desktop:
                 return f.read()
         except FileNotFoundError:
             return None
+
+    # ----- notifications and sound -----
+
+    def notification_calls(self, call=None):
+        """The calls the notification service has had so far, in order, as dicts; only `call`s if given."""
+        try:
+            with open(self.notification_log) as f:
+                calls = [json.loads(line) for line in f if line.endswith("\n")]
+        except FileNotFoundError:
+            return []
+        return [c for c in calls if call is None or c["call"] == call]
+
+    def notification_user(self, action):
+        """Plays the user at the newest open notification: "click" on it or "dismiss" it."""
+        os.kill(self.notification_service.pid, signal.SIGUSR1 if action == "click" else signal.SIGUSR2)
+
+    def sound_played(self):
+        """How many bytes of samples the sound card has been sent."""
+        try:
+            return os.path.getsize(self.sound)
+        except FileNotFoundError:
+            return 0
+
+    def log_of(self, label):
+        with open(self.logs[label], errors="replace") as f:
+            return f.read()
 
     # ----- X -----
 
@@ -771,6 +827,35 @@ class Accessibility:
     def showing(self, accessible):
         return accessible.getState().contains(self.atspi.STATE_SHOWING)
 
+    def has(self, accessible, state):
+        """Whether the accessible is in that state ("focused", "selected", "focusable"...), asked afresh."""
+        accessible.clear_cache()
+        return accessible.getState().contains(getattr(self.atspi, "STATE_" + state.upper()))
+
+    def focused(self, root):
+        """The innermost named descendant that has the keyboard's focus, or None: the day in a calendar
+        that has it, the text field around the nameless part of it that takes the keys."""
+        found = [node for node in self.all(root) if node.name and self.has(node, "focused")]
+        return found[-1] if found else None
+
+    def listen_for_focus(self):
+        """From now on, notes where the bridge says the focus goes, as a screen reader hears it."""
+        self._heard = []
+        self._listener = lambda event: self._heard.append((event.source.getRoleName(), event.source.name))
+        self.atspi.Registry.registerEventListener(self._listener, "focus:")
+
+    def focus_heard(self):
+        """(role, name) of where the focus went last, as told since listen_for_focus(); None before that."""
+        from gi.repository import GLib  # with pyatspi
+        context = GLib.MainContext.default()
+        while context.iteration(False):
+            pass
+        return self._heard[-1] if self._heard else None
+
+    def value(self, accessible):
+        accessible.clear_cache()
+        return accessible.queryValue().currentValue
+
     def all(self, root, role=None, name=None, showing=True):
         """Every descendant with that role (and name), depth first, in the program's own order."""
         found = []
@@ -864,51 +949,55 @@ class Editor:
 
     def _time_frame(self):
         for frame in self.a11y.all(self.window, "frame"):
-            if any(label.name == ":" for label in self.a11y.all(frame, "label")):
+            if self.a11y.all(frame, "text", "Hour"):
                 return frame
         fail("no hour/minute panel in the editor")
 
     def hour_field(self):
-        return self.a11y.all(self._time_frame(), "text")[0]
+        return self.a11y.one(self.window, "text", "Hour")
 
     def minute_field(self):
-        return self.a11y.all(self._time_frame(), "text")[1]
+        return self.a11y.one(self.window, "text", "Minute")
 
     def am_pm(self):
-        labels = [l for l in self.a11y.all(self._time_frame(), "label") if l.name != ":"]
-        if len(labels) != 1:
-            fail("no single AM/PM label in the editor")
-        return labels[0]
+        """The AM/PM switch: a button in the time panel, named by the half of the day it shows."""
+        buttons = self.a11y.all(self._time_frame(), "push button")
+        if len(buttons) != 1:
+            fail(f"no single AM/PM button in the editor: {[b.name for b in buttons]}")
+        return buttons[0]
+
+    def calendar(self):
+        """The calendar: a list named by the month and year it shows, its days the items."""
+        lists = [l for l in self.a11y.all(self.window, "list") if re.fullmatch(r"[A-Z][a-z]+ \d{4}", l.name)]
+        if len(lists) != 1:
+            fail(f"no single calendar in the editor: {[l.name for l in lists]}")
+        return lists[0]
+
+    def days(self):
+        """The days shown, each named by its full date ("Friday, March 8, 2030")."""
+        return self.a11y.all(self.calendar(), "list item")
 
     def day(self, number):
-        for frame in self.a11y.all(self.window, "frame"):
-            days = self.a11y.all(frame, "label", str(number))
-            if days:
-                return days[0]
+        for day in self.days():
+            if re.fullmatch(rf"\w+, \w+ {number}, \d{{4}}", day.name):
+                return day
         fail(f"no day {number} in the editor's calendar")
+
+    def picked_days(self):
+        return [day.name for day in self.days() if self.a11y.has(day, "selected")]
 
     def month(self):
         return self.a11y.one(self.window, "combo box").name
 
     def year(self):
-        fields = [t for t in self.a11y.all(self.window, "text") if re.fullmatch(r"\d{4}", self.a11y.text(t))]
-        if len(fields) != 1:
-            fail("no single year field in the editor")
-        return self.a11y.text(fields[0])
+        return self.a11y.text(self.a11y.one(self.window, "text", "Year"))
 
     def reminder_field(self):
-        # The tall one of the editor's own text fields; the others are one line high.
-        fields = [t for t in self.a11y.all(self.window, "text") if self.a11y.extents(t)[3] > 40]
-        if len(fields) != 1:
-            fail(f"expected one multi-line reminder field, found {len(fields)}")
-        return fields[0]
+        return self.a11y.one(self.window, "text", "Reminder Text")
 
     def alarm_list(self):
         # Showing only: the reminders are kept in a hidden list of their own.
-        lists = [l for l in self.a11y.all(self.window, "list") if self.a11y.extents(l)[2] > 0]
-        if len(lists) != 1:
-            fail(f"expected one visible alarm list, found {len(lists)}")
-        return lists[0]
+        return self.a11y.one(self.window, "list", "Exisiting Alarms")
 
     def rows(self):
         return self.a11y.rows(self.alarm_list())

@@ -2,6 +2,7 @@
 #include "support/Alarms.h"
 #include "support/ProgramUnderTest.h"
 
+#include <QApplication>
 #include <QTest>
 #include <QTimer>
 #include <QtTest/qtestspontaneevent.h>
@@ -24,6 +25,7 @@ private Q_SLOTS:
     void setAlarmRefusesThePresentMinuteOnceBegun();
     void setAlarmRefusesADuplicateAndChecksThePastFirst();
     void setAlarmAppendsTheRecordThenTheRows();
+    void theKeyboardAloneSetsAnAlarmOnAnotherDayAndHalfOfDay();
     void setAlarmStoresTheDefaultReminderAndLineBreaksAsCrLf();
     void setAlarmThatCannotBeSavedAddsNoRow();
     void setAlarmPutsTheNewRecordBeforeWhatCouldNotBeRead();
@@ -187,6 +189,50 @@ void AlarmCommandsTest::setAlarmAppendsTheRecordThenTheRows()
     QCOMPARE(m_editor->newAlarmDate(), at(2030, 3, 8, 22, 15));
 }
 
+void AlarmCommandsTest::theKeyboardAloneSetsAnAlarmOnAnotherDayAndHalfOfDay()
+{
+    // Today is Friday 8 March 2030, 9:05 PM.
+    m_editor->Show();
+    QVERIFY(QTest::qWaitForWindowActive(m_editor));
+    m_editor->cboMonth.setFocus(Qt::TabFocusReason);
+    const auto press = [](Qt::Key key, int times = 1, Qt::KeyboardModifiers modifiers = {}) {
+        for (int i = 0; i < times; ++i)
+            QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+    const auto type = [](const QString& text) { QTest::keyClicks(QApplication::focusWidget(), text); };
+
+    press(Qt::Key_Tab, 3);
+    QCOMPARE(QApplication::focusWidget(), &m_editor->picCalendar);
+    // Four weeks on is in April; a day back; picked.
+    press(Qt::Key_Down, 4);
+    press(Qt::Key_Left);
+    press(Qt::Key_Space);
+    QCOMPARE(m_editor->lblAlarmTimeDate.caption(), "New Alarm : 9:05 PM  Thursday, April 4, 2030");
+
+    press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), &m_editor->txtHour);
+    type("7a");
+    press(Qt::Key_Tab);
+    type("30");
+    QCOMPARE(m_editor->lblAlarmTimeDate.caption(), "New Alarm : 7:30 AM  Thursday, April 4, 2030");
+
+    press(Qt::Key_Tab, 6);
+    QCOMPARE(QApplication::focusWidget(), &m_editor->txtReminder);
+    type("Dentist");
+    press(Qt::Key_Backtab, 4);
+    QCOMPARE(QApplication::focusWidget(), &m_editor->cmdSetAlarm);
+    press(Qt::Key_Return);
+
+    QVERIFY(m_program->messageBoxes.shown.empty());
+    QCOMPARE(m_program->rows(m_editor->lstAlarms), QStringList { "7:30 AM  Thursday, April 4, 2030" });
+    QCOMPARE(m_program->alarmFile(), record(2030, 4, 4, 7, 30, "Dentist"));
+
+    // Enter on the keypad presses a button too.
+    m_editor->cmdClose.setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Enter, 1, Qt::KeypadModifier);
+    QVERIFY(!m_editor->isVisible());
+}
+
 void AlarmCommandsTest::setAlarmStoresTheDefaultReminderAndLineBreaksAsCrLf()
 {
     pickTime("10", "00", "PM");
@@ -304,6 +350,8 @@ void AlarmCommandsTest::viewReminderShowsTheSelectedAlarm()
     QCOMPARE(box.text, "Two\r\nlines\r\n\r\n(10:00 PM  Friday, March 8, 2030)");
     QCOMPARE(box.title, "Tickwell Alarm Clock");
     QCOMPARE(box.style, MessageStyle::Plain);
+    // Only a reminder that falls due goes to the desktop's notifications.
+    QVERIFY(m_program->notifications.calls.isEmpty());
 }
 
 void AlarmCommandsTest::doubleClickEmptiesTheReminder()

@@ -26,12 +26,19 @@ private Q_SLOTS:
     void composesTheCaptionFromTheFields();
     void offersNoAlarmWhenTheFieldsHoldNoTime();
     void togglingHalfOfDayMovesTheAlarmByTwelveHours();
+    void arrowKeysMoveTheFocusDayAcrossMonthEnds_data();
+    void arrowKeysMoveTheFocusDayAcrossMonthEnds();
+    void spaceOrReturnPicksTheFocusDayAsAClickWould();
 
 private:
     // Shows `month` of `year`, through the controls as the user would.
     void show(int month, int year);
     void setTime(const QString& hour, const QString& minute, const QString& half);
     QPoint placeInTwips(int day) const;
+    // Shows the editor and gives the calendar the focus by the keyboard, on `day` picked.
+    void focusCalendarOn(int year, int month, int day);
+    // The day with the focus mark; 0 for none.
+    int focusDay() const;
 
     std::unique_ptr<ProgramUnderTest> m_program;
     frmMain* m_editor = nullptr;
@@ -67,6 +74,33 @@ void CalendarTest::setTime(const QString& hour, const QString& minute, const QSt
 QPoint CalendarTest::placeInTwips(int day) const
 {
     return m_editor->lblDate(day).pos() * 15;
+}
+
+void CalendarTest::focusCalendarOn(int year, int month, int day)
+{
+    m_editor->Show();
+    QVERIFY(QTest::qWaitForWindowActive(m_editor));
+    show(month, year);
+    QTest::mouseClick(&m_editor->lblDate(day), Qt::LeftButton);
+    QCOMPARE(m_editor->selectedDay(), day);
+    // A click on a day leaves the focus where it was.
+    QVERIFY(!m_editor->picCalendar.hasFocus());
+    m_editor->updYear.setFocus(Qt::TabFocusReason);
+    QTest::keyClick(&m_editor->updYear, Qt::Key_Tab);
+    QVERIFY(m_editor->picCalendar.hasFocus());
+}
+
+int CalendarTest::focusDay() const
+{
+    int marked = 0;
+    for (int d = 1; d <= 31; ++d) {
+        if (m_editor->lblDate(d).hasFocusMark()) {
+            if (marked != 0)
+                return -1; // two marks
+            marked = d;
+        }
+    }
+    return marked;
 }
 
 void CalendarTest::startsWithNoDayAndNoDate()
@@ -255,6 +289,77 @@ void CalendarTest::togglingHalfOfDayMovesTheAlarmByTwelveHours()
     setTime("11", "40", "PM");
     QCOMPARE(m_editor->newAlarmDate().serial() - morning, 0.5);
     QCOMPARE(m_editor->lblAlarmTimeDate.caption(), "New Alarm : 11:40 PM  Monday, June 17, 2030");
+}
+
+void CalendarTest::arrowKeysMoveTheFocusDayAcrossMonthEnds_data()
+{
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QDate>("to");
+    const auto row = [](const char* name, QDate from, QList<int> keys, QDate to) {
+        QTest::newRow(name) << from << keys << to;
+    };
+    row("a day on", { 2030, 3, 8 }, { Qt::Key_Right }, { 2030, 3, 9 });
+    row("a week back", { 2030, 3, 8 }, { Qt::Key_Up }, { 2030, 3, 1 });
+    row("into the month before", { 2030, 3, 1 }, { Qt::Key_Left }, { 2030, 2, 28 });
+    row("into a leap February", { 2028, 3, 3 }, { Qt::Key_Up }, { 2028, 2, 25 });
+    row("a week into the next month", { 2030, 3, 29 }, { Qt::Key_Down }, { 2030, 4, 5 });
+    row("four weeks on, and back", { 2030, 3, 8 },
+        { Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up }, { 2030, 3, 29 });
+    row("into the next year", { 2030, 12, 31 }, { Qt::Key_Right }, { 2031, 1, 1 });
+    row("into the year before", { 2030, 1, 3 }, { Qt::Key_Up }, { 2029, 12, 27 });
+    row("not before the first year", { 1980, 1, 2 }, { Qt::Key_Left, Qt::Key_Left, Qt::Key_Up },
+        { 1980, 1, 1 });
+    row("not after the last year", { 2099, 12, 30 }, { Qt::Key_Right, Qt::Key_Right, Qt::Key_Down },
+        { 2099, 12, 31 });
+}
+
+void CalendarTest::arrowKeysMoveTheFocusDayAcrossMonthEnds()
+{
+    QFETCH(QDate, from);
+    QFETCH(QList<int>, keys);
+    QFETCH(QDate, to);
+    setTime("9", "30", "AM");
+    focusCalendarOn(from.year(), from.month(), from.day());
+    QCOMPARE(focusDay(), from.day());
+    for (const int key : keys)
+        QTest::keyClick(&m_editor->picCalendar, Qt::Key(key));
+    QCOMPARE(m_editor->cboMonth.listIndex() + 1, to.month());
+    QCOMPARE(m_editor->txtYear.text(), QString::number(to.year()));
+    QCOMPARE(m_editor->updYear.value(), to.year());
+    QCOMPARE(focusDay(), to.day());
+    QVERIFY(m_editor->lblDate(to.day()).isVisible());
+    // Moving picks nothing: the alarm keeps its day, in the month now shown.
+    QCOMPARE(m_editor->selectedDay(), std::min(from.day(), to.daysInMonth()));
+    QVERIFY(m_editor->picCalendar.hasFocus());
+}
+
+void CalendarTest::spaceOrReturnPicksTheFocusDayAsAClickWould()
+{
+    setTime("9", "30", "AM");
+    focusCalendarOn(2030, 3, 8);
+    QTest::keyClick(&m_editor->picCalendar, Qt::Key_Down);
+    QTest::keyClick(&m_editor->picCalendar, Qt::Key_Space);
+    QCOMPARE(m_editor->selectedDay(), 15);
+    for (int d = 1; d <= 31; ++d)
+        QCOMPARE(m_editor->lblDate(d).borderStyle() == Label::BorderStyle::FixedSingle, d == 15);
+    QCOMPARE(m_editor->newAlarmDate(), at(2030, 3, 15, 9, 30));
+
+    // The picked day again lets it go, with Return as with Space.
+    QTest::keyClick(&m_editor->picCalendar, Qt::Key_Return);
+    QCOMPARE(m_editor->selectedDay(), 0);
+    QCOMPARE(m_editor->lblAlarmTimeDate.caption(), "< No Selected Time/Date >");
+    QCOMPARE(focusDay(), 15);
+
+    // Leaving the calendar takes the mark away; coming back puts it on the picked day.
+    QTest::keyClick(&m_editor->picCalendar, Qt::Key_Enter);
+    QCOMPARE(m_editor->selectedDay(), 15);
+    QTest::keyClick(&m_editor->picCalendar, Qt::Key_Tab);
+    QVERIFY(m_editor->txtHour.hasFocus());
+    QCOMPARE(focusDay(), 0);
+    QTest::mouseClick(&m_editor->lblDate(20), Qt::LeftButton);
+    QTest::keyClick(&m_editor->txtHour, Qt::Key_Backtab);
+    QCOMPARE(focusDay(), 20);
 }
 
 QTEST_MAIN(CalendarTest)

@@ -62,6 +62,7 @@ private Q_SLOTS:
     void anAlarmDueWhileABoxIsOpenFollowsIt_data();
     void anAlarmDueWhileABoxIsOpenFollowsIt();
     void switchedOffDuringABoxTheRestWait();
+    void choosingTheNotificationRaisesItsOwnBox();
     void aRowThatDoesNotParseIsNeverDue();
     void aTickDuringAnOpenBoxOnlyRefreshesTheCaption();
     void shutdownAskedForDuringABoxWaitsForIt_data();
@@ -128,9 +129,11 @@ void ClockTickTest::anAlarmIsAnnouncedAtItsMinuteThenRemoved()
 
     program.clock.set(2030, 10, 5, 9, 31, 0);
     bool keptWhileOpen = false;
+    QList<int> notifiedWhileOpen;
     program.messageBoxes.whileOpen = [&](const ShownBox&) {
         keptWhileOpen
             = editor.lstAlarms.listCount() == 2 && program.alarmFile().starts_with("#2030-10-05 09:31");
+        notifiedWhileOpen = program.notifications.showing();
     };
     editor.tmrTimer_Timer();
     QCOMPARE(program.messageBoxes.shown.size(), 1u);
@@ -139,6 +142,11 @@ void ClockTickTest::anAlarmIsAnnouncedAtItsMinuteThenRemoved()
     QCOMPARE(box.style, MessageStyle::SystemModal);
     QCOMPARE(box.title, "Tickwell Alarm Clock");
     QVERIFY(keptWhileOpen);
+    // On the desktop's notifications too, while the box is open.
+    QCOMPARE(notifiedWhileOpen, QList<int> { 1 });
+    QCOMPARE(program.notifications.calls, QStringList({ "post 1", "withdraw 1" }));
+    QCOMPARE(program.notifications.posted[0].reminder, "Dentist");
+    QCOMPARE(program.notifications.posted[0].entry, "9:31 AM  Saturday, October 5, 2030");
 
     QCOMPARE(program.rows(editor.lstReminders), QStringList { "later" });
     QCOMPARE(program.rows(editor.lstAlarms), QStringList { "10:00 AM  Saturday, October 5, 2030" });
@@ -181,6 +189,7 @@ void ClockTickTest::alarmsDueWhileTheClockWasOffGoSilently()
     const std::size_t writesBefore = program.editor().alarmFile().writeCount();
     program.editor().tmrTimer_Timer();
     QCOMPARE(program.messageBoxes.shown.size(), announced ? 3u : 0u);
+    QCOMPARE(program.notifications.posted.size(), announced ? 3u : 0u);
     // Removed without a box in between, they are written away at once.
     QCOMPARE(program.editor().alarmFile().writeCount() - writesBefore, announced ? 3u : 1u);
     QCOMPARE(program.rows(program.editor().lstReminders), QStringList { "kept" });
@@ -223,6 +232,10 @@ void ClockTickTest::anAlarmWhoseMinuteNoTickSawIsAnnouncedLate()
     QCOMPARE(program.messageBoxes.shown[0].text, reminderBox("first", "9:31 AM  Saturday, October 5, 2030"));
     QCOMPARE(program.messageBoxes.shown[1].text, reminderBox("second", "9:45 AM  Saturday, October 5, 2030"));
     QCOMPARE(program.messageBoxes.shown[1].style, MessageStyle::SystemModal);
+    // Each notified while its box was open, telling when it was due.
+    QCOMPARE(program.notifications.calls, QStringList({ "post 1", "withdraw 1", "post 2", "withdraw 2" }));
+    QCOMPARE(program.notifications.posted[1].reminder, "second");
+    QCOMPARE(program.notifications.posted[1].entry, "9:45 AM  Saturday, October 5, 2030");
     // Each left the file as soon as its box was closed.
     QCOMPARE(fileWhileOpen[0], october5(9, 31, "first") + october5(9, 45, "second") + later);
     QCOMPARE(fileWhileOpen[1], october5(9, 45, "second") + later);
@@ -329,6 +342,31 @@ void ClockTickTest::switchedOffDuringABoxTheRestWait()
     forms::frmTaskbar->mnuPopupActivate_Click();
     editor.tmrTimer_Timer();
     QCOMPARE(program.messageBoxes.shown.size(), 2u);
+    QCOMPARE(program.alarmFile(), "");
+}
+
+void ClockTickTest::choosingTheNotificationRaisesItsOwnBox()
+{
+    ProgramUnderTest program;
+    program.writeAlarmFile(october5(9, 31, "first") + october5(9, 31, "second"));
+    program.clock.set(2030, 10, 5, 9, 30, 0);
+    program.start();
+    QList<int> raisedWhileOpen;
+    program.messageBoxes.whileOpen = [&](const ShownBox&) {
+        const int before = program.messageBoxes.raised;
+        // A notice of an earlier box, long withdrawn, raises nothing.
+        program.notifications.choose(program.notifications.showing().front() - 1);
+        program.notifications.choose(program.notifications.showing().front());
+        raisedWhileOpen << program.messageBoxes.raised - before;
+    };
+    program.clock.set(2030, 10, 5, 9, 31, 0);
+    program.editor().tmrTimer_Timer();
+    QCOMPARE(raisedWhileOpen, QList<int>({ 1, 1 }));
+    QCOMPARE(program.notifications.showing(), QList<int> {});
+
+    // With the boxes closed, a late choice raises nothing.
+    program.notifications.choose(2);
+    QCOMPARE(program.messageBoxes.raised, 2);
     QCOMPARE(program.alarmFile(), "");
 }
 

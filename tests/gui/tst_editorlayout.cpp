@@ -1,14 +1,76 @@
 // The editor window as laid out, and the toolkit controls it is built from.
+#include "support/DarkPalette.h"
 #include "support/ProgramUnderTest.h"
+
+#include "frame/controls/WindowFont.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
+
+#include <cmath>
 
 using namespace tickwell;
 using namespace tickwell::test;
+
+namespace {
+
+// WCAG's relative luminance of a colour, and the contrast ratio of two.
+double luminance(const QColor& colour)
+{
+    const auto linear = [](double channel) {
+        return channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF())
+        + 0.0722 * linear(colour.blueF());
+}
+
+double contrast(const QColor& a, const QColor& b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// What a control paints its text on: its own background if it fills it (a
+// text field's style always does), else that of the nearest container that does.
+QColor backgroundBehind(const QWidget& control)
+{
+    for (const QWidget* widget = &control; widget; widget = widget->parentWidget()) {
+        if (widget->autoFillBackground() || qobject_cast<const QLineEdit*>(widget) || widget->isWindow())
+            return widget->palette().color(widget->backgroundRole());
+    }
+    return {};
+}
+
+struct Painted {
+    QColor background; // the commonest colour
+    QColor ink; // the colour farthest from it in luminance
+};
+
+// The colours in the control's place in a picture of its whole window.
+Painted paintedColours(const QImage& window, const QWidget& control)
+{
+    const QRect place(control.mapTo(control.window(), QPoint(0, 0)), control.size());
+    const QImage image = window.copy(place);
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    QRgb commonest = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > counts.value(commonest))
+            commonest = it.key();
+    Painted painted { QColor(commonest), QColor(commonest) };
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (contrast(QColor(it.key()), painted.background) > contrast(painted.ink, painted.background))
+            painted.ink = QColor(it.key());
+    return painted;
+}
+
+} // namespace
 
 class EditorLayoutTest : public QObject {
     Q_OBJECT
@@ -26,6 +88,10 @@ private Q_SLOTS:
     void showsTheDesignTimeTextsBeforeTheyAreReplaced();
     void monthListClicksOnEverySetFromCode();
     void spinControlWritesItsBuddyFirstAndStopsAtTheBounds();
+    void captionsAndButtonsFitWhateverTheFont_data();
+    void captionsAndButtonsFitWhateverTheFont();
+    void textReadsOnItsBackgroundInAnyColourScheme_data();
+    void textReadsOnItsBackgroundInAnyColourScheme();
 
 private:
     std::unique_ptr<ProgramUnderTest> m_program;
@@ -108,9 +174,9 @@ void EditorLayoutTest::placesEveryControl()
 
 void EditorLayoutTest::tabsThroughTheControlsInOrder()
 {
-    const QStringList expected { "cboMonth", "txtYear", "updYear", "txtHour", "txtMin", "lstAlarms",
-        "cmdSetAlarm", "cmdClose", "cmdClearAlarm(0)", "cmdClearAlarm(1)", "txtReminder", "cmdViewReminder",
-        "cmdAbout" };
+    const QStringList expected { "cboMonth", "txtYear", "updYear", "picCalendar", "txtHour", "txtMin",
+        "lstAlarms", "cmdSetAlarm", "cmdClose", "cmdClearAlarm(0)", "cmdClearAlarm(1)", "txtReminder",
+        "cmdViewReminder", "cmdAbout" };
     QStringList order;
     QWidget* control = &m_editor->cboMonth;
     do {
@@ -252,6 +318,97 @@ void EditorLayoutTest::spinControlWritesItsBuddyFirstAndStopsAtTheBounds()
     spin.setFocus();
     QTest::keyClick(&spin, Qt::Key_Up);
     QCOMPARE(m_editor->txtYear.text(), "1981");
+}
+
+void EditorLayoutTest::captionsAndButtonsFitWhateverTheFont_data()
+{
+    QTest::addColumn<QFont>("font");
+    QTest::addColumn<bool>("narrow");
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(8.25);
+    QTest::newRow("the window's own") << windowFont() << false;
+    // What a desktop without Tahoma offers instead: wider.
+    QTest::newRow("DejaVu Sans") << font << false;
+    font.setStretch(115);
+    QTest::newRow("wider still") << font << false;
+    font.setStretch(70);
+    QTest::newRow("narrow") << font << true;
+}
+
+void EditorLayoutTest::captionsAndButtonsFitWhateverTheFont()
+{
+    QFETCH(QFont, font);
+    QFETCH(bool, narrow);
+    // The widest captions there are: the longest weekday and month.
+    m_program->clock.set(2026, 9, 30, 12, 0);
+    m_editor->InitTimeDate();
+    m_editor->setFont(font);
+    QCOMPARE(m_editor->lblAlarmTimeDate.caption(), "New Alarm : 12:00 PM  Wednesday, September 30, 2026");
+
+    for (const Label* label : { &m_editor->lblCurrentTimeDate, &m_editor->lblAlarmTimeDate }) {
+        const int needed = label->fontMetrics().size(Qt::TextSingleLine, label->caption()).width();
+        QVERIFY2(needed <= label->contentsRect().width(),
+            qPrintable(QStringLiteral("%1 needs %2 of %3 pixels at %4 points")
+                           .arg(label->caption())
+                           .arg(needed)
+                           .arg(label->contentsRect().width())
+                           .arg(label->font().pointSizeF())));
+        QCOMPARE(label->font().pointSizeF() == font.pointSizeF(), narrow);
+    }
+    for (const QPushButton* button : m_editor->findChildren<QPushButton*>()) {
+        const QStyle* style = button->style();
+        const int room = button->width() - style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button)
+            - 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+        const int needed = button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width();
+        QVERIFY2(needed <= room,
+            qPrintable(QStringLiteral("%1 needs %2 of %3 pixels").arg(button->text()).arg(needed).arg(room)));
+        if (narrow)
+            QCOMPARE(button->font().pointSizeF(), font.pointSizeF());
+    }
+}
+
+void EditorLayoutTest::textReadsOnItsBackgroundInAnyColourScheme_data()
+{
+    QTest::addColumn<QPalette>("scheme");
+    QTest::newRow("light") << QApplication::palette();
+    QTest::newRow("dark") << darkPalette();
+    QPalette lightFields = darkPalette();
+    lightFields.setColor(QPalette::Base, Qt::white);
+    lightFields.setColor(QPalette::Text, Qt::black);
+    QTest::newRow("dark windows, light fields") << lightFields;
+}
+
+void EditorLayoutTest::textReadsOnItsBackgroundInAnyColourScheme()
+{
+    QFETCH(QPalette, scheme);
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(scheme);
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+    m_editor->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_editor));
+
+    QList<QWidget*> controls { &m_editor->lblColon(0), &m_editor->lblAMPM, &m_editor->txtHour,
+        &m_editor->txtMin };
+    for (int d = 1; d <= 31; ++d)
+        if (m_editor->lblDate(d).isVisible())
+            controls << &m_editor->lblDate(d);
+    for (int k = 1; k <= 7; ++k)
+        controls << &m_editor->lblDay(k);
+    const QImage window = m_editor->grab().toImage();
+    for (QWidget* control : controls) {
+        const QColor text = control->palette().color(control->foregroundRole());
+        const QColor background = backgroundBehind(*control);
+        const Painted painted = paintedColours(window, *control);
+        const QString seen = QStringLiteral("%1: text %2 on %3, %4:1; painted %5 on %6, %7:1")
+                                 .arg(control->objectName(), text.name(), background.name())
+                                 .arg(contrast(text, background), 0, 'f', 2)
+                                 .arg(painted.ink.name(), painted.background.name())
+                                 .arg(contrast(painted.ink, painted.background), 0, 'f', 2);
+        QVERIFY2(contrast(text, background) >= 4.5, qPrintable(seen));
+        // As painted, too: the roles are what shows.
+        QVERIFY2(painted.background == background, qPrintable(seen));
+        QVERIFY2(contrast(painted.ink, painted.background) >= 4.5, qPrintable(seen));
+    }
 }
 
 QTEST_MAIN(EditorLayoutTest)

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
@@ -23,6 +24,9 @@ struct SeenBox {
     bool staysOnTop = false;
     bool visible = false;
     QPoint centreOffset;
+    // How high the text is shown, and how high its own lines are.
+    int textHeight = 0;
+    int linesHeight = 0;
     QWidget* popupLeftOpen = nullptr;
 };
 
@@ -43,10 +47,22 @@ SeenBox showAndLook(const QString& text, QtMessageBoxes&& boxes = QtMessageBoxes
         seen.centreOffset
             = box->frameGeometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
         seen.popupLeftOpen = QApplication::activePopupWidget();
+        if (const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+            seen.textHeight = label->contentsRect().height();
+            seen.linesHeight
+                = label->fontMetrics().boundingRect(QRect(0, 0, 5000, 5000), 0, seen.text).height();
+        }
         QTest::mouseClick(box->buttons().front(), Qt::LeftButton);
     });
     boxes.MsgBox(text, MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"));
     return seen;
+}
+
+void verifyCentred(const SeenBox& seen)
+{
+    // (QRect::center() rounds down on both rectangles.)
+    QVERIFY2(qAbs(seen.centreOffset.x()) <= 3 && qAbs(seen.centreOffset.y()) <= 3,
+        qPrintable(QStringLiteral("%1, %2").arg(seen.centreOffset.x()).arg(seen.centreOffset.y())));
 }
 
 void verifyReminderBox(const SeenBox& seen)
@@ -55,11 +71,13 @@ void verifyReminderBox(const SeenBox& seen)
     QCOMPARE(seen.text, "Call back\nthen lunch\n\n(9:31 AM  Saturday, October 5, 2030)");
     QCOMPARE(seen.icon, QMessageBox::NoIcon);
     QCOMPARE(seen.buttons, QStringList { "OK" });
+    // No line broken in two: on a screen scaled to 1.5, the box once broke
+    // the date line, whose year went to a line of its own.
+    QVERIFY(seen.linesHeight > 0);
+    QCOMPARE(seen.textHeight, seen.linesHeight);
     QVERIFY(seen.staysOnTop);
     QVERIFY(seen.visible);
-    // (QRect::center() rounds down on both rectangles.)
-    QVERIFY2(qAbs(seen.centreOffset.x()) <= 3 && qAbs(seen.centreOffset.y()) <= 3,
-        qPrintable(QStringLiteral("%1, %2").arg(seen.centreOffset.x()).arg(seen.centreOffset.y())));
+    verifyCentred(seen);
     QCOMPARE(seen.popupLeftOpen, nullptr);
 }
 
@@ -73,14 +91,28 @@ class ReminderBoxTest : public QObject {
 
 private Q_SLOTS:
     void showsTheReminderOnItsOwnLinesWithOkOnly();
+    void aLongReminderWrapsInTheMiddleOfTheScreen();
     void closesAnOpenPopupMenuFirst();
     void comesUpOverAModalWindow();
     void preparingShowsNothing();
+    void raisingBringsTheOpenReminderBackToTheKeyboard();
 };
 
 void ReminderBoxTest::showsTheReminderOnItsOwnLinesWithOkOnly()
 {
     verifyReminderBox(showAndLook(reminder));
+}
+
+void ReminderBoxTest::aLongReminderWrapsInTheMiddleOfTheScreen()
+{
+    // The longest a reminder can be, on one line: wider than the box may grow.
+    const QString longest
+        = QStringLiteral("Water the ferns, feed the cat, ").repeated(4) + QStringLiteral("then");
+    QCOMPARE(longest.size(), 128);
+    const SeenBox seen
+        = showAndLook(longest + QStringLiteral("\r\n\r\n(9:31 AM  Saturday, October 5, 2030)"));
+    QVERIFY(seen.textHeight > seen.linesHeight); // wrapped
+    verifyCentred(seen);
 }
 
 void ReminderBoxTest::closesAnOpenPopupMenuFirst()
@@ -121,6 +153,40 @@ void ReminderBoxTest::preparingShowsNothing()
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     // And the next reminder, in the box made ready, is as it should be.
     verifyReminderBox(showAndLook(reminder, std::move(boxes)));
+}
+
+void ReminderBoxTest::raisingBringsTheOpenReminderBackToTheKeyboard()
+{
+    QtMessageBoxes boxes;
+    boxes.raiseReminder(); // none on show: nothing to do
+    QWidget elsewhere;
+    elsewhere.setWindowTitle(QStringLiteral("Another window"));
+    QWidget* activeAfterRaise = nullptr;
+    QWidget* reminderBox = nullptr;
+    QTimer::singleShot(0, [&] {
+        reminderBox = QApplication::activeModalWidget();
+        // The user went elsewhere; then chose the reminder's notification.
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &elsewhere);
+        boxes.raiseReminder();
+        QTRY_COMPARE(QApplication::activeWindow(), reminderBox);
+        activeAfterRaise = QApplication::activeWindow();
+        reminderBox->close();
+    });
+    boxes.MsgBox(reminder, MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"));
+    QVERIFY(reminderBox);
+    QCOMPARE(activeAfterRaise, reminderBox);
+    // Closed, it is no longer the one raised; a plain box is never raised.
+    elsewhere.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &elsewhere);
+    QTimer::singleShot(0, [&] {
+        boxes.raiseReminder();
+        activeAfterRaise = QApplication::activeWindow();
+        QApplication::activeModalWidget()->close();
+    });
+    boxes.MsgBox(QStringLiteral("Viewed"), MessageStyle::Plain, QStringLiteral("Tickwell Alarm Clock"));
+    QVERIFY(activeAfterRaise != reminderBox);
 }
 
 QTEST_MAIN(ReminderBoxTest)

@@ -22,6 +22,7 @@ private Q_SLOTS:
     void onlyDigitsAndEditingKeysGetThrough();
     void pastedTextKeepsOnlyItsDigits();
     void halfOfDayTogglesAndRecomposesOncePerClick();
+    void typingAOrPSwitchesHalfOfDay();
     void oneKeyStrokeRaisesItsEventsInOrder();
 
 private:
@@ -233,6 +234,36 @@ void TimeFieldsTest::halfOfDayTogglesAndRecomposesOncePerClick()
     QCOMPARE(half.caption(), "AM");
     QCOMPARE(recomposed.count(), 2);
     QCOMPARE(m_editor->newAlarmDate(), *DateValue::fromParts(2024, 1, 5, 9, 30));
+}
+
+void TimeFieldsTest::typingAOrPSwitchesHalfOfDay()
+{
+    Label& half = m_editor->lblAMPM;
+    QCOMPARE(half.caption(), "AM");
+    QSignalSpy recomposed(&m_editor->lblAlarmTimeDate, &Label::change);
+    m_editor->txtHour.setCursorPosition(0);
+    QTest::keyClick(&m_editor->txtHour, Qt::Key_A); // already AM: nothing happens
+    QCOMPARE(recomposed.count(), 0);
+    QTest::keyClick(&m_editor->txtHour, Qt::Key_P);
+    QCOMPARE(half.caption(), "PM");
+    QCOMPARE(recomposed.count(), 1);
+    QCOMPARE(m_editor->newAlarmDate(), *DateValue::fromParts(2024, 1, 5, 21, 30));
+    QTest::keyClick(&m_editor->txtMin, Qt::Key_P, Qt::ShiftModifier);
+    QCOMPARE(half.caption(), "PM");
+    QTest::keyClick(&m_editor->txtMin, Qt::Key_A, Qt::ShiftModifier);
+    QCOMPARE(half.caption(), "AM");
+    QCOMPARE(recomposed.count(), 2);
+    QCOMPARE(m_editor->newAlarmDate(), *DateValue::fromParts(2024, 1, 5, 9, 30));
+    // The letters themselves are not typed.
+    QCOMPARE(m_editor->txtHour.text(), "9");
+    QCOMPARE(m_editor->txtMin.text(), "30");
+
+    // From the design-time "XM" only "a" gives its half, as a click would.
+    half.setCaption("XM");
+    QTest::keyClick(&m_editor->txtMin, Qt::Key_P);
+    QCOMPARE(half.caption(), "XM");
+    QTest::keyClick(&m_editor->txtMin, Qt::Key_A);
+    QCOMPARE(half.caption(), "AM");
 }
 
 void TimeFieldsTest::oneKeyStrokeRaisesItsEventsInOrder()

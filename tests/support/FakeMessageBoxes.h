@@ -21,6 +21,8 @@ public:
     std::vector<ShownBox> shown;
     std::function<void(const ShownBox&)> whileOpen;
     int open = 0;
+    // Calls to bring the reminder on show to the front.
+    int raised = 0;
     int prepared = 0;
 
     void MsgBox(const QString& text, MessageStyle style, const QString& title) override
@@ -32,7 +34,7 @@ public:
             whileOpen(box);
         --open;
     }
-
+    void raiseReminder() override { ++raised; }
     void prepare() override { ++prepared; }
 };
 

@@ -10,6 +10,7 @@
 
 #include "support/FakeClock.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/FakeNotifications.h"
 #include "support/FakeTrayService.h"
 #include "support/TemporaryDirectory.h"
 
@@ -18,15 +19,16 @@
 namespace tickwell::test {
 
 // The whole program in the test process, on fakes: a clock that stands
-// still, message boxes that only record, "Alarm.dat" in a directory of its
-// own. Each window's load and unload is written to `events`.
+// still, message boxes and notifications that only record, "Alarm.dat" in a
+// directory of its own. Each window's load and unload is written to `events`.
 class ProgramUnderTest {
 public:
     TemporaryDirectory directory;
     FakeClock clock;
     FakeMessageBoxes messageBoxes;
     FakeTrayService tray;
-    Services services { clock, messageBoxes, tray, directory.path() };
+    FakeNotifications notifications;
+    Services services { clock, messageBoxes, tray, notifications, directory.path() };
     QStringList events;
 
     ProgramUnderTest()

@@ -34,7 +34,7 @@ int keyCodeOf(const QKeyEvent& event)
     case Qt::Key_Escape:
         return KeyCode::Escape;
     case Qt::Key_Space:
-        return 32;
+        return KeyCode::Space;
     case Qt::Key_PageUp:
         return 33;
     case Qt::Key_PageDown:

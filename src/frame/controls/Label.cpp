@@ -1,6 +1,14 @@
 #include "frame/controls/Label.h"
 
+#include "frame/controls/AccessibleInterfaces.h"
+#include "frame/controls/TextFit.h"
+
+#include <QAccessibleEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+
+#include <algorithm>
 
 namespace tickwell {
 
@@ -17,7 +25,7 @@ void Label::setCaption(const QString& caption)
     if (caption == text())
         return;
     setText(caption);
-    if (m_shrinkToFit)
+    if (m_shrinkToFit && m_widestTexts.isEmpty())
         fitText();
     Q_EMIT change();
 }
@@ -42,25 +50,42 @@ void Label::setBorderStyle(BorderStyle style)
     }
 }
 
-void Label::shrinkTextToFit()
+void Label::shrinkTextToFit(const QStringList& widest)
 {
     m_shrinkToFit = true;
+    m_widestTexts = widest;
     fitText();
 }
 
 void Label::fitText()
 {
     m_fitting = true;
-    QFont fitted = parentWidget() ? parentWidget()->font() : font();
-    fitted.setBold(font().bold());
-    const qreal smallest = fitted.pointSizeF() * 0.75;
-    setFont(fitted);
-    const auto overflows
-        = [this] { return wordWrap() ? heightForWidth(width()) > height() : sizeHint().width() > width(); };
-    while (overflows() && fitted.pointSizeF() - 0.25 >= smallest) {
-        fitted.setPointSizeF(fitted.pointSizeF() - 0.25);
-        setFont(fitted);
+    QFont base = parentWidget() ? parentWidget()->font() : font();
+    base.setBold(font().bold());
+    QStringList texts = m_widestTexts.isEmpty() ? QStringList { text() } : m_widestTexts;
+    if (!wordWrap() && texts.size() > 1) {
+        // The widest at full size is the widest at every size: only it is fitted.
+        const QFontMetrics metrics(base);
+        QString widest;
+        int widestWidth = -1;
+        for (const QString& text : std::as_const(texts)) {
+            if (const int width = metrics.horizontalAdvance(text); width > widestWidth) {
+                widest = text;
+                widestWidth = width;
+            }
+        }
+        texts = QStringList { widest };
     }
+    const QRect room = contentsRect();
+    const int flags = int(alignment()) | (wordWrap() ? int(Qt::TextWordWrap) : 0);
+    setFont(largestFittingFont(base, [&](const QFont& candidate) {
+        const QFontMetrics metrics(candidate);
+        return std::all_of(texts.cbegin(), texts.cend(), [&](const QString& text) {
+            const QRect needed
+                = metrics.boundingRect(QRect(0, 0, room.width(), QWIDGETSIZE_MAX), flags, text);
+            return needed.width() <= room.width() && needed.height() <= room.height();
+        });
+    }));
     m_fitting = false;
 }
 
@@ -71,11 +96,14 @@ void Label::changeEvent(QEvent* event)
         fitText();
 }
 
+// A colour of its own, whatever colours the label would take from the
+// frame it lies in.
 void Label::setBackColor(const QColor& color)
 {
     QPalette colours = palette();
     colours.setColor(QPalette::Window, color);
     setPalette(colours);
+    setBackgroundRole(QPalette::Window);
     setAutoFillBackground(color.alpha() == 255);
 }
 
@@ -84,6 +112,71 @@ void Label::setForeColor(const QColor& color)
     QPalette colours = palette();
     colours.setColor(QPalette::WindowText, color);
     setPalette(colours);
+    setForegroundRole(QPalette::WindowText);
+}
+
+void Label::setLabelFor(QWidget& control)
+{
+    setBuddy(&control);
+    QString name = caption().trimmed();
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    control.setAccessibleName(name.trimmed());
+}
+
+void Label::setPressable(QAccessible::Role role)
+{
+    installAccessibleInterfaces();
+    m_pressableRole = role;
+    forgetAccessibleInterface(*this);
+}
+
+void Label::setSelected(bool selected)
+{
+    if (selected == m_selected)
+        return;
+    m_selected = selected;
+    QAccessible::State changed;
+    changed.selected = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+void Label::setFocusMark(bool mark)
+{
+    if (mark == m_focusMark)
+        return;
+    m_focusMark = mark;
+    update();
+    if (!mark)
+        return;
+    // Told once the event at hand is over: when the container has just
+    // taken the focus, Qt tells of that afterwards, and the item, not its
+    // container, is to end up with the focus for assistive technology.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_focusMark) {
+                QAccessibleEvent event(this, QAccessible::Focus);
+                QAccessible::updateAccessibility(&event);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void Label::paintEvent(QPaintEvent* event)
+{
+    if (m_focusMark) {
+        QPainter painter(this);
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        // Drawn whether the focus came by key or by mouse.
+        focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_HasFocus;
+        focus.backgroundColor = palette().color(backgroundRole());
+        focus.rect = contentsRect().adjusted(1, 1, -1, -1);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+    QLabel::paintEvent(event);
 }
 
 void Label::mousePressEvent(QMouseEvent* event)

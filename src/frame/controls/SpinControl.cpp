@@ -1,5 +1,8 @@
 #include "frame/controls/SpinControl.h"
 
+#include "frame/controls/AccessibleInterfaces.h"
+
+#include <QAccessibleValueChangeEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -15,9 +18,9 @@ SpinControl::SpinControl(
     , m_maximum(maximum)
     , m_value(std::clamp(value, minimum, maximum))
 {
+    installAccessibleInterfaces();
     place(*this, name, geometry);
     setFocusPolicy(Qt::StrongFocus);
-    setAccessibleName(name);
     // Held down, an arrow repeats like the desktop's own spin boxes.
     connect(&m_repeat, &QTimer::timeout, this, [this] {
         m_repeat.setInterval(style()->styleHint(QStyle::SH_SpinBox_ClickAutoRepeatRate, nullptr, this));
@@ -34,6 +37,10 @@ void SpinControl::setValue(int value)
     if (m_buddy)
         m_buddy->setText(QString::number(value));
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, value);
+        QAccessible::updateAccessibility(&event);
+    }
     Q_EMIT change();
 }
 

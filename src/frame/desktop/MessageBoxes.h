@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -23,6 +24,9 @@ public:
     // Shows `text` under `title` and returns once the user has closed the box.
     // Line breaks in the text are CR LF.
     virtual void MsgBox(const QString& text, MessageStyle style, const QString& title) = 0;
+    // Brings the system-modal box on show, if one is, to the front with the
+    // keyboard: the user asked for it from somewhere else on the desktop.
+    virtual void raiseReminder() = 0;
     // A reminder is due within a minute: whatever its box needs the first
     // time (fonts, style, icons) is made ready now, so that the box shows
     // within milliseconds of its minute. Shows nothing.
@@ -37,6 +41,7 @@ public:
     QtMessageBoxes& operator=(const QtMessageBoxes&) = delete;
 
     void MsgBox(const QString& text, MessageStyle style, const QString& title) override;
+    void raiseReminder() override;
     // Lays out a reminder box and makes its window, without showing it; the
     // next reminder takes it. The first box of a run loads the fonts, the
     // style and the button's icon from the icon theme, a quarter of a second
@@ -48,6 +53,7 @@ private:
     void show(QMessageBox& box, const QString& text, MessageStyle style, const QString& title);
 
     std::unique_ptr<QMessageBox> m_ready;
+    QPointer<QMessageBox> m_reminder;
 };
 
 } // namespace tickwell

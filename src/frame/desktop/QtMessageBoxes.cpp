@@ -4,14 +4,75 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QScreen>
 
+#include <algorithm>
 #include <utility>
 
 namespace tickwell {
 
 namespace {
+
+// The box breaks its lines at half the screen's width, at most 500 pixels.
+// Where the screen is small, or scaled up (1.5 times leaves 533 of 800
+// pixels), half of it is less than a reminder's date line needs, which then
+// lost its end to a line of its own. A box that has broken a line it has
+// room for on the screen, up to those 500 pixels, is made wider by what
+// that line lacks; only longer lines wrap.
+void keepLinesWhole(QMessageBox& box)
+{
+    const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    const QScreen* screen = box.screen();
+    QLayout* layout = box.layout();
+    if (!label || !screen || !layout)
+        return;
+    const int around = box.width() - label->contentsRect().width();
+    const int room = std::min(500, screen->availableGeometry().width() - around);
+    const QFontMetrics metrics(label->font());
+    int widest = 0;
+    for (const QString& line : label->text().split(QLatin1Char('\n'))) {
+        const int width = metrics.size(Qt::TextSingleLine, line).width();
+        if (width <= room)
+            widest = std::max(widest, width);
+    }
+    const int missing = widest - label->contentsRect().width();
+    if (missing <= 0)
+        return;
+    const int width = box.width() + missing;
+    box.setFixedSize(width,
+        layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
+                                    : layout->totalMinimumSize().height());
+}
+
+// The box takes its final size only as it is shown (a long reminder wraps
+// then, and the box narrows), so it is placed then, before it reaches the
+// screen: a reminder in the middle of the screen, any other where Qt puts it.
+class MessageBox final : public QMessageBox {
+public:
+    explicit MessageBox(bool centredOnScreen)
+        : m_centredOnScreen(centredOnScreen)
+    {
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event);
+        const QScreen* onScreen = screen();
+        const QPoint centre = m_centredOnScreen && onScreen ? onScreen->availableGeometry().center()
+                                                            : frameGeometry().center();
+        keepLinesWhole(*this);
+        QRect frame = frameGeometry();
+        frame.moveCenter(centre);
+        move(frame.topLeft());
+    }
+
+private:
+    bool m_centredOnScreen;
+};
 
 // Only what differs is changed: a box made ready ahead keeps its button and
 // its window, which a change of flags or buttons would make anew.
@@ -42,7 +103,7 @@ void QtMessageBoxes::prepare()
         return;
     // The first box of a run also loads the fonts, the style and the
     // button's icon; reading the icon theme leaves freed heap behind.
-    auto box = std::make_unique<QMessageBox>();
+    std::unique_ptr<QMessageBox> box = std::make_unique<MessageBox>(true);
     setUp(*box, QStringLiteral("Tickwell Alarm Clock\r\n\r\n(12:00 AM  Wednesday, September 25, 2030)"),
         MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"));
     box->ensurePolished();
@@ -57,9 +118,9 @@ void QtMessageBoxes::MsgBox(const QString& text, MessageStyle style, const QStri
 {
     {
         // Taken before the box waits: a box opened meanwhile makes its own.
-        std::unique_ptr<QMessageBox> box = style == MessageStyle::SystemModal && m_ready
-            ? std::move(m_ready)
-            : std::make_unique<QMessageBox>();
+        const bool reminder = style == MessageStyle::SystemModal;
+        std::unique_ptr<QMessageBox> box
+            = reminder && m_ready ? std::move(m_ready) : std::make_unique<MessageBox>(reminder);
         show(*box, text, style, title);
     }
     returnFreedMemory();
@@ -67,24 +128,34 @@ void QtMessageBoxes::MsgBox(const QString& text, MessageStyle style, const QStri
 
 void QtMessageBoxes::show(QMessageBox& box, const QString& text, MessageStyle style, const QString& title)
 {
+    const bool reminder = style == MessageStyle::SystemModal;
     setUp(box, text, style, title);
 
-    if (style == MessageStyle::SystemModal) {
+    if (reminder) {
         // Above every program's windows, in the middle of the screen, with
         // the keyboard: a reminder must not wait unseen behind something.
         while (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
-        box.adjustSize();
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame = box.frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            box.move(frame.topLeft());
-        }
         box.show();
         box.raise();
         box.activateWindow();
     }
+    // (One at a time: a tick opens no second reminder while one is open.)
+    const QPointer<QMessageBox> outer = m_reminder;
+    if (style == MessageStyle::SystemModal)
+        m_reminder = &box;
     box.exec();
+    m_reminder = outer;
+}
+
+void QtMessageBoxes::raiseReminder()
+{
+    if (!m_reminder)
+        return;
+    m_reminder->setWindowState(m_reminder->windowState() & ~Qt::WindowMinimized);
+    m_reminder->show();
+    m_reminder->raise();
+    m_reminder->activateWindow();
 }
 
 } // namespace tickwell

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+#include <thread>
+
+namespace tickwell {
+
+// The alarm's sound from the desktop's sound theme, for where the
+// notification service plays none. Given to the notifications, so that
+// tests can record it.
+class AlarmSound {
+public:
+    virtual ~AlarmSound() = default;
+    // Starts the sound once; returns at once, whatever the sound system does.
+    virtual void play() = 0;
+    // Silences it, if it still sounds.
+    virtual void stop() = 0;
+};
+
+// The sound theme's "alarm-clock-elapsed" (its "bell" where the theme has
+// no alarm), played through libcanberra on a thread of its own: opening the
+// sound system can block for as long as its server takes to answer, and
+// neither the reminder box nor the tick may wait for that.
+class CanberraSound final : public AlarmSound {
+public:
+    CanberraSound();
+    ~CanberraSound() override;
+    CanberraSound(const CanberraSound&) = delete;
+    CanberraSound& operator=(const CanberraSound&) = delete;
+
+    void play() override;
+    void stop() override;
+
+private:
+    struct Player;
+    std::shared_ptr<Player> m_player;
+    std::thread m_thread;
+};
+
+} // namespace tickwell

@@ -1,0 +1,162 @@
+#include "frame/desktop/AlarmSound.h"
+
+#include "frame/desktop/DesktopId.h"
+
+#include <QDebug>
+
+#include <canberra.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <utility>
+
+namespace tickwell {
+
+namespace {
+
+constexpr std::uint32_t alarmSoundId = 1;
+
+} // namespace
+
+// Everything the sound's thread shares with the program's. Shared, so that
+// a thread left behind at the end (a sound server that hangs) still has it.
+struct CanberraSound::Player {
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::condition_variable ended;
+    // What the program asked for since the thread last looked: requests
+    // made while it is held up are folded, not piled up.
+    bool stopAsked = false;
+    bool playAsked = false;
+    bool endAsked = false;
+    bool finished = false;
+
+    void run();
+
+private:
+    int open();
+    void play();
+    void reportOnce(int error);
+
+    ca_context* m_context = nullptr;
+    bool m_reported = false;
+};
+
+void CanberraSound::Player::run()
+{
+    // Connecting to the sound server now, not at the first alarm.
+    open();
+    for (bool end = false; !end;) {
+        bool stop = false;
+        bool start = false;
+        {
+            std::unique_lock lock(mutex);
+            wake.wait(lock, [this] { return stopAsked || playAsked || endAsked; });
+            stop = std::exchange(stopAsked, false);
+            start = std::exchange(playAsked, false);
+            end = endAsked;
+        }
+        if (stop && m_context)
+            ca_context_cancel(m_context, alarmSoundId);
+        if (start)
+            play();
+    }
+    if (m_context)
+        ca_context_destroy(m_context);
+    {
+        const std::scoped_lock lock(mutex);
+        finished = true;
+    }
+    ended.notify_all();
+}
+
+int CanberraSound::Player::open()
+{
+    if (const int created = ca_context_create(&m_context); created < 0) {
+        m_context = nullptr;
+        return created;
+    }
+    ca_context_change_props(m_context, CA_PROP_APPLICATION_NAME, "Tickwell Alarm Clock",
+        CA_PROP_APPLICATION_ID, desktopId, CA_PROP_APPLICATION_ICON_NAME, desktopId, nullptr);
+    // May fail while the sound server is not up yet; playing opens it again.
+    if (ca_context_open(m_context) == CA_SUCCESS)
+        ca_context_cache(m_context, CA_PROP_EVENT_ID, "alarm-clock-elapsed", nullptr);
+    return CA_SUCCESS;
+}
+
+void CanberraSound::Player::play()
+{
+    const auto start = [this](const char* sound) {
+        return ca_context_play(m_context, alarmSoundId, CA_PROP_EVENT_ID, sound, CA_PROP_EVENT_DESCRIPTION,
+            "Alarm", CA_PROP_CANBERRA_CACHE_CONTROL, "permanent", nullptr);
+    };
+    int result = m_context ? CA_SUCCESS : open();
+    if (result == CA_SUCCESS)
+        result = start("alarm-clock-elapsed");
+    if (result == CA_ERROR_DISCONNECTED || result == CA_ERROR_STATE) {
+        // The sound server went away since: a new connection.
+        ca_context_destroy(m_context);
+        result = open();
+        if (result == CA_SUCCESS)
+            result = start("alarm-clock-elapsed");
+    }
+    if (result == CA_ERROR_NOTFOUND)
+        result = start("bell");
+    if (result < 0)
+        reportOnce(result);
+}
+
+void CanberraSound::Player::reportOnce(int error)
+{
+    if (m_reported)
+        return;
+    m_reported = true;
+    qWarning("tickwell: the alarm sound cannot be played: %s", ca_strerror(error));
+}
+
+CanberraSound::CanberraSound()
+    : m_player(std::make_shared<Player>())
+    , m_thread([player = m_player] { player->run(); })
+{
+}
+
+CanberraSound::~CanberraSound()
+{
+    {
+        const std::scoped_lock lock(m_player->mutex);
+        m_player->endAsked = true;
+    }
+    m_player->wake.notify_one();
+    // A sound server that hangs must not keep the program from ending.
+    std::unique_lock lock(m_player->mutex);
+    if (m_player->ended.wait_for(lock, std::chrono::seconds(2), [this] { return m_player->finished; })) {
+        lock.unlock();
+        m_thread.join();
+    } else {
+        m_thread.detach();
+    }
+}
+
+void CanberraSound::play()
+{
+    {
+        const std::scoped_lock lock(m_player->mutex);
+        m_player->playAsked = true;
+    }
+    m_player->wake.notify_one();
+}
+
+void CanberraSound::stop()
+{
+    {
+        const std::scoped_lock lock(m_player->mutex);
+        // A sound not started yet is not started late.
+        m_player->playAsked = false;
+        m_player->stopAsked = true;
+    }
+    m_player->wake.notify_one();
+}
+
+} // namespace tickwell

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QMetaObject>
+#include <QObject>
+#include <QString>
+
+namespace tickwell {
+
+class MessageBoxes;
+
+// What a reminder's notification says: the reminder, and the entry text of
+// the alarm, which tells when it was due.
+struct ReminderNotice {
+    QString reminder;
+    QString entry;
+};
+
+// The desktop's notifications, beside the reminder box: the box may come up
+// unseen (behind a full-screen window, where no window can keep itself above
+// the others) and makes no sound. The windows are given one, so that tests
+// can record what is posted and play the user's part.
+class Notifications : public QObject {
+    Q_OBJECT
+
+public:
+    // Posts a notice, with the alarm sound, and returns its number for this
+    // run. Returns at once: nothing waits for the desktop.
+    virtual int post(const ReminderNotice& notice) = 0;
+    // Takes the notice off the desktop and silences its sound, as far as
+    // they are still there.
+    virtual void withdraw(int notice) = 0;
+
+Q_SIGNALS:
+    // The user chose the notice itself, not one of its buttons or its close.
+    void activated(int notice);
+};
+
+// A reminder's notice for as long as its box is open: posted when made,
+// withdrawn when it goes. Choosing the notice brings the box to the front;
+// dismissing it leaves the box, which is what removes the alarm.
+class ReminderNotification {
+public:
+    ReminderNotification(Notifications& notifications, MessageBoxes& boxes, const ReminderNotice& notice);
+    ~ReminderNotification();
+    ReminderNotification(const ReminderNotification&) = delete;
+    ReminderNotification& operator=(const ReminderNotification&) = delete;
+
+private:
+    Notifications& m_notifications;
+    int m_notice;
+    QMetaObject::Connection m_raise;
+};
+
+} // namespace tickwell

@@ -1,0 +1,92 @@
+"""What a screen reader finds in the editor, and an alarm set with the keys
+alone, for a day in another month and the other half of the day: every
+field named, the calendar's days pressable items named by their dates with
+the picked one selected, the focus on the day the arrow keys reach."""
+
+import sys
+
+from harness import Accessibility, Desktop, Editor, TITLE_EDITOR, expect, fail, log, poll, run
+
+SET = b'#2030-04-04 07:30:00#,"Dentist"\r\n'
+
+
+def check_tree(a11y, editor):
+    expect("the editor's role", editor.window.getRoleName(), "frame")
+    expect("the year's roles", sorted(n.getRoleName() for n in a11y.all(editor.window, name="Year")),
+           ["spin button", "text"])
+    expect("the year spinner's value", a11y.value(a11y.one(editor.window, "spin button", "Year")), 2030.0)
+    for role, name in [("text", "Hour"), ("text", "Minute"), ("text", "Reminder Text"),
+                       ("list", "Exisiting Alarms"), ("list", "March 2030")]:
+        a11y.one(editor.window, role, name)
+    labels = [relation.getTarget(0).name for relation in editor.reminder_field().getRelationSet()
+              if relation.getRelationType() == a11y.atspi.RELATION_LABELLED_BY]
+    expect("the reminder's label", labels, ["Reminder Text : "])
+    nameless = [node.getRoleName() for node in a11y.all(editor.window)
+                if a11y.has(node, "focusable") and not node.name]
+    if nameless:
+        fail(f"focusable controls without a name: {nameless}")
+    days = editor.days()
+    expect("the days of March", len(days), 31)
+    expect("the first day", days[0].name, "Friday, March 1, 2030")
+    if days[0].queryAction().getName(0) != "Press":
+        fail(f"a day offers {days[0].queryAction().getName(0)!r}, not Press")
+    expect("the picked day", editor.picked_days(), ["Friday, March 8, 2030"])
+    expect("the AM/PM switch", editor.am_pm().name, "PM")
+
+
+def scenario(binary, screenshots):
+    with Desktop("keyboard", window_manager=True, screenshots=screenshots) as desktop:
+        clock = desktop.clock(binary, fake_time="2030-03-08 21:04:30")
+        icon = desktop.wait_icon()
+        a11y = Accessibility(desktop, clock.pid)
+        a11y.wait_app()
+        a11y.listen_for_focus()
+        desktop.click_window(icon, repeat=2)
+        window = desktop.wait_visible(TITLE_EDITOR)
+        editor = Editor(a11y)
+        check_tree(a11y, editor)
+
+        def focus_is(name, role):
+            """Told to a screen reader, and its state."""
+            poll(f"the focus to go to the {role} {name!r}", lambda: a11y.focus_heard() == (role, name), timeout=5)
+            focused = a11y.focused(editor.window)
+            expect("the control in the focused state", focused and (focused.getRoleName(), focused.name),
+                   (role, name))
+
+        # From here on, the keys alone. The month list has the focus; the calendar is three on.
+        focus_is("March", "combo box")
+        desktop.key("Tab", "Tab", "Tab")
+        focus_is("Friday, March 8, 2030", "list item")
+        desktop.key("Down", "Down", "Down", "Down")
+        focus_is("Friday, April 5, 2030", "list item")
+        poll("the calendar to show April", lambda: editor.calendar().name == "April 2030", timeout=5)
+        desktop.key("Left")
+        focus_is("Thursday, April 4, 2030", "list item")
+        desktop.screenshot(window, "keyboard.png")
+        desktop.key("space")
+        poll("the day to be picked", lambda: editor.picked_days() == ["Thursday, April 4, 2030"], timeout=5)
+        expect("the new alarm", editor.new_alarm_caption(), "New Alarm : 9:04 PM  Thursday, April 4, 2030")
+
+        desktop.key("Tab")
+        focus_is("Hour", "text")
+        desktop.type("7a")
+        poll("AM", lambda: editor.am_pm().name == "AM", timeout=5)
+        desktop.key("Tab")
+        focus_is("Minute", "text")
+        desktop.type("30")
+        poll("the new alarm to be 7:30 AM",
+             lambda: editor.new_alarm_caption() == "New Alarm : 7:30 AM  Thursday, April 4, 2030", timeout=5)
+
+        desktop.key(*["Tab"] * 6)
+        focus_is("Reminder Text", "text")
+        desktop.type("Dentist")
+        desktop.key(*["shift+Tab"] * 4)
+        focus_is("Set Alarm", "push button")
+        desktop.key("Return")
+        poll("the alarm to be stored", lambda: desktop.read_alarms() == SET, timeout=5)
+        expect("the alarms listed", editor.rows(), ["7:30 AM  Thursday, April 4, 2030"])
+        log("set by the keys alone")
+
+
+if __name__ == "__main__":
+    run(scenario, *sys.argv[1:])

@@ -1,0 +1,110 @@
+"""An alarm that fires is posted to the desktop's notification service too:
+critical, with the reminder, when it was due and the alarm sound named for
+the service to play. Choosing the notification brings the reminder box back
+to the keyboard; closing the box withdraws the notification. A service that
+takes the calls and never answers costs the box nothing: it comes at once,
+the clock plays the alarm sound itself, and says so once."""
+
+import datetime
+import sys
+import time
+
+from harness import Desktop, TITLE_BOX, expect, fail, figure, log, poll, run
+
+DUE = b'#2030-03-08 21:05:00#,"Feed the cat\r\nthen the fish & the ferns"\r\n'
+LATER = b'#2030-03-09 07:30:00#,"Water the ferns"\r\n'
+ENTRY = "9:05 PM  Friday, March 8, 2030"
+MINUTE = datetime.datetime(2030, 3, 8, 21, 5)
+
+
+def wait_box(desktop, clock, what):
+    box = desktop.wait_visible(TITLE_BOX, timeout=20)
+    figure(f"alarm minute to reminder box mapped, {what}", time.monotonic() - clock.moment_of(MINUTE), "s")
+    return box
+
+
+def close_box(desktop, box):
+    desktop.focus(box)
+    desktop.key("Return")
+    desktop.wait_unmapped(box, "the reminder box", timeout=5)
+
+
+def focused(desktop):
+    return int(desktop.x(["xdotool", "getwindowfocus"]).strip() or 0)
+
+
+def with_a_service(binary, screenshots):
+    with Desktop("notification", window_manager=True, screenshots=screenshots,
+                 notifications=["body", "body-markup", "actions", "sound"]) as desktop:
+        desktop.write_alarms(DUE + LATER)
+        clock = desktop.clock(binary, fake_time="2030-03-08 21:04:54")
+        desktop.wait_icon()
+        clock.still_before(MINUTE - datetime.timedelta(seconds=1), "starting the clock")
+        box = wait_box(desktop, clock, "with a notification service")
+
+        notify = poll("the notification", lambda: desktop.notification_calls("Notify"), timeout=10)[0]
+        figure("alarm minute to Notify call", notify["time"] - (time.time() - (time.monotonic() -
+               clock.moment_of(MINUTE))), "s")
+        expect("the calls before Notify", [c["call"] for c in desktop.notification_calls()][:2],
+               ["GetCapabilities", "Notify"])
+        hints = notify.pop("hints")
+        image = hints.pop("image-data", None)
+        for key in ("id", "time", "call"):
+            notify.pop(key)
+        expect("the notification", notify, {
+            "app_name": "Tickwell Alarm Clock", "replaces_id": 0, "app_icon": "org.example.Tickwell",
+            "summary": "Feed the cat", "body": f"then the fish &amp; the ferns\n\nDue at {ENTRY}",
+            "actions": ["default", "Show Reminder"], "expire_timeout": 0})
+        expect("its hints", hints, {"urgency": ["Byte", 2], "desktop-entry": ["String", "org.example.Tickwell"],
+                                    "sound-name": ["String", "alarm-clock-elapsed"]})
+        # (width, height, row stride, alpha, bits, channels, bytes)
+        if not image or image[0] != "Struct" or image[1][0] < 16 or image[1][6] != image[1][2] * image[1][1]:
+            fail(f"the notification's picture is not the program's icon: {image!r}")
+
+        # The user goes elsewhere, then chooses the notification: the box has the keyboard again.
+        other = desktop.foreign_window("Another program's window")
+        desktop.focus(other)
+        poll("the other program's window to have the keyboard", lambda: focused(desktop) == other, timeout=5)
+        desktop.notification_user("click")
+        poll("the reminder box to have the keyboard again", lambda: focused(desktop) == box, timeout=5)
+
+        close_box(desktop, box)
+        closed = poll("the notification to be withdrawn", lambda: desktop.notification_calls("CloseNotification"),
+                      timeout=5)
+        expect("the notification withdrawn", [c["id"] for c in closed], [1])
+        poll("the alarm to leave the file", lambda: desktop.read_alarms() == LATER, timeout=5)
+        expect("GetCapabilities asked", len(desktop.notification_calls("GetCapabilities")), 1)
+        # The service plays the sound; the clock does not play it a second time.
+        expect("bytes the clock played itself", desktop.sound_played(), 0)
+        if "notification" in desktop.log_of("tickwell"):
+            fail("the clock complained about a notification service that works")
+
+
+def with_a_service_that_never_answers(binary, screenshots):
+    # Two on one minute (a file edited by hand can hold such): the second
+    # box comes when the first is closed.
+    second = b'#2030-03-08 21:05:00#,"Then the dishes"\r\n'
+    with Desktop("notification-silent", window_manager=True, screenshots=screenshots, notifications=["sound"],
+                 silent_notifications=True) as desktop:
+        desktop.write_alarms(DUE + second + LATER)
+        clock = desktop.clock(binary, fake_time="2030-03-08 21:04:54")
+        desktop.wait_icon()
+        clock.still_before(MINUTE - datetime.timedelta(seconds=1), "starting the clock")
+        box = wait_box(desktop, clock, "with a notification service that never answers")
+        poll("the clock to play the alarm sound itself", desktop.sound_played, timeout=10)
+        log(f"{desktop.sound_played()} bytes of sound played")
+        close_box(desktop, box)
+        box = desktop.wait_visible(TITLE_BOX, timeout=10)
+        close_box(desktop, box)
+        poll("both alarms to leave the file", lambda: desktop.read_alarms() == LATER, timeout=5)
+        said = desktop.log_of("tickwell").count("no desktop notification")
+        expect("times the clock said it had no notification", said, 1)
+
+
+def scenario(binary, screenshots):
+    with_a_service(binary, screenshots)
+    with_a_service_that_never_answers(binary, screenshots)
+
+
+if __name__ == "__main__":
+    run(scenario, *sys.argv[1:])

@@ -1,0 +1,225 @@
+// The real alarm sound, played through libcanberra into a sound card of the
+// test's own: ALSA's default device writes the samples into a pipe that the
+// test reads, or leaves unread to play a sound system that hangs.
+#include "frame/desktop/AlarmSound.h"
+#include "support/TemporaryDirectory.h"
+
+#include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace tickwell;
+using namespace tickwell::test;
+
+namespace {
+
+// ALSA's default device, as the test's HOME configures it: every sound
+// opens the pipe, writes its samples and closes it again.
+class SoundCard {
+public:
+    SoundCard()
+    {
+        ::mkfifo(m_pipe.c_str(), 0600);
+        writeFile(m_home / ".asoundrc",
+            "pcm.!default { type file; slave.pcm \"null\"; file \"" + m_pipe.string()
+                + "\"; format \"raw\" }\n");
+        qputenv("HOME", QByteArray::fromStdString(m_home.path().string()));
+    }
+    SoundCard(const SoundCard&) = delete;
+    SoundCard& operator=(const SoundCard&) = delete;
+    ~SoundCard() { stopListening(); }
+
+    // From now on, what is played is taken and counted, a sound at a time.
+    void listen()
+    {
+        m_sounds.clear();
+        m_opened = 0;
+        m_stopped = false;
+        m_listening = true;
+        m_listener = std::thread([this] {
+            while (m_listening) {
+                const int pipe = ::open(m_pipe.c_str(), O_RDONLY);
+                std::size_t bytes = 0;
+                char buffer[65536];
+                for (ssize_t got; (got = ::read(pipe, buffer, sizeof buffer)) > 0;)
+                    bytes += std::size_t(got);
+                ::close(pipe);
+                const std::scoped_lock lock(m_mutex);
+                if (m_listening)
+                    ++m_opened;
+                if (bytes > 0)
+                    m_sounds.push_back(bytes);
+            }
+            m_stopped = true;
+        });
+    }
+    void stopListening()
+    {
+        if (!m_listener.joinable())
+            return;
+        m_listening = false;
+        // Wakes the listener where it waits for the next sound.
+        while (!m_stopped) {
+            const int knock = ::open(m_pipe.c_str(), O_WRONLY | O_NONBLOCK);
+            if (knock >= 0)
+                ::close(knock);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        m_listener.join();
+    }
+    // How often the card was opened, with or without sound.
+    int opened()
+    {
+        const std::scoped_lock lock(m_mutex);
+        return m_opened;
+    }
+    // The bytes of each sound played so far.
+    std::vector<std::size_t> sounds()
+    {
+        const std::scoped_lock lock(m_mutex);
+        return m_sounds;
+    }
+
+private:
+    TemporaryDirectory m_home;
+    std::filesystem::path m_pipe = m_home / "card";
+    std::thread m_listener;
+    std::atomic<bool> m_listening = false;
+    std::atomic<bool> m_stopped = false;
+    std::mutex m_mutex;
+    std::vector<std::size_t> m_sounds;
+    int m_opened = 0;
+};
+
+// A sound theme with no alarm in it, only a bell; or with nothing at all.
+class SoundTheme {
+public:
+    explicit SoundTheme(bool bell)
+    {
+        const auto theme = m_data / "sounds" / "freedesktop";
+        std::filesystem::create_directories(theme / "stereo");
+        std::filesystem::copy_file("/usr/share/sounds/freedesktop/index.theme", theme / "index.theme");
+        if (bell)
+            std::filesystem::copy_file(
+                "/usr/share/sounds/freedesktop/stereo/bell.oga", theme / "stereo" / "bell.oga");
+        qputenv("XDG_DATA_DIRS", QByteArray::fromStdString(m_data.path().string()));
+    }
+    ~SoundTheme() { qunsetenv("XDG_DATA_DIRS"); }
+
+private:
+    TemporaryDirectory m_data;
+};
+
+} // namespace
+
+class AlarmSoundTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void playsTheThemesAlarm();
+    void whereTheThemeHasNoAlarmItRingsTheBell();
+    void withNothingToPlayItSaysSoOnce();
+    void aSoundSystemThatHangsHoldsUpNothing();
+
+private:
+    std::unique_ptr<SoundCard> m_card;
+};
+
+void AlarmSoundTest::initTestCase()
+{
+    QVERIFY2(std::filesystem::exists("/usr/share/sounds/freedesktop/stereo/alarm-clock-elapsed.oga"),
+        "the freedesktop sound theme is missing (libcanberra0 depends on it)");
+    m_card = std::make_unique<SoundCard>();
+}
+
+void AlarmSoundTest::init()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    m_card->listen();
+}
+
+void AlarmSoundTest::cleanup()
+{
+    m_card->stopListening();
+}
+
+void AlarmSoundTest::playsTheThemesAlarm()
+{
+    {
+        CanberraSound sound;
+        sound.play();
+        QTRY_COMPARE(m_card->sounds().size(), 1u);
+    }
+    // Seconds of it: not the theme's short bell.
+    QVERIFY2(m_card->sounds()[0] > 100000, qPrintable(QString::number(m_card->sounds()[0])));
+}
+
+// (libcanberra reads the theme's folders once a process: the two tests
+// below run in processes of their own, see CMakeLists.txt.)
+void AlarmSoundTest::whereTheThemeHasNoAlarmItRingsTheBell()
+{
+    const SoundTheme bellOnly(true);
+    {
+        CanberraSound sound;
+        sound.play();
+        QTRY_COMPARE(m_card->sounds().size(), 1u);
+    }
+}
+
+namespace {
+std::atomic<int> soundWarnings = 0;
+QtMessageHandler testsHandler = nullptr;
+void countSoundWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QLatin1String("tickwell: the alarm sound")))
+        ++soundWarnings;
+    testsHandler(type, context, message);
+}
+} // namespace
+
+void AlarmSoundTest::withNothingToPlayItSaysSoOnce()
+{
+    const SoundTheme empty(false);
+    QTest::ignoreMessage(QtWarningMsg, "tickwell: the alarm sound cannot be played: File or data not found");
+    testsHandler = qInstallMessageHandler(countSoundWarnings);
+    {
+        CanberraSound sound;
+        sound.play();
+        QTRY_COMPARE(soundWarnings.load(), 1);
+        sound.play();
+        // (Ending it waits for what it was asked to do.)
+    }
+    qInstallMessageHandler(testsHandler);
+    QCOMPARE(soundWarnings.load(), 1);
+    QCOMPARE(m_card->opened(), 0);
+}
+
+void AlarmSoundTest::aSoundSystemThatHangsHoldsUpNothing()
+{
+    m_card->stopListening();
+    // Nobody reads the card: the first sound waits for ever to be opened.
+    // The program's thread asks, silences and ends all the same.
+    {
+        CanberraSound sound;
+        sound.play();
+        sound.stop();
+        sound.play();
+    }
+    // The sound's thread, left behind, goes on once the card opens (and
+    // ends, cancelling what it played).
+    m_card->listen();
+    QTRY_COMPARE(m_card->opened(), 1);
+}
+
+QTEST_MAIN(AlarmSoundTest)
+#include "tst_alarmsound.moc"

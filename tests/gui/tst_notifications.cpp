@@ -1,0 +1,429 @@
+// The desktop notifications as the clock posts them over D-Bus, against a
+// notification service of the test's own on a bus of the test's own: what
+// each call carries, when the clock plays the alarm sound itself, and a
+// service that is missing, slow or gone.
+#include "frame/desktop/DBusNotifications.h"
+#include "support/FakeAlarmSound.h"
+#include "support/TemporaryDirectory.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tickwell;
+using namespace tickwell::test;
+
+namespace {
+
+const QString serviceName = QStringLiteral("org.freedesktop.Notifications");
+const QString entry = QStringLiteral("9:05 PM  Friday, March 8, 2030");
+
+// A session bus for the test alone, with nothing to start on demand.
+class PrivateBus {
+public:
+    PrivateBus()
+    {
+        const auto config = m_directory / "bus.conf";
+        writeFile(config,
+            "<busconfig><type>session</type><listen>unix:dir=" + m_directory.path().string()
+                + "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\" "
+                  "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
+        m_daemon.start(QStringLiteral("dbus-daemon"),
+            { QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
+                QStringLiteral("--config-file=") + QString::fromStdString(config.string()) });
+        while (m_daemon.state() != QProcess::NotRunning && !m_daemon.canReadLine())
+            m_daemon.waitForReadyRead(10000);
+        address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+    }
+    PrivateBus(const PrivateBus&) = delete;
+    PrivateBus& operator=(const PrivateBus&) = delete;
+    ~PrivateBus()
+    {
+        for (const QString& name : m_connections)
+            QDBusConnection::disconnectFromBus(name);
+        m_daemon.terminate();
+        m_daemon.waitForFinished(10000);
+    }
+
+    QDBusConnection connect(const QString& name)
+    {
+        m_connections << name;
+        return QDBusConnection::connectToBus(address, name);
+    }
+
+    QString address;
+
+private:
+    TemporaryDirectory m_directory;
+    QProcess m_daemon;
+    QStringList m_connections;
+};
+
+struct NotifyCall {
+    QString appName;
+    uint replacesId = 0;
+    QString appIcon;
+    QString summary;
+    QString body;
+    QStringList actions;
+    QVariantMap hints;
+    int expireTimeout = -1;
+};
+
+// The notification service: it records the calls, answers them at once or
+// when the test says, and sends the signals a user's clicks would.
+class NotificationService : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    NotificationService(
+        PrivateBus& bus, QStringList capabilities, const QString& connection = QStringLiteral("service"))
+        : m_capabilities(std::move(capabilities))
+        , m_bus(bus.connect(connection))
+    {
+        m_bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
+            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals);
+        m_bus.registerService(serviceName);
+    }
+    ~NotificationService() override { leave(); }
+
+    void leave() { m_bus.unregisterService(serviceName); }
+
+    bool holdCapabilities = false; // never answers GetCapabilities
+    bool holdNotify = false; // answers Notify only on answerNotify()
+    int capabilitiesAsked = 0;
+    std::vector<NotifyCall> notified;
+    QList<uint> closed;
+
+    void answerNotify()
+    {
+        for (const QDBusMessage& call : std::exchange(m_heldNotify, {}))
+            m_bus.send(call.createReply(QVariant::fromValue(uint(nextId()))));
+    }
+
+public Q_SLOTS:
+    QStringList GetCapabilities()
+    {
+        ++capabilitiesAsked;
+        if (holdCapabilities)
+            setDelayedReply(true);
+        return m_capabilities;
+    }
+    uint Notify(const QString& appName, uint replacesId, const QString& appIcon, const QString& summary,
+        const QString& body, const QStringList& actions, const QVariantMap& hints, int expireTimeout)
+    {
+        notified.push_back({ appName, replacesId, appIcon, summary, body, actions, hints, expireTimeout });
+        if (holdNotify) {
+            setDelayedReply(true);
+            m_heldNotify << message();
+            return 0;
+        }
+        return nextId();
+    }
+    void CloseNotification(uint id) { closed << id; }
+    // Not the service's own: the test's way to know that every call made
+    // before has arrived.
+    void Ping() { }
+
+Q_SIGNALS:
+    void NotificationClosed(uint id, uint reason);
+    void ActionInvoked(uint id, const QString& action);
+    void ActivationToken(uint id, const QString& token);
+
+private:
+    uint nextId() { return ++m_lastId + 40; }
+
+    QStringList m_capabilities;
+    QDBusConnection m_bus;
+    QList<QDBusMessage> m_heldNotify;
+    uint m_lastId = 0;
+};
+
+const QStringList everything { QStringLiteral("body"), QStringLiteral("body-markup"),
+    QStringLiteral("actions"), QStringLiteral("sound") };
+
+} // namespace
+
+class NotificationsTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void aNoticeCarriesTheReminderCriticalWithTheSoundNamed();
+    void theReminderHeadsTheNoticeAndTheBodySaysWhenItWasDue_data();
+    void theReminderHeadsTheNoticeAndTheBodySaysWhenItWasDue();
+    void whereTheServicePlaysNoSoundTheClockPlaysItOnce();
+    void withNoServiceTheClockPlaysTheSoundAndSaysSoOnce();
+    void withNoSessionBusTheClockPlaysTheSoundAndSaysSoOnce();
+    void aServiceThatDoesNotAnswerDelaysTheSoundASecondAtMost();
+    void withdrawnBeforeTheServiceAnswersItIsClosedOnceItDoes();
+    void onlyChoosingTheNoticeItselfActivatesIt();
+    void dismissedByTheUserItIsNotClosedAgain();
+    void aNewServiceIsAskedWhatItCanDo();
+
+private:
+    std::unique_ptr<PrivateBus> m_bus;
+    FakeAlarmSound m_sound;
+    std::unique_ptr<DBusNotifications> m_notifications;
+
+    DBusNotifications& notifications()
+    {
+        if (!m_notifications)
+            m_notifications
+                = std::make_unique<DBusNotifications>(m_sound, m_bus->connect(QStringLiteral("clock")));
+        return *m_notifications;
+    }
+    int post(const QString& reminder = QStringLiteral("Feed the cat"))
+    {
+        return notifications().post({ reminder, entry });
+    }
+    // Waits until whatever the clock and the service have sent each other
+    // so far has arrived: messages between two connections keep their order.
+    void settle()
+    {
+        QDBusConnection clock(QStringLiteral("clock"));
+        const QDBusPendingCall ping = clock.asyncCall(QDBusMessage::createMethodCall(serviceName,
+            QStringLiteral("/org/freedesktop/Notifications"), serviceName, QStringLiteral("Ping")));
+        QTRY_VERIFY(ping.isFinished());
+        QCoreApplication::processEvents();
+    }
+};
+
+void NotificationsTest::init()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    m_bus = std::make_unique<PrivateBus>();
+    QVERIFY2(m_bus->address.startsWith(QLatin1String("unix:")), "dbus-daemon did not start");
+    m_sound.calls.clear();
+}
+
+void NotificationsTest::cleanup()
+{
+    m_notifications.reset();
+    m_bus.reset();
+}
+
+void NotificationsTest::aNoticeCarriesTheReminderCriticalWithTheSoundNamed()
+{
+    NotificationService service(*m_bus, everything);
+    const int first = post();
+    QTRY_COMPARE(service.notified.size(), 1u);
+    const NotifyCall& call = service.notified[0];
+    QCOMPARE(call.appName, "Tickwell Alarm Clock");
+    QCOMPARE(call.replacesId, 0u);
+    QCOMPARE(call.appIcon, "org.example.Tickwell");
+    QCOMPARE(call.actions, QStringList({ "default", "Show Reminder" }));
+    QCOMPARE(call.expireTimeout, 0);
+    QCOMPARE(call.hints.value("urgency").metaType(), QMetaType::fromType<uchar>());
+    QCOMPARE(call.hints.value("urgency").value<uchar>(), 2);
+    QCOMPARE(call.hints.value("desktop-entry"), "org.example.Tickwell");
+    QCOMPARE(call.hints.value("sound-name"), "alarm-clock-elapsed");
+    QVERIFY(call.hints.contains("image-data"));
+    QVERIFY(!call.hints.contains("suppress-sound"));
+    // The service plays the sound.
+    QCOMPARE(m_sound.calls, QStringList {});
+
+    notifications().withdraw(first);
+    QTRY_COMPARE(service.closed, QList<uint> { 41 });
+    // Asked once: the next notice goes out at once.
+    const int second = post();
+    QVERIFY(second != first);
+    QTRY_COMPARE(service.notified.size(), 2u);
+    QCOMPARE(service.capabilitiesAsked, 1);
+    notifications().withdraw(second);
+    QTRY_COMPARE(service.closed, QList<uint>({ 41, 42 }));
+    QCOMPARE(m_sound.calls, QStringList {});
+}
+
+void NotificationsTest::theReminderHeadsTheNoticeAndTheBodySaysWhenItWasDue_data()
+{
+    QTest::addColumn<QString>("reminder");
+    QTest::addColumn<bool>("markup");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("body");
+    const QString due = "Due at " + entry;
+    QTest::newRow("one line") << "Dentist" << false << "Dentist" << due;
+    QTest::newRow("lines") << "Call back\r\nthen lunch\r\n\r\nat two" << false << "Call back"
+                           << "then lunch\n\nat two\n\n" + due;
+    QTest::newRow("blank first") << "\r\n  \r\nCall back  " << false << "Call back" << due;
+    QTest::newRow("empty") << "" << false << "Tickwell Alarm Clock" << due;
+    QTest::newRow("markup, escaped") << "<b>Tom & Jerry</b>\r\n<i>cheese</i> & crackers" << true
+                                     << "<b>Tom & Jerry</b>"
+                                     << "&lt;i&gt;cheese&lt;/i&gt; &amp; crackers\n\n" + due;
+    QTest::newRow("plain, as typed") << "Tom & Jerry\r\ncheese & crackers" << false << "Tom & Jerry"
+                                     << "cheese & crackers\n\n" + due;
+}
+
+void NotificationsTest::theReminderHeadsTheNoticeAndTheBodySaysWhenItWasDue()
+{
+    QFETCH(QString, reminder);
+    QFETCH(bool, markup);
+    QFETCH(QString, summary);
+    QFETCH(QString, body);
+    NotificationService service(
+        *m_bus, markup ? everything : QStringList { QStringLiteral("body"), QStringLiteral("sound") });
+    post(reminder);
+    QTRY_COMPARE(service.notified.size(), 1u);
+    QCOMPARE(service.notified[0].summary, summary);
+    QCOMPARE(service.notified[0].body, body);
+}
+
+void NotificationsTest::whereTheServicePlaysNoSoundTheClockPlaysItOnce()
+{
+    NotificationService service(*m_bus, { QStringLiteral("body"), QStringLiteral("actions") });
+    const int notice = post();
+    QTRY_COMPARE(service.notified.size(), 1u);
+    QCOMPARE(m_sound.calls, QStringList { "play" });
+    // Still named, for a service that plays sounds without saying so; but
+    // not to be played a second time.
+    QCOMPARE(service.notified[0].hints.value("sound-name"), "alarm-clock-elapsed");
+    QCOMPARE(service.notified[0].hints.value("suppress-sound"), true);
+    notifications().withdraw(notice);
+    QCOMPARE(m_sound.calls, QStringList({ "play", "stop" }));
+    QTRY_COMPARE(service.closed.size(), 1);
+}
+
+void NotificationsTest::withNoServiceTheClockPlaysTheSoundAndSaysSoOnce()
+{
+    QTest::ignoreMessage(QtWarningMsg,
+        QRegularExpression(QStringLiteral("^tickwell: no desktop notification \\(.*ServiceUnknown\\)")));
+    const int first = post();
+    QTRY_COMPARE(m_sound.calls, QStringList { "play" });
+    notifications().withdraw(first);
+    const int second = post();
+    QTRY_COMPARE(m_sound.calls, QStringList({ "play", "stop", "play" }));
+    notifications().withdraw(second);
+    QCOMPARE(m_sound.calls, QStringList({ "play", "stop", "play", "stop" }));
+
+    // One that comes later gets the next notice, and the one on show.
+    const int third = post(QStringLiteral("third"));
+    NotificationService service(*m_bus, everything);
+    QTRY_COMPARE(service.notified.size(), 1u);
+    QCOMPARE(service.notified[0].summary, "third");
+    post(QStringLiteral("fourth"));
+    QTRY_COMPARE(service.notified.size(), 2u);
+    QCOMPARE(service.notified[1].summary, "fourth");
+    // The clock played the third's sound itself, not knowing better then.
+    QCOMPARE(service.notified[0].hints.value("suppress-sound"), true);
+    QCOMPARE(m_sound.calls, QStringList({ "play", "stop", "play", "stop", "play" }));
+    notifications().withdraw(third);
+}
+
+void NotificationsTest::withNoSessionBusTheClockPlaysTheSoundAndSaysSoOnce()
+{
+    QTest::ignoreMessage(QtWarningMsg,
+        "tickwell: no desktop notification (no session bus); reminders come in their "
+        "box, with the clock's own sound");
+    DBusNotifications unconnected(m_sound, QDBusConnection(QStringLiteral("no such connection")));
+    unconnected.withdraw(unconnected.post({ QStringLiteral("a"), entry }));
+    unconnected.withdraw(unconnected.post({ QStringLiteral("b"), entry }));
+    QCOMPARE(m_sound.calls, QStringList({ "play", "stop", "play", "stop" }));
+}
+
+void NotificationsTest::aServiceThatDoesNotAnswerDelaysTheSoundASecondAtMost()
+{
+    QTest::ignoreMessage(
+        QtWarningMsg, QRegularExpression(QStringLiteral("^tickwell: no desktop notification")));
+    NotificationService service(*m_bus, everything);
+    service.holdCapabilities = true;
+    const int first = post();
+    QCOMPARE(m_sound.calls, QStringList {});
+    // A service that is only slow may still show it: sent all the same.
+    QTRY_COMPARE_WITH_TIMEOUT(m_sound.calls, QStringList { "play" }, 10000);
+    QTRY_COMPARE(service.notified.size(), 1u);
+    QCOMPARE(service.notified[0].hints.value("suppress-sound"), true);
+    notifications().withdraw(first);
+
+    // Once it has failed to answer, the sound no longer waits for it.
+    post();
+    QCOMPARE(m_sound.calls, QStringList({ "play", "stop", "play" }));
+    QTRY_COMPARE(service.capabilitiesAsked, 2);
+}
+
+void NotificationsTest::withdrawnBeforeTheServiceAnswersItIsClosedOnceItDoes()
+{
+    NotificationService service(*m_bus, everything);
+    service.holdNotify = true;
+    // Withdrawn before the service has said what it can do: never sent.
+    notifications().withdraw(post(QStringLiteral("first")));
+    const int second = post(QStringLiteral("second"));
+    QTRY_COMPARE(service.notified.size(), 1u);
+    QCOMPARE(service.notified[0].summary, "second");
+    notifications().withdraw(second);
+    settle();
+    QCOMPARE(service.closed, QList<uint> {});
+    service.answerNotify();
+    QTRY_COMPARE(service.closed, QList<uint> { 41 });
+    QCOMPARE(service.notified.size(), 1u);
+}
+
+void NotificationsTest::onlyChoosingTheNoticeItselfActivatesIt()
+{
+    NotificationService service(*m_bus, everything);
+    const int first = post();
+    QTRY_COMPARE(service.notified.size(), 1u);
+    QSignalSpy activated(&notifications(), &Notifications::activated);
+    Q_EMIT service.ActionInvoked(41, QStringLiteral("snooze"));
+    Q_EMIT service.ActionInvoked(99, QStringLiteral("default"));
+    settle();
+    QCOMPARE(activated.size(), 0);
+    Q_EMIT service.ActivationToken(41, QStringLiteral("token"));
+    Q_EMIT service.ActionInvoked(41, QStringLiteral("default"));
+    QTRY_COMPARE(activated.size(), 1);
+    QCOMPARE(activated[0][0].toInt(), first);
+
+    // Withdrawn, it is no longer the clock's to activate.
+    notifications().withdraw(first);
+    Q_EMIT service.ActionInvoked(41, QStringLiteral("default"));
+    const int second = post();
+    QTRY_COMPARE(service.notified.size(), 2u);
+    Q_EMIT service.ActionInvoked(42, QStringLiteral("default"));
+    QTRY_COMPARE(activated.size(), 2);
+    QCOMPARE(activated[1][0].toInt(), second);
+}
+
+void NotificationsTest::dismissedByTheUserItIsNotClosedAgain()
+{
+    NotificationService service(*m_bus, everything);
+    QSignalSpy activated(&notifications(), &Notifications::activated);
+    const int notice = post();
+    QTRY_COMPARE(service.notified.size(), 1u);
+    Q_EMIT service.NotificationClosed(41, 2);
+    Q_EMIT service.ActionInvoked(41, QStringLiteral("default"));
+    // (The signals arrive in order: once a later call is answered, they are in.)
+    const int next = post();
+    QTRY_COMPARE(service.notified.size(), 2u);
+    notifications().withdraw(notice);
+    notifications().withdraw(next);
+    QTRY_COMPARE(service.closed, QList<uint> { 42 });
+    QCOMPARE(activated.size(), 0);
+}
+
+void NotificationsTest::aNewServiceIsAskedWhatItCanDo()
+{
+    auto first = std::make_unique<NotificationService>(*m_bus, everything);
+    const int shown = post();
+    QTRY_COMPARE(first->notified.size(), 1u);
+    first.reset();
+
+    // Another takes over: the old one's notice is gone with it, and the new
+    // one plays no sounds.
+    NotificationService second(*m_bus, { QStringLiteral("body") }, QStringLiteral("second"));
+    settle();
+    notifications().withdraw(shown);
+    post();
+    QTRY_COMPARE(second.notified.size(), 1u);
+    QCOMPARE(second.capabilitiesAsked, 1);
+    QCOMPARE(second.closed, QList<uint> {});
+    QCOMPARE(m_sound.calls, QStringList { "play" });
+}
+
+QTEST_MAIN(NotificationsTest)
+#include "tst_notifications.moc"
