@@ -75,8 +75,10 @@ void frmMain::tmrTimer_Timer()
             ++i;
         }
     }
-    if (reminderNear)
+    if (reminderNear) {
         m_services.messageBoxes.prepare();
+        m_services.notifications.prepare();
+    }
 }
 
 void frmMain::startWatching(bool active)

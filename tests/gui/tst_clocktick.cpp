@@ -99,12 +99,15 @@ void ClockTickTest::aTickWithoutDueAlarmsOnlyRewritesTheCaption()
     editor.lstAlarms.setListIndex(1);
     const ino_t before = inode(program.alarmPath());
 
-    // The reminder box is made ready once an alarm is a minute away, not before.
+    // The reminder box and its sound are made ready once an alarm is a
+    // minute away, not before.
     editor.tmrTimer_Timer();
     QCOMPARE(program.messageBoxes.prepared, 0);
+    QCOMPARE(program.notifications.prepared, 0);
     program.clock.set(2030, 10, 5, 9, 30, 59);
     editor.tmrTimer_Timer();
     QVERIFY(program.messageBoxes.prepared > 0);
+    QVERIFY(program.notifications.prepared > 0);
     QCOMPARE(editor.lstAlarms.listCount(), 2);
     QCOMPARE(editor.lstAlarms.listIndex(), 1);
     QVERIFY(program.messageBoxes.shown.empty());

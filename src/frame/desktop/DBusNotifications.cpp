@@ -132,6 +132,11 @@ int DBusNotifications::post(const ReminderNotice& notice)
     return posted.number;
 }
 
+void DBusNotifications::prepare()
+{
+    m_sound.prepare();
+}
+
 void DBusNotifications::withdraw(int notice)
 {
     Posted* posted = find(notice);
