@@ -150,9 +150,10 @@ def one_round(number, programs, seconds, settle=10.0):
 
 # ----- the reminder -----
 
-def reminder_delays(program, runs):
+def reminder_delays(program, runs, service):
     script = os.path.join(SOURCE, "bench", "reminder-latency.sh")
-    done = subprocess.run([script, program, str(runs)], capture_output=True, text=True, timeout=60 + 30 * runs)
+    done = subprocess.run([script, program, str(runs), service], capture_output=True, text=True,
+                          timeout=60 + 30 * runs)
     shown, ticks = [], []
     for line in done.stdout.splitlines():
         m = re.match(r"tick ([\d.]+) ms, box taken on by the window manager ([\d.]+) ms", line)
@@ -181,6 +182,8 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--seconds", type=float, default=60.0, help="the CPU window of each round")
     parser.add_argument("--reminders", type=int, default=20)
+    parser.add_argument("--service", default="answering", choices=("none", "answering", "silent"),
+                        help="the notification service of the reminder runs (bench/reminder-latency.sh)")
     args = parser.parse_args()
     if args.quick:
         args.rounds, args.seconds, args.reminders = 1, 15.0, 5
@@ -196,8 +199,8 @@ def main():
         print(f"round {number + 1} of {args.rounds} (load {load_average():.1f})", file=sys.stderr, flush=True)
         rounds.append(one_round(number, programs, args.seconds))
         loads.append(load_average())
-    print(f"reminder, {args.reminders} runs (load {load_average():.1f})", file=sys.stderr, flush=True)
-    ticks, shown = reminder_delays(clock, args.reminders)
+    print(f"reminder, {args.reminders} runs, notification service {args.service} (load {load_average():.1f})", file=sys.stderr, flush=True)
+    ticks, shown = reminder_delays(clock, args.reminders, args.service)
     loads.append(load_average())
 
     def median(name, key):
