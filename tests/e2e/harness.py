@@ -528,6 +528,12 @@ class Desktop:
         x, y, w, h, _ = self.geometry(window)
         self.click(x + w // 2, y + h // 2, button, repeat)
 
+    def close_box(self, box, what="the reminder box"):
+        """Return, as a user at the keyboard closes a box."""
+        self.focus(box)
+        self.key("Return")
+        self.wait_unmapped(box, what, timeout=5)
+
     def key(self, *keys):
         # Never "--window": a key that destroys the window would kill xdotool and leave the key held.
         for k in keys:
@@ -755,6 +761,21 @@ class Clock:
             fail(f"the clock did not end within {timeout:g} s")
 
 
+def start_clock(desktop, binary, **options):
+    """Starts the clock and waits for its icon and for it on the accessibility bus: (clock, icon, a11y)."""
+    clock = desktop.clock(binary, **options)
+    icon = desktop.wait_icon()
+    a11y = Accessibility(desktop, clock.pid)
+    a11y.wait_app()
+    return clock, icon, a11y
+
+
+def open_editor(desktop, icon, a11y):
+    """Opens the editor as a user does, with a double click on the icon: (its window, the Editor)."""
+    desktop.click_window(icon, repeat=2)
+    return desktop.wait_visible(TITLE_EDITOR), Editor(a11y)
+
+
 def run(test, *args):
     """Runs one test function: prints its outcome and sets the exit status ctest reads."""
     # ctest's own timeout kills outright; ending first lets the teardown run.
@@ -923,6 +944,11 @@ class Accessibility:
             if needed > width and (not ink or ink[1] >= width - 1):
                 cut.append(label.name)
         return cut
+
+    def reminder(self):
+        """The texts of the reminder box on show, as a screen reader reads them."""
+        alert = self.window(TITLE_BOX, role="alert")
+        return [label.name for label in self.all(alert, "label") if label.name]
 
     def rows(self, list_accessible):
         return [item.name for item in self.all(list_accessible, "list item", showing=False)]

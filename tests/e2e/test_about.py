@@ -6,7 +6,7 @@ import os
 import sys
 import time
 
-from harness import Accessibility, Desktop, Editor, TITLE_EDITOR, fail, log, poll, run
+from harness import Desktop, Editor, TITLE_EDITOR, fail, log, poll, run, start_clock
 
 ABOUT = 4  # the menu's fourth item, below the separator
 TEXTS = ["Tickwell Alarm Clock v1.1", "Programmed by Haldor Venn"]
@@ -54,10 +54,7 @@ def check_about(desktop, a11y, how, screenshot, faults):
 
 def scenario(binary, screenshots):
     with Desktop("about", screenshots=screenshots) as desktop:
-        clock = desktop.clock(binary, fake_time="2030-03-08 21:04:00")
-        icon = desktop.wait_icon()
-        a11y = Accessibility(desktop, clock.pid)
-        a11y.wait_app()
+        clock, icon, a11y = start_clock(desktop, binary, fake_time="2030-03-08 21:04:00")
 
         faults = []
         desktop.choose_from_tray_menu(icon, ABOUT)

@@ -9,29 +9,21 @@ import datetime
 import sys
 import time
 
-from harness import Accessibility, Desktop, TITLE_BOX, fail, figure, log, poll, run
+from harness import Desktop, TITLE_BOX, fail, figure, log, poll, run, start_clock
 
 FIRST = b'#2030-03-08 21:05:00#,"Take the pills"\r\n'
 SECOND = b'#2030-03-08 21:06:00#,"Leave for the train"\r\n'
 LATER = b'#2030-03-08 21:30:00#,"Call the neighbours"\r\n'
 
 
-def box_text(a11y):
-    alert = a11y.window(TITLE_BOX, role="alert")
-    return [label.name for label in a11y.all(alert, "label") if label.name]
-
-
 def scenario(binary, screenshots):
     with Desktop("alarm-behind-open-reminder", screenshots=screenshots) as desktop:
         desktop.write_alarms(FIRST + SECOND + LATER)
-        clock = desktop.clock(binary, fake_time="2030-03-08 21:04:56")
+        clock, _, a11y = start_clock(desktop, binary, fake_time="2030-03-08 21:04:56")
         first_minute = datetime.datetime(2030, 3, 8, 21, 5)
-        desktop.wait_icon()
-        a11y = Accessibility(desktop, clock.pid)
-        a11y.wait_app()
 
         first = desktop.wait_visible(TITLE_BOX, timeout=20)
-        texts = box_text(a11y)
+        texts = a11y.reminder()
         if texts != ["Take the pills\n\n(9:05 PM  Friday, March 8, 2030)"]:
             fail(f"the first reminder reads {texts!r}")
 
@@ -52,7 +44,7 @@ def scenario(binary, screenshots):
             fail("the 9:06 PM alarm was not shown when the 9:05 PM reminder was closed in its minute "
                  f"(Alarm.dat now {desktop.read_alarms()!r})")
         figure("first reminder closed to the second one mapped", time.monotonic() - closed, "s")
-        texts = box_text(a11y)
+        texts = a11y.reminder()
         if texts != ["Leave for the train\n\n(9:06 PM  Friday, March 8, 2030)"]:
             fail(f"the second reminder reads {texts!r}")
         second = desktop.visible(TITLE_BOX)[0]

@@ -7,7 +7,7 @@ import datetime
 import sys
 import time
 
-from harness import (Accessibility, Desktop, Editor, TITLE_BOX, TITLE_EDITOR, expect, fail, figure, log, poll, run)
+from harness import Desktop, TITLE_BOX, expect, fail, figure, log, open_editor, poll, run, start_clock
 
 LATER = b'#2030-03-09 07:30:00#,"Water the ferns"\r\n'
 NEW = b'#2030-03-08 21:05:00#,"Feed the cat\r\nthen the fish"\r\n'
@@ -17,15 +17,10 @@ REMINDER = "Feed the cat\nthen the fish\n\n(9:05 PM  Friday, March 8, 2030)"
 def scenario(binary, screenshots):
     with Desktop("alarm-fires", window_manager=True, screenshots=screenshots) as desktop:
         desktop.write_alarms(LATER)
-        clock = desktop.clock(binary, fake_time="2030-03-08 21:04:45")
+        clock, icon, a11y = start_clock(desktop, binary, fake_time="2030-03-08 21:04:45")
         minute = datetime.datetime(2030, 3, 8, 21, 5)
-        icon = desktop.wait_icon()
-        a11y = Accessibility(desktop, clock.pid)
-        a11y.wait_app()
 
-        desktop.click_window(icon, repeat=2)
-        window = desktop.wait_visible(TITLE_EDITOR)
-        editor = Editor(a11y)
+        window, editor = open_editor(desktop, icon, a11y)
         expect("the fields at opening", editor.new_alarm_caption(), "New Alarm : 9:04 PM  Friday, March 8, 2030")
 
         # The next minute: into the minute field, one step up, Tab on.
@@ -79,16 +74,13 @@ def scenario(binary, screenshots):
             if order.index(box) < order.index(below):
                 fail(f"the reminder box is below {name}")
 
+        expect("the reminder box's text", a11y.reminder(), [REMINDER])
         alert = a11y.window(TITLE_BOX, role="alert")
-        texts = [label.name for label in a11y.all(alert, "label") if label.name]
-        expect("the reminder box's text", texts, [REMINDER])
         expect("the reminder box's buttons", [b.name for b in a11y.all(alert, "push button")], ["OK"])
         desktop.screenshot(box, "reminder.png")
 
         # Return, as a user at the keyboard would close it.
-        desktop.focus(box)
-        desktop.key("Return")
-        desktop.wait_unmapped(box, "the reminder box", timeout=5)
+        desktop.close_box(box)
         again = "a second time"
         desktop.poll_without_box("the alarm to leave the file", lambda: desktop.read_alarms() == LATER, again)
         desktop.poll_without_box("the alarm to leave the list",

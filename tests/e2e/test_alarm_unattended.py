@@ -6,7 +6,7 @@ import datetime
 import sys
 import time
 
-from harness import Accessibility, Desktop, TITLE_BOX, TITLE_EDITOR, fail, figure, run
+from harness import Desktop, TITLE_BOX, TITLE_EDITOR, fail, figure, run, start_clock
 
 DUE = b'#2030-03-08 21:05:00#,"Take the bread out of the oven"\r\n'
 LATER = b'#2030-03-08 21:30:00#,"Call the neighbours"\r\n'
@@ -16,11 +16,8 @@ REMINDER = "Take the bread out of the oven\n\n(9:05 PM  Friday, March 8, 2030)"
 def scenario(binary, screenshots):
     with Desktop("alarm-unattended", window_manager=True, screenshots=screenshots) as desktop:
         desktop.write_alarms(DUE + LATER)
-        clock = desktop.clock(binary, fake_time="2030-03-08 21:04:54")
+        clock, _, a11y = start_clock(desktop, binary, fake_time="2030-03-08 21:04:54")
         minute = datetime.datetime(2030, 3, 8, 21, 5)
-        desktop.wait_icon()
-        a11y = Accessibility(desktop, clock.pid)
-        a11y.wait_app()
         clock.still_before(minute - datetime.timedelta(seconds=1), "starting the clock")
         if desktop.visible(TITLE_BOX):
             fail("the reminder came up before its minute")
@@ -28,8 +25,7 @@ def scenario(binary, screenshots):
         box = desktop.wait_visible(TITLE_BOX, timeout=20)
         figure("alarm minute to reminder box mapped, no window open", time.monotonic() - clock.moment_of(minute),
                "s")
-        alert = a11y.window(TITLE_BOX, role="alert")
-        texts = [label.name for label in a11y.all(alert, "label") if label.name]
+        texts = a11y.reminder()
         if texts != [REMINDER]:
             fail(f"the reminder box reads {texts!r}, expected {[REMINDER]!r}")
         if desktop.visible(TITLE_EDITOR):
@@ -37,9 +33,7 @@ def scenario(binary, screenshots):
         if desktop.read_alarms() != DUE + LATER:
             fail("the alarm left the file before its box was closed")
 
-        desktop.focus(box)
-        desktop.key("Return")
-        desktop.wait_unmapped(box, "the reminder box", timeout=5)
+        desktop.close_box(box)
         desktop.poll_without_box("the alarm to leave the file", lambda: desktop.read_alarms() == LATER,
                                  "a second time")
         end = clock.moment_of(minute + datetime.timedelta(seconds=8))

@@ -5,7 +5,7 @@ on file in their order."""
 import sys
 import time
 
-from harness import Accessibility, Desktop, Editor, TITLE_EDITOR, expect, fail, figure, log, run
+from harness import Desktop, Editor, TITLE_EDITOR, expect, fail, figure, log, run, start_clock
 
 ALARMS = (b'#2030-03-08 22:15:00#,"Call the plumber"\r\n'
           b'#2030-03-09#,"Midnight: put the bins out"\r\n')
@@ -14,10 +14,7 @@ ALARMS = (b'#2030-03-08 22:15:00#,"Call the plumber"\r\n'
 def scenario(binary, screenshots):
     with Desktop("editor", screenshots=screenshots) as desktop:
         desktop.write_alarms(ALARMS)
-        clock = desktop.clock(binary, fake_time="2030-03-08 21:04:45")
-        icon = desktop.wait_icon()
-        a11y = Accessibility(desktop, clock.pid)
-        a11y.wait_app()
+        clock, icon, a11y = start_clock(desktop, binary, fake_time="2030-03-08 21:04:45")
 
         # A single click does nothing; the double click opens the editor.
         desktop.click_window(icon)

@@ -6,7 +6,8 @@ import datetime
 import sys
 import time
 
-from harness import Accessibility, Desktop, Editor, TITLE_BOX, TITLE_EDITOR, expect, fail, figure, poll, run
+from harness import (Desktop, Editor, TITLE_BOX, TITLE_EDITOR, expect, fail, figure, open_editor, poll, run,
+                     start_clock)
 
 DUE = b'#2030-03-08 21:05:00#,"Closed the editor, still reminded"\r\n'
 REMINDER = "Closed the editor, still reminded\n\n(9:05 PM  Friday, March 8, 2030)"
@@ -15,15 +16,10 @@ REMINDER = "Closed the editor, still reminded\n\n(9:05 PM  Friday, March 8, 2030
 def scenario(binary, screenshots):
     with Desktop("frame-close", window_manager=True, screenshots=screenshots) as desktop:
         desktop.write_alarms(DUE)
-        clock = desktop.clock(binary, fake_time="2030-03-08 21:04:40")
+        clock, icon, a11y = start_clock(desktop, binary, fake_time="2030-03-08 21:04:40")
         minute = datetime.datetime(2030, 3, 8, 21, 5)
-        icon = desktop.wait_icon()
-        a11y = Accessibility(desktop, clock.pid)
-        a11y.wait_app()
 
-        desktop.click_window(icon, repeat=2)
-        window = desktop.wait_visible(TITLE_EDITOR)
-        editor = Editor(a11y)
+        window, editor = open_editor(desktop, icon, a11y)
         reminder = editor.reminder_field()
         a11y.click(reminder)
         desktop.type("half typed")
@@ -39,12 +35,8 @@ def scenario(binary, screenshots):
         box = desktop.wait_visible(TITLE_BOX, timeout=30)
         figure("alarm minute to reminder box mapped, editor closed by its frame",
                time.monotonic() - clock.moment_of(minute), "s")
-        alert = a11y.window(TITLE_BOX, role="alert")
-        expect("the reminder box's text", [label.name for label in a11y.all(alert, "label") if label.name],
-               [REMINDER])
-        desktop.focus(box)
-        desktop.key("Return")
-        desktop.wait_unmapped(box, "the reminder box", timeout=5)
+        expect("the reminder box's text", a11y.reminder(), [REMINDER])
+        desktop.close_box(box)
         poll("the alarm to leave the file", lambda: desktop.read_alarms() == b"", timeout=5)
 
         # The same editor comes back, with what was typed in it.

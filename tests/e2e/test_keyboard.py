@@ -5,7 +5,7 @@ the picked one selected, the focus on the day the arrow keys reach."""
 
 import sys
 
-from harness import Accessibility, Desktop, Editor, TITLE_EDITOR, expect, fail, log, poll, run
+from harness import Desktop, expect, fail, log, open_editor, poll, run, start_clock
 
 SET = b'#2030-04-04 07:30:00#,"Dentist"\r\n'
 
@@ -36,14 +36,9 @@ def check_tree(a11y, editor):
 
 def scenario(binary, screenshots):
     with Desktop("keyboard", window_manager=True, screenshots=screenshots) as desktop:
-        clock = desktop.clock(binary, fake_time="2030-03-08 21:04:30")
-        icon = desktop.wait_icon()
-        a11y = Accessibility(desktop, clock.pid)
-        a11y.wait_app()
+        clock, icon, a11y = start_clock(desktop, binary, fake_time="2030-03-08 21:04:30")
         a11y.listen_for_focus()
-        desktop.click_window(icon, repeat=2)
-        window = desktop.wait_visible(TITLE_EDITOR)
-        editor = Editor(a11y)
+        window, editor = open_editor(desktop, icon, a11y)
         check_tree(a11y, editor)
 
         def focus_is(name, role):

@@ -5,19 +5,14 @@ minimised editor back as well."""
 import sys
 import time
 
-from harness import Accessibility, Desktop, Editor, TITLE_EDITOR, expect, poll, run
+from harness import Desktop, expect, open_editor, poll, run, start_clock
 
 
 def scenario(binary, screenshots):
     with Desktop("minimise", window_manager=True, screenshots=screenshots) as desktop:
-        clock = desktop.clock(binary, fake_time="2030-03-08 21:04:45")
-        icon = desktop.wait_icon()
-        a11y = Accessibility(desktop, clock.pid)
-        a11y.wait_app()
+        clock, icon, a11y = start_clock(desktop, binary, fake_time="2030-03-08 21:04:45")
 
-        desktop.click_window(icon, repeat=2)
-        window = desktop.wait_visible(TITLE_EDITOR)
-        editor = Editor(a11y)
+        window, editor = open_editor(desktop, icon, a11y)
         a11y.click(editor.minute_field())
         desktop.key("Up", "Up", "Up")
         poll("the minute to step", lambda: a11y.text(editor.minute_field()) == "7", timeout=5)

@@ -23,12 +23,6 @@ def wait_box(desktop, clock, what):
     return box
 
 
-def close_box(desktop, box):
-    desktop.focus(box)
-    desktop.key("Return")
-    desktop.wait_unmapped(box, "the reminder box", timeout=5)
-
-
 def focused(desktop):
     return int(desktop.x(["xdotool", "getwindowfocus"]).strip() or 0)
 
@@ -68,7 +62,7 @@ def with_a_service(binary, screenshots):
         desktop.notification_user("click")
         poll("the reminder box to have the keyboard again", lambda: focused(desktop) == box, timeout=5)
 
-        close_box(desktop, box)
+        desktop.close_box(box)
         closed = poll("the notification to be withdrawn", lambda: desktop.notification_calls("CloseNotification"),
                       timeout=5)
         expect("the notification withdrawn", [c["id"] for c in closed], [1])
@@ -93,9 +87,9 @@ def with_a_service_that_never_answers(binary, screenshots):
         box = wait_box(desktop, clock, "with a notification service that never answers")
         poll("the clock to play the alarm sound itself", desktop.sound_played, timeout=10)
         log(f"{desktop.sound_played()} bytes of sound played")
-        close_box(desktop, box)
+        desktop.close_box(box)
         box = desktop.wait_visible(TITLE_BOX, timeout=10)
-        close_box(desktop, box)
+        desktop.close_box(box)
         poll("both alarms to leave the file", lambda: desktop.read_alarms() == LATER, timeout=5)
         said = desktop.log_of("tickwell").count("no desktop notification")
         expect("times the clock said it had no notification", said, 1)

@@ -4,7 +4,7 @@ reaches the list or the file."""
 
 import sys
 
-from harness import Accessibility, Desktop, Editor, TITLE_REFUSAL, expect, log, poll, run
+from harness import Desktop, Editor, TITLE_REFUSAL, expect, log, poll, run, start_clock
 
 EXISTING = b'#2030-03-08 21:30:00#,"Already set"\r\n'
 ROWS = ["9:30 PM  Friday, March 8, 2030"]
@@ -38,10 +38,7 @@ def refused(desktop, a11y, editor, why, text, screenshot=None):
 def scenario(binary, screenshots):
     with Desktop("refusals", window_manager=True, screenshots=screenshots) as desktop:
         desktop.write_alarms(EXISTING)
-        clock = desktop.clock(binary, fake_time="2030-03-08 21:04:30")
-        icon = desktop.wait_icon()
-        a11y = Accessibility(desktop, clock.pid)
-        a11y.wait_app()
+        clock, icon, a11y = start_clock(desktop, binary, fake_time="2030-03-08 21:04:30")
         desktop.click_window(icon, repeat=2)
         editor = Editor(a11y)
         expect("the alarms listed", editor.rows(), ROWS)

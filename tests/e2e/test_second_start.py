@@ -5,7 +5,7 @@ there is still one icon and one set of alarms."""
 import sys
 import time
 
-from harness import Desktop, TITLE_EDITOR, fail, figure, log, poll, run
+from harness import Desktop, TITLE_EDITOR, fail, figure, log, run
 
 ALARMS = b'#2031-01-02 08:00:00#,"Only once"\r\n'
 

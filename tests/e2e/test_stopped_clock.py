@@ -6,7 +6,7 @@ import datetime
 import sys
 import time
 
-from harness import Accessibility, Desktop, TITLE_BOX, expect, fail, figure, poll, run
+from harness import Desktop, TITLE_BOX, expect, fail, figure, run, start_clock
 
 DUE = b'#2030-03-08 21:05:00#,"Missed while stopped"\r\n'
 LATER = b'#2030-03-09 07:30:00#,"Tomorrow"\r\n'
@@ -18,11 +18,8 @@ def scenario(binary, screenshots):
     with Desktop("stopped-clock", window_manager=True, screenshots=screenshots) as desktop:
         desktop.write_alarms(DUE + LATER)
         # The faking library in the clock itself, so that SIGSTOP stops the clock and not a wrapper.
-        clock = desktop.clock(binary, fake_time="2030-03-08 21:03:00", speed=SPEED, preload=True)
+        clock, _, a11y = start_clock(desktop, binary, fake_time="2030-03-08 21:03:00", speed=SPEED, preload=True)
         minute = datetime.datetime(2030, 3, 8, 21, 5)
-        desktop.wait_icon()
-        a11y = Accessibility(desktop, clock.pid)
-        a11y.wait_app()
         clock.still_before(minute - datetime.timedelta(seconds=30), "starting the clock")
 
         desktop.signal(clock.pid, "SIGSTOP")
@@ -39,12 +36,8 @@ def scenario(binary, screenshots):
 
         box = desktop.wait_visible(TITLE_BOX, timeout=20)
         figure("clock resumed to reminder box mapped", time.monotonic() - resumed, "s")
-        alert = a11y.window(TITLE_BOX, role="alert")
-        expect("the late reminder's text", [label.name for label in a11y.all(alert, "label") if label.name],
-               [REMINDER])
-        desktop.focus(box)
-        desktop.key("Return")
-        desktop.wait_unmapped(box, "the reminder box", timeout=5)
+        expect("the late reminder's text", a11y.reminder(), [REMINDER])
+        desktop.close_box(box)
         desktop.poll_without_box("the alarm to leave the file", lambda: desktop.read_alarms() == LATER,
                                  "a second time")
 
