@@ -18,12 +18,15 @@ test:
 	cmake --build --preset $(PRESET)
 	ctest --preset $(PRESET) --output-on-failure
 
-# Figures, not pass or fail: an optimised build of the benchmarks.
+# Figures, not pass or fail: an optimised build of the benchmarks, then the
+# clock's process figures beside the floor program's, as one table. About 12
+# minutes; QUICK=1 takes about two (one short round, five reminders).
 bench:
 	@scripts/bootstrap test
 	cmake --preset release
-	cmake --build --preset release --target benchmarks
+	cmake --build --preset release --target benchmarks floor tickwell
 	build/release/bench/benchmarks
+	/usr/bin/python3 bench/process/measure.py build/release $(if $(QUICK),--quick)
 
 # The Debian package of an optimised build:
 # build/release/tickwell_<version>_<architecture>.deb

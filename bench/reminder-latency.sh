@@ -3,7 +3,8 @@
 # faketime a few seconds before an alarm, on a private X server with a
 # window manager, and prints, in the clock's own (faked) time,
 #   - when the tick that finds the alarm reads the clock,
-#   - when the window manager takes on the reminder's window, and
+#   - when the window manager takes on the reminder's window (the X server's
+#     own time of the change to its client list), and
 #   - with a notification service, when its Notify call arrives,
 # all in milliseconds after the minute. Figures, not pass or fail.
 # Usage: bench/reminder-latency.sh [program] [runs] [service]
@@ -86,23 +87,18 @@ openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
 
-# Timestamps (real time) each change of the window manager's client list.
-cat > "$work/clients.py" <<'P'
-import subprocess, sys, time, signal
-watch = subprocess.Popen(['xprop', '-root', '-spy', '_NET_CLIENT_LIST'], stdout=subprocess.PIPE, text=True)
-signal.signal(signal.SIGTERM, lambda *_: (watch.kill(), sys.exit(0)))
-with open(sys.argv[1], 'w', buffering=1) as out:
-    for line in watch.stdout:
-        out.write("%.6f %s" % (time.time(), line))
-P
+# Notes each change of the window manager's client list, at the moment the X
+# server made it (not when a tool got round to reporting it).
+watch=$(dirname "$(realpath "$0")")/process/xwatch.py
 
 minute=$(date -d '2030-03-08 21:05:00' +%s)
 for run in $(seq "$runs"); do
     dir="$work/run$run"
     mkdir "$dir"
     printf '#2030-03-08 21:05:00#,"Test"\r\n' > "$dir/Alarm.dat"
-    python3 "$work/clients.py" "$dir/clients.log" &
+    python3 "$watch" client-list "$dir/clients.log" &
     spy=$!
+    for _ in $(seq 50); do grep -q ready "$dir/clients.log" 2>/dev/null && break; sleep 0.1; done
     (cd "$dir" && FIRSTREAD_SECOND=$minute FIRSTREAD_LOG="$dir/firstread.log" \
         LD_PRELOAD="$work/firstread.so $libfaketime" FAKETIME='@2030-03-08 21:04:55' \
         exec "$program" >/dev/null 2>&1) &
@@ -133,8 +129,10 @@ if os.path.exists(notifications):
     notified = ", notification %s" % ("%.1f ms" % ((calls[0]["time"] + offset - minute) * 1e3) if calls else "never")
 managed, previous = None, None
 for line in open(folder + '/clients.log'):
-    stamp, rest = line.split(None, 1)
-    windows = set(rest.replace(',', ' ').split()[4:])
+    if line.startswith('ready'):
+        continue
+    stamp, *rest = line.split()
+    windows = set(rest)
     if previous is not None and windows - previous and float(stamp) + offset > minute:
         managed = float(stamp) + offset
         break

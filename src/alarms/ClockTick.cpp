@@ -14,6 +14,9 @@ namespace tickwell {
 
 namespace {
 
+// A reminder box made ready this long ahead shows at once when its minute comes.
+constexpr double minuteOfADay = 1.0 / 1440.0;
+
 DateValue startOfMinute(DateValue value)
 {
     const DateParts p = value.parts();
@@ -41,6 +44,7 @@ void frmMain::tmrTimer_Timer()
 
     // Each check reads the clock afresh: after a box that stayed open a
     // while, the next alarm is judged by the time the box was closed.
+    bool reminderNear = false;
     int i = 0;
     while (i <= lstAlarms.listCount() - 1) {
         // Switched off from the tray while a reminder was open: the rest
@@ -67,8 +71,13 @@ void frmMain::tmrTimer_Timer()
                 writePendingRemovals();
             // The next alarm has moved up into row i.
         } else {
+            reminderNear = reminderNear || (d && d->serial() - present.serial() <= minuteOfADay);
             ++i;
         }
+    }
+    if (reminderNear) {
+        m_services.messageBoxes.prepare();
+        m_services.notifications.prepare();
     }
 }
 

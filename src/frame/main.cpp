@@ -5,6 +5,7 @@
 #include "frame/desktop/AlarmSound.h"
 #include "frame/desktop/DBusNotifications.h"
 #include "frame/desktop/DesktopId.h"
+#include "frame/desktop/FreedMemory.h"
 #include "frame/desktop/MessageBoxes.h"
 #include "frame/desktop/SessionEnd.h"
 #include "frame/desktop/SingleClock.h"
@@ -65,8 +66,8 @@ int main(int argc, char* argv[])
     QObject::connect(&single, &SingleClock::showRequested, &app, &ShowEditorOnRequest);
 
     Main();
-    // From the event loop, once the clock runs: it may take a while.
-    QTimer::singleShot(0, &app, [&messageBoxes] { messageBoxes.prepare(); });
+    // Loading the windows and the alarms left freed memory behind.
+    QTimer::singleShot(0, &app, [] { returnFreedMemory(); });
     const int status = QApplication::exec();
     forms::destroyAll();
     return status;

@@ -1,4 +1,5 @@
 #include "alarms/AlarmEntry.h"
+#include "frame/dates/DateText.h"
 #include "support/Alarms.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,20 @@
 
 using namespace tickwell;
 using tickwell::test::at;
+
+namespace {
+// The tick reads entry texts in one pass, from the list's UTF-16 text; where
+// that gives a value, it must be the one the steps give.
+void expectOnePassAgrees(std::string_view text)
+{
+    const std::u16string wide(text.begin(), text.end());
+    for (const auto quick : { dateFromEntryPattern(text), dateFromEntryPattern(wide) }) {
+        if (quick) {
+            EXPECT_EQ(quick, ParseAlarmEntry(text)) << '"' << text << '"';
+        }
+    }
+}
+} // namespace
 
 TEST(alarm_entry, parses_the_worked_example)
 {
@@ -24,10 +39,16 @@ TEST(alarm_entry, every_minute_round_trips_through_its_entry_text)
             at(2024, 2, 29, 0, 1), at(2030, 3, 8, 10, 10), at(2030, 3, 8, 11, 59) }) {
         const std::string entry = alarmEntryText(when);
         EXPECT_EQ(ParseAlarmEntry(entry), when) << entry;
+        EXPECT_EQ(dateFromEntryPattern(std::u16string(entry.begin(), entry.end())), when) << entry;
     }
     for (int minute = 0; minute < 1440; ++minute) {
         const DateValue when = at(2026, 12, 7, minute / 60, minute % 60);
         ASSERT_EQ(ParseAlarmEntry(alarmEntryText(when)), when) << alarmEntryText(when);
+        ASSERT_EQ(dateFromEntryPattern(alarmEntryText(when)), when) << alarmEntryText(when);
+    }
+    for (int month = 1; month <= 12; ++month) {
+        const DateValue when = at(2030, month, 28, 12, 5);
+        ASSERT_EQ(dateFromEntryPattern(alarmEntryText(when)), when) << alarmEntryText(when);
     }
 }
 
@@ -65,6 +86,7 @@ TEST(alarm_entry, texts_that_are_no_entry_give_no_value)
              "garbage  with, commas",
          }) {
         EXPECT_FALSE(ParseAlarmEntry(text)) << '"' << text << '"';
+        EXPECT_FALSE(dateFromEntryPattern(text)) << '"' << text << '"';
     }
     EXPECT_FALSE(ParseAlarmEntry(std::string("9:30 AM  Monday, October 5, 1998\0", 33)));
 }
@@ -74,13 +96,15 @@ TEST(alarm_entry, a_text_whose_time_part_is_lost_reads_as_the_date_at_midnight)
     // Without the two blanks after the time, or with blanks before it, the
     // steps find no time part and the date part alone converts.
     const DateValue midnight = at(1998, 10, 5);
-    EXPECT_EQ(ParseAlarmEntry("9:30 AM Monday, October 5, 1998"), midnight);
-    EXPECT_EQ(ParseAlarmEntry("Monday, October 5, 1998"), midnight);
-    EXPECT_EQ(ParseAlarmEntry("  9:30 AM  Monday, October 5, 1998"), midnight);
-    EXPECT_EQ(ParseAlarmEntry(std::string(500, ' ') + "9:30 AM  Monday, October 5, 1998"), midnight);
+    for (const std::string& text : { std::string("9:30 AM Monday, October 5, 1998"),
+             std::string("Monday, October 5, 1998"), std::string("  9:30 AM  Monday, October 5, 1998"),
+             std::string(500, ' ') + "9:30 AM  Monday, October 5, 1998" }) {
+        EXPECT_EQ(ParseAlarmEntry(text), midnight) << text;
+        EXPECT_FALSE(dateFromEntryPattern(text)) << text;
+    }
 }
 
-TEST(alarm_entry, arbitrary_bytes_never_crash_the_parser)
+TEST(alarm_entry, arbitrary_bytes_never_crash_the_parser_and_one_pass_agrees)
 {
     std::mt19937 random(7);
     const std::string alphabet = " ,:0123456789APMJanuryOctobe\t\r\n\xff";
@@ -88,6 +112,16 @@ TEST(alarm_entry, arbitrary_bytes_never_crash_the_parser)
         std::string text(random() % 60, ' ');
         for (char& c : text)
             c = alphabet[random() % alphabet.size()];
-        (void)ParseAlarmEntry(text);
+        expectOnePassAgrees(text);
+    }
+    // Entry texts with one thing changed.
+    const std::string entry = "12:05 PM  Wednesday, September 25, 2030";
+    for (std::size_t i = 0; i < entry.size(); ++i) {
+        for (const char c : std::string_view(" ,:0159AMPSa\xff")) {
+            std::string text = entry;
+            text[i] = c;
+            expectOnePassAgrees(text);
+            expectOnePassAgrees(text.erase(i, 1));
+        }
     }
 }

@@ -93,13 +93,21 @@ void ClockTickTest::aTickWithoutDueAlarmsOnlyRewritesTheCaption()
     ProgramUnderTest program;
     const std::string alarms = october5(9, 31, "a") + october5(9, 45, "b");
     program.writeAlarmFile(alarms);
-    program.clock.set(2030, 10, 5, 9, 30, 59);
+    program.clock.set(2030, 10, 5, 9, 29, 59);
     program.start();
     frmMain& editor = program.editor();
     editor.lstAlarms.setListIndex(1);
     const ino_t before = inode(program.alarmPath());
 
+    // The reminder box and its sound are made ready once an alarm is a
+    // minute away, not before.
     editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.prepared, 0);
+    QCOMPARE(program.notifications.prepared, 0);
+    program.clock.set(2030, 10, 5, 9, 30, 59);
+    editor.tmrTimer_Timer();
+    QVERIFY(program.messageBoxes.prepared > 0);
+    QVERIFY(program.notifications.prepared > 0);
     QCOMPARE(editor.lstAlarms.listCount(), 2);
     QCOMPARE(editor.lstAlarms.listIndex(), 1);
     QVERIFY(program.messageBoxes.shown.empty());

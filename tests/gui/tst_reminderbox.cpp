@@ -31,7 +31,7 @@ struct SeenBox {
 };
 
 // Shows a reminder box, looks at it as it is on screen, then presses its button.
-SeenBox showAndLook(const QString& text)
+SeenBox showAndLook(const QString& text, QtMessageBoxes&& boxes = QtMessageBoxes {})
 {
     SeenBox seen;
     QTimer::singleShot(0, [&seen] {
@@ -54,7 +54,7 @@ SeenBox showAndLook(const QString& text)
         }
         QTest::mouseClick(box->buttons().front(), Qt::LeftButton);
     });
-    QtMessageBoxes {}.MsgBox(text, MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"));
+    boxes.MsgBox(text, MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"));
     return seen;
 }
 
@@ -144,13 +144,15 @@ void ReminderBoxTest::comesUpOverAModalWindow()
 
 void ReminderBoxTest::preparingShowsNothing()
 {
-    QtMessageBoxes {}.prepare();
+    QtMessageBoxes boxes;
+    boxes.prepare();
+    boxes.prepare();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (QWidget* window : QApplication::topLevelWidgets())
         QVERIFY2(!window->isVisible(), qPrintable(window->metaObject()->className()));
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
-    // And the next reminder is as it should be.
-    verifyReminderBox(showAndLook(reminder));
+    // And the next reminder, in the box made ready, is as it should be.
+    verifyReminderBox(showAndLook(reminder, std::move(boxes)));
 }
 
 void ReminderBoxTest::raisingBringsTheOpenReminderBackToTheKeyboard()

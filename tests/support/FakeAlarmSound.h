@@ -6,12 +6,15 @@
 
 namespace tickwell::test {
 
-// Records "play" and "stop" instead of sounding.
+// Records "play" and "stop" instead of sounding, and counts the calls to
+// make ready.
 class FakeAlarmSound final : public AlarmSound {
 public:
     QStringList calls;
+    int prepared = 0;
 
     void play() override { calls << QStringLiteral("play"); }
+    void prepare() override { ++prepared; }
     void stop() override { calls << QStringLiteral("stop"); }
 };
 

@@ -23,6 +23,7 @@ public:
     int open = 0;
     // Calls to bring the reminder on show to the front.
     int raised = 0;
+    int prepared = 0;
 
     void MsgBox(const QString& text, MessageStyle style, const QString& title) override
     {
@@ -34,6 +35,7 @@ public:
         --open;
     }
     void raiseReminder() override { ++raised; }
+    void prepare() override { ++prepared; }
 };
 
 } // namespace tickwell::test

@@ -14,6 +14,7 @@ class FakeNotifications final : public Notifications {
 public:
     std::vector<ReminderNotice> posted; // notice n is posted[n - 1]
     QStringList calls; // "post 1", "withdraw 1", ...
+    int prepared = 0;
 
     int post(const ReminderNotice& notice) override
     {
@@ -22,6 +23,7 @@ public:
         return int(posted.size());
     }
     void withdraw(int notice) override { calls << QStringLiteral("withdraw %1").arg(notice); }
+    void prepare() override { ++prepared; }
 
     void choose(int notice) { Q_EMIT activated(notice); }
     // The notices posted and not withdrawn.

@@ -27,10 +27,11 @@ void appendNumber(std::string& out, long long number, int minDigits)
     out.append(digits.data(), end);
 }
 
-// Reads one of the program's date texts from left to right.
-class DateReader {
+// Reads one of the program's date texts from left to right, in bytes or, as
+// the windows hold them, in UTF-16 units. The texts it looks for are ASCII.
+template <typename Char> class DateReader {
 public:
-    explicit DateReader(std::string_view text)
+    explicit DateReader(std::basic_string_view<Char> text)
         : m_text(text)
     {
     }
@@ -45,7 +46,7 @@ public:
         if (m_text.size() - m_pos < expected.size())
             return false;
         for (std::size_t i = 0; i < expected.size(); ++i) {
-            if (m_text[m_pos + i] != expected[i])
+            if (m_text[m_pos + i] != Char(expected[i]))
                 return false;
         }
         m_pos += expected.size();
@@ -69,9 +70,9 @@ public:
     {
         if (atEnd())
             return std::nullopt;
-        const char first = m_text[m_pos];
+        const Char first = m_text[m_pos];
         for (std::size_t i = 0; i < monthNames.size(); ++i) {
-            if (monthNames[i].front() == first && literal(monthNames[i]))
+            if (Char(monthNames[i].front()) == first && literal(monthNames[i]))
                 return int(i) + 1;
         }
         return std::nullopt;
@@ -90,10 +91,20 @@ public:
         return am ? hour12 : hour12 + 12;
     }
 
-private:
-    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
+    // A word of ASCII letters, such as a weekday's name; true if there was one.
+    bool word()
+    {
+        const std::size_t start = m_pos;
+        while (!atEnd() && isLetter(m_text[m_pos]))
+            ++m_pos;
+        return m_pos > start;
+    }
 
-    std::string_view m_text;
+private:
+    static bool isDigit(Char c) { return c >= '0' && c <= '9'; }
+    static bool isLetter(Char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+    std::basic_string_view<Char> m_text;
     std::size_t m_pos = 0;
 };
 
@@ -104,8 +115,9 @@ struct TimeOfDay {
 
 // "9:05", then `beforeHalf`, then "AM" or "PM". Kept inline: every alarm
 // entry passes through here on every tick.
+template <typename Char>
 [[gnu::always_inline]] inline std::optional<TimeOfDay> readTimeOfDay(
-    DateReader& reader, std::string_view beforeHalf)
+    DateReader<Char>& reader, std::string_view beforeHalf)
 {
     const auto hour = reader.number(2);
     if (!hour || !reader.literal(":"))
@@ -126,7 +138,7 @@ struct CalendarDate {
 };
 
 // "March 8, 2002"
-std::optional<CalendarDate> readCalendarDate(DateReader& reader)
+template <typename Char> std::optional<CalendarDate> readCalendarDate(DateReader<Char>& reader)
 {
     const auto month = reader.month();
     if (!month || !reader.literal(" "))
@@ -143,6 +155,21 @@ std::optional<CalendarDate> readCalendarDate(DateReader& reader)
 bool isSkippedInNumber(char c)
 {
     return c == ' ' || c == '\t' || c == '\n';
+}
+
+// "9:05 PM  Friday, March 8, 2002", read in one pass.
+template <typename Char> std::optional<DateValue> readEntryPattern(std::basic_string_view<Char> text) noexcept
+{
+    DateReader<Char> reader { text };
+    if (!reader.startsWithDigit())
+        return std::nullopt;
+    const auto time = readTimeOfDay(reader, " ");
+    if (!time || !reader.literal("  ") || !reader.word() || !reader.literal(", "))
+        return std::nullopt;
+    const auto date = readCalendarDate(reader);
+    if (!date || !reader.atEnd())
+        return std::nullopt;
+    return DateValue::fromParts(date->year, date->month, date->day, time->hour, time->minute);
 }
 
 template <typename Int> std::optional<Int> roundHalfToEven(double number) noexcept
@@ -208,7 +235,7 @@ std::string formatTwoDigits(double number)
 
 std::optional<DateValue> dateFromText(std::string_view text) noexcept
 {
-    DateReader reader { trimBlanks(text) };
+    DateReader<char> reader { trimBlanks(text) };
     if (reader.startsWithDigit()) {
         // "9:05 PM  March 8, 2002"
         const auto time = readTimeOfDay(reader, " ");
@@ -233,6 +260,16 @@ std::optional<DateValue> dateFromText(std::string_view text) noexcept
     if (!time || !reader.atEnd())
         return std::nullopt;
     return DateValue::fromParts(date->year, date->month, date->day, time->hour, time->minute);
+}
+
+std::optional<DateValue> dateFromEntryPattern(std::string_view text) noexcept
+{
+    return readEntryPattern(text);
+}
+
+std::optional<DateValue> dateFromEntryPattern(std::u16string_view text) noexcept
+{
+    return readEntryPattern(text);
 }
 
 double numberValue(std::string_view text) noexcept

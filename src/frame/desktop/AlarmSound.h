@@ -13,6 +13,9 @@ public:
     virtual ~AlarmSound() = default;
     // Starts the sound once; returns at once, whatever the sound system does.
     virtual void play() = 0;
+    // A sound may be wanted within a minute: the sound system is opened now,
+    // and returns at once too.
+    virtual void prepare() = 0;
     // Silences it, if it still sounds.
     virtual void stop() = 0;
 };
@@ -20,7 +23,9 @@ public:
 // The sound theme's "alarm-clock-elapsed" (its "bell" where the theme has
 // no alarm), played through libcanberra on a thread of its own: opening the
 // sound system can block for as long as its server takes to answer, and
-// neither the reminder box nor the tick may wait for that.
+// neither the reminder box nor the tick may wait for that. The sound system
+// is opened a minute before a reminder, not at start-up: its libraries and
+// its connection are a megabyte that a clock with no alarm near does without.
 class CanberraSound final : public AlarmSound {
 public:
     CanberraSound();
@@ -29,6 +34,7 @@ public:
     CanberraSound& operator=(const CanberraSound&) = delete;
 
     void play() override;
+    void prepare() override;
     void stop() override;
 
 private:

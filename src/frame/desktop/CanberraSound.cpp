@@ -30,6 +30,7 @@ struct CanberraSound::Player {
     // made while it is held up are folded, not piled up.
     bool stopAsked = false;
     bool playAsked = false;
+    bool openAsked = false;
     bool endAsked = false;
     bool finished = false;
 
@@ -46,18 +47,21 @@ private:
 
 void CanberraSound::Player::run()
 {
-    // Connecting to the sound server now, not at the first alarm.
-    open();
     for (bool end = false; !end;) {
         bool stop = false;
         bool start = false;
+        bool ready = false;
         {
             std::unique_lock lock(mutex);
-            wake.wait(lock, [this] { return stopAsked || playAsked || endAsked; });
+            wake.wait(lock, [this] { return stopAsked || playAsked || openAsked || endAsked; });
             stop = std::exchange(stopAsked, false);
             start = std::exchange(playAsked, false);
+            ready = std::exchange(openAsked, false);
             end = endAsked;
         }
+        // Connected to the sound server ahead of the alarm, not at its moment.
+        if (ready && !m_context && !end)
+            open();
         if (stop && m_context)
             ca_context_cancel(m_context, alarmSoundId);
         if (start)
@@ -144,6 +148,15 @@ void CanberraSound::play()
     {
         const std::scoped_lock lock(m_player->mutex);
         m_player->playAsked = true;
+    }
+    m_player->wake.notify_one();
+}
+
+void CanberraSound::prepare()
+{
+    {
+        const std::scoped_lock lock(m_player->mutex);
+        m_player->openAsked = true;
     }
     m_player->wake.notify_one();
 }

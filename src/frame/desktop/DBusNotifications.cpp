@@ -132,6 +132,17 @@ int DBusNotifications::post(const ReminderNotice& notice)
     return posted.number;
 }
 
+void DBusNotifications::prepare()
+{
+    m_sound.prepare();
+    // What the service can do, and the picture, are known by the minute:
+    // the notice then goes out at once, and nothing is drawn beside the box.
+    if (m_bus.isConnected() && !m_capabilities)
+        askCapabilities();
+    if (m_icon.isNull())
+        m_icon = iconImage();
+}
+
 void DBusNotifications::withdraw(int notice)
 {
     Posted* posted = find(notice);

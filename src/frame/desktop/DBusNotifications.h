@@ -30,6 +30,7 @@ public:
 
     int post(const ReminderNotice& notice) override;
     void withdraw(int notice) override;
+    void prepare() override;
 
     // How long the alarm sound waits to learn whether the service plays it.
     static constexpr int capabilitiesTimeout = 1000; // milliseconds

@@ -29,6 +29,8 @@ public:
     // Takes the notice off the desktop and silences its sound, as far as
     // they are still there.
     virtual void withdraw(int notice) = 0;
+    // A reminder is due within a minute: its sound is made ready now.
+    virtual void prepare() = 0;
 
 Q_SIGNALS:
     // The user chose the notice itself, not one of its buttons or its close.

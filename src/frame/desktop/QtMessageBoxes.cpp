@@ -1,5 +1,7 @@
 #include "frame/desktop/MessageBoxes.h"
 
+#include "frame/desktop/FreedMemory.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -8,6 +10,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <utility>
 
 namespace tickwell {
 
@@ -71,6 +74,8 @@ private:
     bool m_centredOnScreen;
 };
 
+// Only what differs is changed: a box made ready ahead keeps its button and
+// its window, which a change of flags or buttons would make anew.
 void setUp(QMessageBox& box, const QString& text, MessageStyle style, const QString& title)
 {
     box.setWindowTitle(title);
@@ -78,27 +83,52 @@ void setUp(QMessageBox& box, const QString& text, MessageStyle style, const QStr
     QString lines = text;
     box.setText(lines.replace(QLatin1String("\r\n"), QLatin1String("\n")));
     box.setIcon(style == MessageStyle::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
-    box.setStandardButtons(QMessageBox::Ok);
-    box.setWindowModality(Qt::ApplicationModal);
-    if (style == MessageStyle::SystemModal)
+    if (box.standardButtons() != QMessageBox::Ok)
+        box.setStandardButtons(QMessageBox::Ok);
+    if (box.windowModality() != Qt::ApplicationModal)
+        box.setWindowModality(Qt::ApplicationModal);
+    if (style == MessageStyle::SystemModal && !box.windowFlags().testFlag(Qt::WindowStaysOnTopHint))
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
 }
 
 } // namespace
 
+QtMessageBoxes::QtMessageBoxes() = default;
+
+QtMessageBoxes::~QtMessageBoxes() = default;
+
 void QtMessageBoxes::prepare()
 {
-    QMessageBox box;
-    setUp(box, QStringLiteral("Tickwell Alarm Clock\r\n\r\n(12:00 AM  Wednesday, September 25, 2030)"),
+    if (m_ready)
+        return;
+    // The first box of a run also loads the fonts, the style and the
+    // button's icon; reading the icon theme leaves freed heap behind.
+    std::unique_ptr<QMessageBox> box = std::make_unique<MessageBox>(true);
+    setUp(*box, QStringLiteral("Tickwell Alarm Clock\r\n\r\n(12:00 AM  Wednesday, September 25, 2030)"),
         MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"));
-    box.ensurePolished();
-    box.adjustSize();
+    box->ensurePolished();
+    box->adjustSize();
+    // Its window too: made when the minute comes, it would hold up the box.
+    box->winId();
+    m_ready = std::move(box);
+    returnFreedMemory();
 }
 
 void QtMessageBoxes::MsgBox(const QString& text, MessageStyle style, const QString& title)
 {
+    {
+        // Taken before the box waits: a box opened meanwhile makes its own.
+        const bool reminder = style == MessageStyle::SystemModal;
+        std::unique_ptr<QMessageBox> box
+            = reminder && m_ready ? std::move(m_ready) : std::make_unique<MessageBox>(reminder);
+        show(*box, text, style, title);
+    }
+    returnFreedMemory();
+}
+
+void QtMessageBoxes::show(QMessageBox& box, const QString& text, MessageStyle style, const QString& title)
+{
     const bool reminder = style == MessageStyle::SystemModal;
-    MessageBox box(reminder);
     setUp(box, text, style, title);
 
     if (reminder) {

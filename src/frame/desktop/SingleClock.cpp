@@ -2,10 +2,16 @@
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QThread>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+#include <poll.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace tickwell {
@@ -13,6 +19,9 @@ namespace tickwell {
 namespace {
 const QByteArray showRequest = QByteArrayLiteral("show\n");
 const QByteArray shownAnswer = QByteArrayLiteral("shown\n");
+// A caller says one short line at a time; one that says more without a line
+// end is not a clock.
+constexpr qsizetype longestLine = 256;
 
 // Per user: another user's clock is none of ours.
 QString nameFor(const QString& alarmFile)
@@ -21,49 +30,139 @@ QString nameFor(const QString& alarmFile)
     return QStringLiteral("tickwell-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash.toHex().left(32)));
 }
 
+// The name in the abstract namespace: a zero byte, then the name, and no
+// terminating zero (the address's length says where it ends).
+struct Address {
+    sockaddr_un address {};
+    socklen_t length = 0;
+
+    explicit Address(const QString& name)
+    {
+        const QByteArray bytes = name.toUtf8();
+        address.sun_family = AF_UNIX;
+        const std::size_t size = std::min(std::size_t(bytes.size()), sizeof address.sun_path - 1);
+        std::memcpy(address.sun_path + 1, bytes.constData(), size);
+        length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + size);
+    }
+    const sockaddr* get() const { return reinterpret_cast<const sockaddr*>(&address); }
+};
+
+// Never blocking: the listener is drained until it has no caller left, and a
+// clock whose queue is full does not hold up the one that asks it.
+int newSocket()
+{
+    return ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+}
+
 // The name could be taken by another user's program; only a clock of ours is
 // asked anything.
-bool servedByThisUser(const QLocalSocket& socket)
+bool servedByThisUser(int socket)
 {
     ucred peer {};
     socklen_t length = sizeof peer;
-    return ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0
-        && peer.uid == ::getuid();
+    return ::getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::getuid();
+}
+
+// A socket of the caller's, connected to the name; -1 if nothing listens.
+int connectTo(const QString& name)
+{
+    const int socket = newSocket();
+    if (socket < 0)
+        return -1;
+    const Address address(name);
+    int result;
+    do
+        result = ::connect(socket, address.get(), address.length);
+    while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        ::close(socket);
+        return -1;
+    }
+    return socket;
+}
+
+// Waits for the socket to be readable, at most `timeoutMs`.
+bool waitReadable(int socket, qint64 timeoutMs)
+{
+    pollfd wanted { socket, POLLIN, 0 };
+    return ::poll(&wanted, 1, int(std::clamp<qint64>(timeoutMs, 0, 60000))) > 0;
+}
+
+void sendAll(int socket, const QByteArray& bytes)
+{
+    qsizetype sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n
+            = ::send(socket, bytes.constData() + sent, std::size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        sent += n;
+    }
 }
 } // namespace
+
+// A process that asks this clock something, for as long as it stays connected.
+struct SingleClock::Caller {
+    int socket;
+    QSocketNotifier notifier;
+    QByteArray pending;
+
+    Caller(int descriptor, QObject* parent)
+        : socket(descriptor)
+        , notifier(descriptor, QSocketNotifier::Read, parent)
+    {
+    }
+    ~Caller() { ::close(socket); }
+    Caller(const Caller&) = delete;
+    Caller& operator=(const Caller&) = delete;
+};
 
 SingleClock::SingleClock(const QString& alarmFile, QObject* parent)
     : QObject(parent)
     , m_name(nameFor(alarmFile))
 {
-    m_server.setSocketOptions(QLocalServer::AbstractNamespaceOption);
-    connect(&m_server, &QLocalServer::newConnection, this, &SingleClock::answer);
 }
 
 SingleClock::~SingleClock()
 {
-    m_server.close();
+    m_callers.clear();
+    if (m_listener >= 0)
+        ::close(m_listener);
 }
 
 SingleClock::Claim SingleClock::becomeTheClock()
 {
-    if (m_server.listen(m_name))
-        return Claim::TheClock;
-    if (m_server.serverError() != QAbstractSocket::AddressInUseError)
+    m_listener = newSocket();
+    if (m_listener < 0) {
+        m_listenError = errno;
         return Claim::Unguarded;
-    // Another user's program holding the name is no clock of ours: this one
-    // runs rather than not at all.
-    QLocalSocket socket;
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(m_name);
-    if (socket.waitForConnected(1000) && !servedByThisUser(socket))
-        return Claim::Unguarded;
-    return Claim::AnotherRuns;
+    }
+    const Address address(m_name);
+    if (::bind(m_listener, address.get(), address.length) != 0 || ::listen(m_listener, 16) != 0) {
+        m_listenError = errno;
+        ::close(m_listener);
+        m_listener = -1;
+        if (m_listenError != EADDRINUSE)
+            return Claim::Unguarded;
+        // Another user's program holding the name is no clock of ours: this
+        // one runs rather than not at all.
+        const int socket = connectTo(m_name);
+        const bool foreign = socket >= 0 && !servedByThisUser(socket);
+        if (socket >= 0)
+            ::close(socket);
+        return foreign ? Claim::Unguarded : Claim::AnotherRuns;
+    }
+    m_listening = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
+    connect(m_listening, &QSocketNotifier::activated, this, &SingleClock::answer);
+    return Claim::TheClock;
 }
 
 QString SingleClock::lockFailure() const
 {
-    return QStringLiteral("the local socket \"@%1\" cannot be made (%2)").arg(m_name, m_server.errorString());
+    return QStringLiteral("the local socket \"@%1\" cannot be made (%2)")
+        .arg(m_name, QString::fromLocal8Bit(std::strerror(m_listenError)));
 }
 
 bool SingleClock::handOver(int timeoutMs)
@@ -71,16 +170,26 @@ bool SingleClock::handOver(int timeoutMs)
     // The running clock may be starting itself: keep trying a little while.
     const QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
-        QLocalSocket socket;
-        socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-        socket.connectToServer(m_name);
-        if (socket.waitForConnected(int(std::min<qint64>(deadline.remainingTime(), 500)))) {
-            if (!servedByThisUser(socket))
-                return false;
-            socket.write(showRequest);
-            socket.flush();
-            while (!socket.canReadLine() && socket.waitForReadyRead(int(deadline.remainingTime()))) { }
-            return socket.canReadLine() && socket.readLine() == shownAnswer;
+        const int socket = connectTo(m_name);
+        if (socket >= 0) {
+            bool shown = false;
+            if (servedByThisUser(socket)) {
+                sendAll(socket, showRequest);
+                QByteArray answer;
+                char bytes[64];
+                while (!answer.contains('\n') && answer.size() < longestLine
+                    && waitReadable(socket, deadline.remainingTime())) {
+                    const ssize_t n = ::recv(socket, bytes, sizeof bytes, 0);
+                    if (n < 0 && errno == EINTR)
+                        continue;
+                    if (n <= 0)
+                        break;
+                    answer.append(bytes, n);
+                }
+                shown = answer.startsWith(shownAnswer);
+            }
+            ::close(socket);
+            return shown;
         }
         QThread::msleep(100);
     }
@@ -89,17 +198,53 @@ bool SingleClock::handOver(int timeoutMs)
 
 void SingleClock::answer()
 {
-    while (QLocalSocket* socket = m_server.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            while (socket->canReadLine()) {
-                if (socket->readLine() != showRequest)
-                    continue;
-                Q_EMIT showRequested();
-                socket->write(shownAnswer);
-                socket->flush();
-            }
-        });
+    for (;;) {
+        const int socket = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (socket < 0)
+            return;
+        auto caller = std::make_unique<Caller>(socket, this);
+        Caller* heard = caller.get();
+        connect(&caller->notifier, &QSocketNotifier::activated, this, [this, heard] { readFrom(*heard); });
+        m_callers.push_back(std::move(caller));
+    }
+}
+
+void SingleClock::readFrom(Caller& caller)
+{
+    char bytes[256];
+    bool open = true;
+    for (;;) {
+        const ssize_t n = ::recv(caller.socket, bytes, sizeof bytes, 0);
+        if (n > 0) {
+            caller.pending.append(bytes, n);
+            if (caller.pending.size() > longestLine + qsizetype(sizeof bytes))
+                break;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        open = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        break;
+    }
+    qsizetype end;
+    while ((end = caller.pending.indexOf('\n')) >= 0) {
+        const QByteArray line = caller.pending.left(end + 1);
+        caller.pending.remove(0, end + 1);
+        if (line != showRequest)
+            continue;
+        Q_EMIT showRequested();
+        sendAll(caller.socket, shownAnswer);
+    }
+    if (!open || caller.pending.size() > longestLine) {
+        caller.notifier.setEnabled(false);
+        // Not from inside its own notifier's signal: later, from the event loop.
+        QMetaObject::invokeMethod(
+            this,
+            [this, gone = &caller] {
+                std::erase_if(
+                    m_callers, [gone](const std::unique_ptr<Caller>& c) { return c.get() == gone; });
+            },
+            Qt::QueuedConnection);
     }
 }
 

@@ -1,7 +1,12 @@
 #pragma once
 
-#include <QLocalServer>
+#include <QByteArray>
 #include <QObject>
+
+#include <memory>
+#include <vector>
+
+class QSocketNotifier;
 
 namespace tickwell {
 
@@ -14,7 +19,9 @@ namespace tickwell {
 // The socket lives in Linux's abstract namespace: it needs no folder, so
 // neither XDG_RUNTIME_DIR nor the length of a path can keep two clocks apart
 // or make the socket fail; and it goes with the process that holds it, so a
-// clock that died leaves nothing to clear away.
+// clock that died leaves nothing to clear away. It is a plain socket with a
+// notifier on the event loop: Qt's network module would cost the clock more
+// than a megabyte of memory for this alone.
 class SingleClock : public QObject {
     Q_OBJECT
 
@@ -43,10 +50,15 @@ Q_SIGNALS:
     void showRequested();
 
 private:
+    struct Caller;
     void answer();
+    void readFrom(Caller& caller);
 
     QString m_name;
-    QLocalServer m_server;
+    int m_listener = -1;
+    int m_listenError = 0;
+    QSocketNotifier* m_listening = nullptr;
+    std::vector<std::unique_ptr<Caller>> m_callers;
 };
 
 } // namespace tickwell

@@ -1,0 +1,12 @@
+#include "frame/desktop/FreedMemory.h"
+
+#include <malloc.h>
+
+namespace tickwell {
+
+void returnFreedMemory() noexcept
+{
+    ::malloc_trim(0);
+}
+
+} // namespace tickwell
