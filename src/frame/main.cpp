@@ -16,8 +16,10 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char* argv[])
 {
@@ -70,5 +72,11 @@ int main(int argc, char* argv[])
     QTimer::singleShot(0, &app, [] { returnFreedMemory(); });
     const int status = QApplication::exec();
     forms::destroyAll();
+    if (!sound.finish(std::chrono::seconds(2))) {
+        // The sound system hangs, and holds the sound's thread: everything
+        // of the clock's own is done, the libraries' clean-up is left out.
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
     return status;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <thread>
 
@@ -36,6 +37,12 @@ public:
     void play() override;
     void prepare() override;
     void stop() override;
+
+    // Ends the sound's thread, waiting at most `patience` for it. False when
+    // the sound system holds it up still: the program may end all the same,
+    // but not through the libraries' own clean-up, which the thread would
+    // run into should the sound system let it go meanwhile.
+    bool finish(std::chrono::milliseconds patience);
 
 private:
     struct Player;

@@ -5,11 +5,14 @@
 #include <QDebug>
 
 #include <canberra.h>
+#include <dlfcn.h>
+#include <link.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <string_view>
 #include <utility>
 
 namespace tickwell {
@@ -17,6 +20,24 @@ namespace tickwell {
 namespace {
 
 constexpr std::uint32_t alarmSoundId = 1;
+
+int pinDriver(dl_phdr_info* info, std::size_t, void*)
+{
+    const std::string_view name = info->dlpi_name ? info->dlpi_name : "";
+    if (name.find("/libcanberra-0.") != std::string_view::npos) {
+        // A second reference that is never let go, and a module that is never unmapped.
+        dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+    }
+    return 0;
+}
+
+// libcanberra unloads its output driver as the context goes, while the
+// driver's last player thread may still be returning from it: that thread
+// would then run into unmapped code. Kept loaded, it ends safely.
+void keepDriversLoaded()
+{
+    dl_iterate_phdr(&pinDriver, nullptr);
+}
 
 } // namespace
 
@@ -85,8 +106,10 @@ int CanberraSound::Player::open()
     ca_context_change_props(m_context, CA_PROP_APPLICATION_NAME, "Tickwell Alarm Clock",
         CA_PROP_APPLICATION_ID, desktopId, CA_PROP_APPLICATION_ICON_NAME, desktopId, nullptr);
     // May fail while the sound server is not up yet; playing opens it again.
-    if (ca_context_open(m_context) == CA_SUCCESS)
+    if (ca_context_open(m_context) == CA_SUCCESS) {
+        keepDriversLoaded();
         ca_context_cache(m_context, CA_PROP_EVENT_ID, "alarm-clock-elapsed", nullptr);
+    }
     return CA_SUCCESS;
 }
 
@@ -108,6 +131,8 @@ void CanberraSound::Player::play()
     }
     if (result == CA_ERROR_NOTFOUND)
         result = start("bell");
+    // Playing may have opened a driver of its own.
+    keepDriversLoaded();
     if (result < 0)
         reportOnce(result);
 }
@@ -128,19 +153,26 @@ CanberraSound::CanberraSound()
 
 CanberraSound::~CanberraSound()
 {
+    // A sound server that hangs must not keep the program from ending.
+    if (!finish(std::chrono::seconds(2)) && m_thread.joinable())
+        m_thread.detach();
+}
+
+bool CanberraSound::finish(std::chrono::milliseconds patience)
+{
+    if (!m_thread.joinable())
+        return true;
     {
         const std::scoped_lock lock(m_player->mutex);
         m_player->endAsked = true;
     }
     m_player->wake.notify_one();
-    // A sound server that hangs must not keep the program from ending.
     std::unique_lock lock(m_player->mutex);
-    if (m_player->ended.wait_for(lock, std::chrono::seconds(2), [this] { return m_player->finished; })) {
-        lock.unlock();
-        m_thread.join();
-    } else {
-        m_thread.detach();
-    }
+    if (!m_player->ended.wait_for(lock, patience, [this] { return m_player->finished; }))
+        return false;
+    lock.unlock();
+    m_thread.join();
+    return true;
 }
 
 void CanberraSound::play()
