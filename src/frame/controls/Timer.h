@@ -9,7 +9,7 @@ class Clock;
 
 // A timer with an enabled flag and a tick event. Once enabled it first waits
 // for the wall clock's next whole tenth of a second, so that with an interval
-// of 100 ms every tick falls within a few milliseconds of a tenth, and the
+// of 100 ms every tick falls within a millisecond or two of a tenth, and the
 // tick that finds an alarm lands right at its minute.
 class Timer : public QObject {
     Q_OBJECT
