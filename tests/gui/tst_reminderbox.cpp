@@ -174,8 +174,16 @@ void ReminderBoxTest::raisingBringsTheOpenReminderBackToTheKeyboard()
         activeAfterRaise = QApplication::activeWindow();
         reminderBox->close();
     });
-    boxes.MsgBox(reminder, MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"));
+    // What goes with the box (the notification, whose action raises it)
+    // comes once the box is up, before the wait for the user.
+    QWidget* upForTheNotification = nullptr;
+    boxes.MsgBox(reminder, MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"), [&] {
+        QVERIFY(!reminderBox);
+        upForTheNotification = QApplication::activeModalWidget();
+        QVERIFY(upForTheNotification && upForTheNotification->isVisible());
+    });
     QVERIFY(reminderBox);
+    QCOMPARE(upForTheNotification, reminderBox);
     QCOMPARE(activeAfterRaise, reminderBox);
     // Closed, it is no longer the one raised; a plain box is never raised.
     elsewhere.activateWindow();

@@ -25,11 +25,15 @@ public:
     int raised = 0;
     int prepared = 0;
 
-    void MsgBox(const QString& text, MessageStyle style, const QString& title) override
+    using MessageBoxes::MsgBox;
+    void MsgBox(const QString& text, MessageStyle style, const QString& title,
+        const std::function<void()>& onScreen) override
     {
         shown.push_back({ text, style, title });
         const ShownBox box = shown.back();
         ++open;
+        if (onScreen)
+            onScreen();
         if (whileOpen)
             whileOpen(box);
         --open;

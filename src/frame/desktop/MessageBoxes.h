@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QMessageBox;
@@ -22,8 +23,16 @@ class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     // Shows `text` under `title` and returns once the user has closed the box.
-    // Line breaks in the text are CR LF.
-    virtual void MsgBox(const QString& text, MessageStyle style, const QString& title) = 0;
+    // Line breaks in the text are CR LF. `onScreen`, where given, runs once
+    // the box is on its way to the screen, before the wait for the user:
+    // what goes with a box must not hold it up.
+    virtual void MsgBox(
+        const QString& text, MessageStyle style, const QString& title, const std::function<void()>& onScreen)
+        = 0;
+    void MsgBox(const QString& text, MessageStyle style, const QString& title)
+    {
+        MsgBox(text, style, title, {});
+    }
     // Brings the system-modal box on show, if one is, to the front with the
     // keyboard: the user asked for it from somewhere else on the desktop.
     virtual void raiseReminder() = 0;
@@ -40,7 +49,9 @@ public:
     QtMessageBoxes(const QtMessageBoxes&) = delete;
     QtMessageBoxes& operator=(const QtMessageBoxes&) = delete;
 
-    void MsgBox(const QString& text, MessageStyle style, const QString& title) override;
+    using MessageBoxes::MsgBox;
+    void MsgBox(const QString& text, MessageStyle style, const QString& title,
+        const std::function<void()>& onScreen) override;
     void raiseReminder() override;
     // Lays out a reminder box and makes its window, without showing it; the
     // next reminder takes it. The first box of a run loads the fonts, the
@@ -50,7 +61,8 @@ public:
     void prepare() override;
 
 private:
-    void show(QMessageBox& box, const QString& text, MessageStyle style, const QString& title);
+    void show(QMessageBox& box, const QString& text, MessageStyle style, const QString& title,
+        const std::function<void()>& onScreen);
 
     std::unique_ptr<QMessageBox> m_ready;
     QPointer<QMessageBox> m_reminder;

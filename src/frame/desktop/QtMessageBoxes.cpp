@@ -79,10 +79,15 @@ private:
 void setUp(QMessageBox& box, const QString& text, MessageStyle style, const QString& title)
 {
     box.setWindowTitle(title);
-    box.setTextFormat(Qt::PlainText);
+    // The format and the icon each lay the whole box out anew, even unchanged.
+    if (box.textFormat() != Qt::PlainText)
+        box.setTextFormat(Qt::PlainText);
     QString lines = text;
     box.setText(lines.replace(QLatin1String("\r\n"), QLatin1String("\n")));
-    box.setIcon(style == MessageStyle::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
+    const QMessageBox::Icon icon
+        = style == MessageStyle::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon;
+    if (box.icon() != icon)
+        box.setIcon(icon);
     if (box.standardButtons() != QMessageBox::Ok)
         box.setStandardButtons(QMessageBox::Ok);
     if (box.windowModality() != Qt::ApplicationModal)
@@ -114,19 +119,21 @@ void QtMessageBoxes::prepare()
     returnFreedMemory();
 }
 
-void QtMessageBoxes::MsgBox(const QString& text, MessageStyle style, const QString& title)
+void QtMessageBoxes::MsgBox(
+    const QString& text, MessageStyle style, const QString& title, const std::function<void()>& onScreen)
 {
     {
         // Taken before the box waits: a box opened meanwhile makes its own.
         const bool reminder = style == MessageStyle::SystemModal;
         std::unique_ptr<QMessageBox> box
             = reminder && m_ready ? std::move(m_ready) : std::make_unique<MessageBox>(reminder);
-        show(*box, text, style, title);
+        show(*box, text, style, title, onScreen);
     }
     returnFreedMemory();
 }
 
-void QtMessageBoxes::show(QMessageBox& box, const QString& text, MessageStyle style, const QString& title)
+void QtMessageBoxes::show(QMessageBox& box, const QString& text, MessageStyle style, const QString& title,
+    const std::function<void()>& onScreen)
 {
     const bool reminder = style == MessageStyle::SystemModal;
     setUp(box, text, style, title);
@@ -144,6 +151,8 @@ void QtMessageBoxes::show(QMessageBox& box, const QString& text, MessageStyle st
     const QPointer<QMessageBox> outer = m_reminder;
     if (style == MessageStyle::SystemModal)
         m_reminder = &box;
+    if (onScreen)
+        onScreen();
     box.exec();
     m_reminder = outer;
 }
