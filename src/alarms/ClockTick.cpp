@@ -103,8 +103,8 @@ void frmMain::announceAlarm(int row)
     const QString reminder = lstReminders.list(row);
     const QString entry = lstAlarms.list(row);
     // Seen and heard beyond the box, for as long as it is open. Posted once
-    // the box is on its way: the desktop's part, and the notification service
-    // it wakes, must not hold up the box.
+    // the box is on the screen: the notification service it wakes must not
+    // hold up the box.
     std::optional<ReminderNotification> notification;
     m_services.messageBoxes.MsgBox(reminder + QStringLiteral("\r\n\r\n(") + entry + u')',
         MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"), [&] {

@@ -175,13 +175,16 @@ void ReminderBoxTest::raisingBringsTheOpenReminderBackToTheKeyboard()
         reminderBox->close();
     });
     // What goes with the box (the notification, whose action raises it)
-    // comes once the box is up, before the wait for the user.
+    // comes once the box is on the screen, while it waits for the user.
     QWidget* upForTheNotification = nullptr;
+    int goneWithTheBox = 0;
     boxes.MsgBox(reminder, MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"), [&] {
-        QVERIFY(!reminderBox);
+        ++goneWithTheBox;
         upForTheNotification = QApplication::activeModalWidget();
         QVERIFY(upForTheNotification && upForTheNotification->isVisible());
+        QVERIFY(upForTheNotification->windowHandle()->isExposed());
     });
+    QCOMPARE(goneWithTheBox, 1);
     QVERIFY(reminderBox);
     QCOMPARE(upForTheNotification, reminderBox);
     QCOMPARE(activeAfterRaise, reminderBox);

@@ -24,8 +24,9 @@ public:
     virtual ~MessageBoxes() = default;
     // Shows `text` under `title` and returns once the user has closed the box.
     // Line breaks in the text are CR LF. `onScreen`, where given, runs once
-    // the box is on its way to the screen, before the wait for the user:
-    // what goes with a box must not hold it up.
+    // the box is on the screen (at the latest a quarter of a second after it
+    // was shown), while it waits for the user: what goes with a box must not
+    // hold it up.
     virtual void MsgBox(
         const QString& text, MessageStyle style, const QString& title, const std::function<void()>& onScreen)
         = 0;

@@ -8,8 +8,12 @@
 #include <QLayout>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
 #include <utility>
 
 namespace tickwell {
@@ -72,6 +76,40 @@ protected:
 
 private:
     bool m_centredOnScreen;
+};
+
+// Runs what goes with a box once the box is on the screen: the window
+// manager takes a new window on in a few milliseconds, and a notification
+// service woken meanwhile (or a desktop shell that is both) would take them
+// from it. A box the desktop never shows does not hold it back for long.
+class WhenOnScreen final : public QObject {
+public:
+    WhenOnScreen(QWidget& box, const std::function<void()>& then)
+        : m_then(then)
+    {
+        using namespace std::chrono_literals;
+        box.winId();
+        box.windowHandle()->installEventFilter(this);
+        QTimer::singleShot(250ms, this, &WhenOnScreen::run);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // After the expose has been handled: the box is painted first.
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed())
+            QTimer::singleShot(0, this, &WhenOnScreen::run);
+        return false;
+    }
+
+private:
+    void run()
+    {
+        if (const std::function<void()> then = std::exchange(m_then, {}))
+            then();
+    }
+
+    std::function<void()> m_then;
 };
 
 // Only what differs is changed: a box made ready ahead keeps its button and
@@ -137,6 +175,8 @@ void QtMessageBoxes::show(QMessageBox& box, const QString& text, MessageStyle st
 {
     const bool reminder = style == MessageStyle::SystemModal;
     setUp(box, text, style, title);
+    const std::optional<WhenOnScreen> whenOnScreen
+        = onScreen ? std::make_optional<WhenOnScreen>(box, onScreen) : std::nullopt;
 
     if (reminder) {
         // Above every program's windows, in the middle of the screen, with
@@ -151,8 +191,6 @@ void QtMessageBoxes::show(QMessageBox& box, const QString& text, MessageStyle st
     const QPointer<QMessageBox> outer = m_reminder;
     if (style == MessageStyle::SystemModal)
         m_reminder = &box;
-    if (onScreen)
-        onScreen();
     box.exec();
     m_reminder = outer;
 }
