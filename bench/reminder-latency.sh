@@ -1,7 +1,8 @@
 #!/bin/bash
 # How soon after its minute a reminder is on screen: starts the clock under
 # faketime a few seconds before an alarm, on a private X server with a
-# window manager, and prints, in the clock's own (faked) time,
+# window manager, and prints, on the monotonic clock (the wall clock may be
+# slewed against it by milliseconds a second),
 #   - when the tick that finds the alarm reads the clock,
 #   - when the window manager takes on the reminder's window (the X server's
 #     own time of the change to its client list), and
@@ -28,8 +29,8 @@ cleanup()
 }
 trap cleanup EXIT
 
-# Logs, once, the faked and the real time at the first clock read that
-# reaches the alarm's second: the tick that finds the alarm.
+# Logs, once, the faked wall clock and the real monotonic clock at the first
+# clock read that reaches the alarm's second: the tick that finds the alarm.
 cat > "$work/firstread.c" <<'C'
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -52,7 +53,7 @@ time_t time(time_t* out)
         struct timespec faked, real;
         done = 1;
         clock_gettime(CLOCK_REALTIME, &faked);
-        syscall(SYS_clock_gettime, CLOCK_REALTIME, &real);
+        syscall(SYS_clock_gettime, CLOCK_MONOTONIC, &real);
         FILE* log = fopen(getenv("FIRSTREAD_LOG"), "w");
         fprintf(log, "%ld.%09ld %ld.%09ld\n", (long)faked.tv_sec, faked.tv_nsec, (long)real.tv_sec, real.tv_nsec);
         fclose(log);
@@ -121,12 +122,14 @@ for run in $(seq "$runs"); do
 import json, os, sys
 minute, folder, kept, left, notifications = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
 faked, real = map(float, open(folder + '/firstread.log').read().split())
+# The alarm's minute on the monotonic clock: a fraction of a second before
+# the tick, over which no slewing of the wall clock counts.
 offset = faked - real
 notified = ""
 if os.path.exists(notifications):
     calls = [json.loads(line) for line in open(notifications) if '"Notify"' in line]
-    calls = [c for c in calls if c["time"] + offset > minute]
-    notified = ", notification %s" % ("%.1f ms" % ((calls[0]["time"] + offset - minute) * 1e3) if calls else "never")
+    calls = [c for c in calls if c["monotonic"] + offset > minute]
+    notified = ", notification %s" % ("%.1f ms" % ((calls[0]["monotonic"] + offset - minute) * 1e3) if calls else "never")
 managed, previous = None, None
 for line in open(folder + '/clients.log'):
     if line.startswith('ready'):

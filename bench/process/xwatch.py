@@ -4,9 +4,9 @@ takes on a window. A poller, or a tool whose output is read, would add its
 own wake-up to every figure on a busy machine.
 
 As a program: xwatch.py client-list LOG
-  writes a line "REALTIME WINDOW..." to LOG at each change of the window
-  manager's client list, REALTIME being when the X server made the change,
-  until it is ended by SIGTERM.
+  writes a line "MONOTONIC WINDOW..." to LOG at each change of the window
+  manager's client list, MONOTONIC being when the X server made the change,
+  on this machine's monotonic clock, until it is ended by SIGTERM.
 """
 
 import ctypes
@@ -136,10 +136,12 @@ class EmbedWatch(_Watch):
 
 
 class ClientListWatch(_Watch):
-    """Calls report(realtime, windows) at each change of the window manager's
+    """Calls report(monotonic, windows) at each change of the window manager's
     client list, with the time at which the X server made the change. The
-    server stamps its events in milliseconds of its own clock; the offset to
-    this machine's clock is taken from a property change of our own."""
+    server stamps its events in milliseconds of the monotonic clock; the
+    offset to time.monotonic() is taken from a property change of our own.
+    (Not the wall clock: slewed against the server's clock by as much as
+    5 ms a second, it would put a window seconds later milliseconds off.)"""
 
     def __init__(self, display, report):
         super().__init__(display, _PROPERTY_CHANGE)
@@ -147,7 +149,7 @@ class ClientListWatch(_Watch):
         self.report = report
         self.clients = x.XInternAtom(self.d, b"_NET_CLIENT_LIST", 0)
         self.probe = x.XInternAtom(self.d, b"_TICKWELL_BENCH_PROBE", 0)
-        self.offset = None  # realtime minus server time, in seconds
+        self.offset = None  # monotonic minus server time, in seconds
         self._calibrate()
         self.start()
 
@@ -155,10 +157,10 @@ class ClientListWatch(_Watch):
         x, event = _X, _Event()
         best = None
         for _ in range(5):
-            before = time.time()
+            before = time.monotonic()
             x.XChangeProperty(self.d, self.root, self.probe, 31, 8, 0, b"x", 1)  # XA_STRING, replace
             x.XSync(self.d, 0)
-            after = time.time()
+            after = time.monotonic()
             while True:
                 x.XNextEvent(self.d, ctypes.byref(event))
                 if event.type == _PROPERTY_NOTIFY and event.words[5] == self.probe:

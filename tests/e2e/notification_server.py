@@ -52,7 +52,7 @@ class Server(dbus.service.Object):
         self.unanswered = []  # kept, so that the calls stay unanswered rather than fail
 
     def note(self, call, **fields):
-        self.log.write(json.dumps(dict(call=call, time=time.time(), **fields)) + "\n")
+        self.log.write(json.dumps(dict(call=call, time=time.time(), monotonic=time.monotonic(), **fields)) + "\n")
         self.log.flush()
 
     @dbus.service.method(NAME, in_signature="", out_signature="as", async_callbacks=("reply", "error"))
