@@ -407,12 +407,12 @@ class Desktop:
         env.update(extra_env or {})
         argv = [binary]
         if fake_time is not None:
-            spec = "@" + fake_time + (f" x{speed}" if speed != 1 else "")
+            faked_clock = "@" + fake_time + (f" x{speed}" if speed != 1 else "")
             if preload:
                 env["LD_PRELOAD"] = faketime_library()
-                env["FAKETIME"] = spec
+                env["FAKETIME"] = faked_clock
             else:
-                argv = ["faketime", "-f", spec, binary]
+                argv = ["faketime", "-f", faked_clock, binary]
         started = time.monotonic()
         process = self._spawn(label, argv, env=env, cwd=self.work)
         return Clock(self, process, started, fake_time, speed=speed, wrapped=fake_time is not None and not preload)
