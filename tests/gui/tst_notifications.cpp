@@ -167,6 +167,7 @@ private Q_SLOTS:
     void onlyChoosingTheNoticeItselfActivatesIt();
     void dismissedByTheUserItIsNotClosedAgain();
     void aNewServiceIsAskedWhatItCanDo();
+    void madeReadyBeforeAServiceComesTheClockAsksItOnce();
 
 private:
     std::unique_ptr<PrivateBus> m_bus;
@@ -423,6 +424,28 @@ void NotificationsTest::aNewServiceIsAskedWhatItCanDo()
     QCOMPARE(second.capabilitiesAsked, 1);
     QCOMPARE(second.closed, QList<uint> {});
     QCOMPARE(m_sound.calls, QStringList { "play" });
+}
+
+void NotificationsTest::madeReadyBeforeAServiceComesTheClockAsksItOnce()
+{
+    QTest::ignoreMessage(QtWarningMsg,
+        QRegularExpression(QStringLiteral("^tickwell: no desktop notification \\(.*ServiceUnknown\\)")));
+    // Every tick of the minute before a reminder makes ready.
+    for (int tick = 0; tick < 3; ++tick) {
+        notifications().prepare();
+        settle();
+    }
+    NotificationService service(*m_bus, everything);
+    settle();
+    for (int tick = 0; tick < 3; ++tick) {
+        notifications().prepare();
+        settle();
+    }
+    QCOMPARE(service.capabilitiesAsked, 1);
+    // Known by the minute: the service plays the sound.
+    notifications().withdraw(post());
+    QTRY_COMPARE(service.notified.size(), 1u);
+    QCOMPARE(m_sound.calls, QStringList {});
 }
 
 QTEST_MAIN(NotificationsTest)

@@ -48,6 +48,7 @@ private:
     struct Player;
     std::shared_ptr<Player> m_player;
     std::thread m_thread;
+    bool m_openAsked = false;
 };
 
 } // namespace tickwell

@@ -186,6 +186,10 @@ void CanberraSound::play()
 
 void CanberraSound::prepare()
 {
+    // Once, not at every tick of the minute before a reminder: a connection
+    // that fails now is made again by the sound itself.
+    if (std::exchange(m_openAsked, true))
+        return;
     {
         const std::scoped_lock lock(m_player->mutex);
         m_player->openAsked = true;

@@ -137,7 +137,9 @@ void DBusNotifications::prepare()
     m_sound.prepare();
     // What the service can do, and the picture, are known by the minute:
     // the notice then goes out at once, and nothing is drawn beside the box.
-    if (m_bus.isConnected() && !m_capabilities)
+    // Every tick of that minute comes here: where no service holds the
+    // name, none is asked until one takes it.
+    if (m_bus.isConnected() && !m_capabilities && !m_noService)
         askCapabilities();
     if (m_icon.isNull())
         m_icon = iconImage();
@@ -180,6 +182,7 @@ void DBusNotifications::capabilitiesAnswered(QDBusPendingCallWatcher& call)
     m_capabilitiesFailed = reply.isError();
     if (reply.isError()) {
         nobody = reply.error().type() == QDBusError::ServiceUnknown;
+        m_noService = nobody;
         reportOnce(reply.error().name());
     } else {
         m_capabilities = reply.value();
@@ -261,6 +264,7 @@ void DBusNotifications::ownerChanged(const QString&, const QString&, const QStri
     // showed are gone with it. One that comes while a reminder is open
     // still gets its notice.
     m_capabilities.reset();
+    m_noService = false;
     m_askAgain = m_askingCapabilities;
     bool unsent = false;
     for (Posted& posted : m_posted) {

@@ -77,6 +77,8 @@ private:
     std::optional<QStringList> m_capabilities;
     bool m_askingCapabilities = false;
     bool m_capabilitiesFailed = false;
+    // No service holds the name: asked again only once one takes it.
+    bool m_noService = false;
     bool m_askAgain = false;
     std::vector<Posted> m_posted;
     int m_lastNumber = 0;
