@@ -4,7 +4,7 @@
 PRESET ?= dev
 BUILD := build/$(PRESET)
 
-.PHONY: run test bench package screenshots asan fuzz format format-check clean
+.PHONY: run test bench package install-check screenshots asan fuzz format format-check clean
 
 run:
 	@scripts/bootstrap build
@@ -35,6 +35,14 @@ package:
 	cmake --preset release
 	cmake --build --preset release
 	cpack --preset release
+
+# The package on a Debian 12 that has never seen it: a minimal system made
+# with debootstrap under build/fresh-debian (once), the package installed
+# there with apt, then found in a desktop menu, started from it as a new user
+# and an alarm set. Needs root and Debian's mirror; a few minutes.
+install-check: package
+	@scripts/bootstrap install-check
+	/usr/bin/python3 tests/package/fresh_debian.py "$$(ls -t build/release/tickwell_*.deb | head -n 1)" build/fresh-debian
 
 # The windows and the pictures rendered to PNG files, for review: the windows
 # under $(BUILD)/screenshots, the tray icons on light and dark panels under
