@@ -57,12 +57,12 @@ frmAbout::frmAbout(const Services&)
     setPalette(colours);
     setAutoFillBackground(true);
 
-    Image1.setPicture(aboutEmblem());
-    imgTock.setPicture(aboutBanner());
+    Image1.setPicture(&aboutEmblem);
+    imgTock.setPicture(&aboutBanner);
     onBlack(lblProgramName, QColor(255, 0, 0));
     onBlack(lblProgrammer, QColor(255, 0, 0));
     onBlack(lblEmail(0), QColor(255, 255, 0));
-    lblEmail(0).setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblEmail(0).setSelectable();
 
     // The button is the only control that takes the focus.
     cmdClose.setDefault(true);

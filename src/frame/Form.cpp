@@ -1,5 +1,7 @@
 #include "frame/Form.h"
 
+#include "frame/controls/PolishWhenShown.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -118,6 +120,9 @@ bool Form::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate)
         becomeActiveForm();
+    // Polishing a window polishes all its controls.
+    if (isEarlyPolishRequest(*this, *event))
+        return true;
     return QWidget::event(event);
 }
 

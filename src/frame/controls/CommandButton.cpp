@@ -1,5 +1,6 @@
 #include "frame/controls/CommandButton.h"
 
+#include "frame/controls/PolishWhenShown.h"
 #include "frame/controls/TextFit.h"
 
 #include <QKeyEvent>
@@ -22,6 +23,10 @@ void CommandButton::shrinkTextToFit()
 
 void CommandButton::fitText()
 {
+    // Not before the window is about to show: measuring a text reads every
+    // font on the machine, which a clock that starts hidden need not wait for.
+    if (!testAttribute(Qt::WA_WState_Polished))
+        return;
     m_fitting = true;
     // What the style keeps around a button's caption.
     const int frame = style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, this)
@@ -32,6 +37,16 @@ void CommandButton::fitText()
         return QFontMetrics(candidate).size(Qt::TextShowMnemonic, text()).width() <= room;
     }));
     m_fitting = false;
+}
+
+bool CommandButton::event(QEvent* event)
+{
+    if (isEarlyPolishRequest(*this, *event))
+        return true;
+    const bool handled = QPushButton::event(event);
+    if (event->type() == QEvent::Polish && m_shrinkToFit)
+        fitText();
+    return handled;
 }
 
 void CommandButton::changeEvent(QEvent* event)

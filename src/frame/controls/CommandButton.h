@@ -19,6 +19,7 @@ public:
     void shrinkTextToFit();
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
 

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QPixmap>
 
+#include <functional>
+
 namespace tickwell {
 
 // A picture at a fixed place, drawn with its transparency over whatever lies behind.
@@ -12,16 +14,18 @@ class ImageBox : public QLabel {
     Q_OBJECT
 
 public:
-    ImageBox(QWidget* parent, const QString& name, TwipsRect geometry)
-        : QLabel(parent)
-    {
-        place(*this, name, geometry);
-        setAttribute(Qt::WA_TranslucentBackground);
-        setAlignment(Qt::AlignCenter);
-    }
+    ImageBox(QWidget* parent, const QString& name, TwipsRect geometry);
 
-    void setPicture(const QPixmap& picture) { setPixmap(picture); }
-    QPixmap picture() const { return pixmap(); }
+    void setPicture(const QPixmap& picture);
+    // The picture is drawn when the window is about to show, not before.
+    void setPicture(std::function<QPixmap()> draw);
+    QPixmap picture() const;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    std::function<QPixmap()> m_draw;
 };
 
 } // namespace tickwell

@@ -1,6 +1,7 @@
 #include "frame/controls/Label.h"
 
 #include "frame/controls/AccessibleInterfaces.h"
+#include "frame/controls/PolishWhenShown.h"
 #include "frame/controls/TextFit.h"
 
 #include <QAccessibleEvent>
@@ -59,6 +60,10 @@ void Label::shrinkTextToFit(const QStringList& widest)
 
 void Label::fitText()
 {
+    // Not before the window is about to show: measuring a text reads every
+    // font on the machine, which a clock that starts hidden need not wait for.
+    if (!testAttribute(Qt::WA_WState_Polished))
+        return;
     m_fitting = true;
     QFont base = parentWidget() ? parentWidget()->font() : font();
     base.setBold(font().bold());
@@ -87,6 +92,29 @@ void Label::fitText()
         });
     }));
     m_fitting = false;
+}
+
+void Label::setSelectable()
+{
+    m_selectable = true;
+    // A selectable text is laid out at once, which reads every font on the
+    // machine: not before the window is about to show.
+    if (testAttribute(Qt::WA_WState_Polished))
+        setTextInteractionFlags(Qt::TextSelectableByMouse);
+}
+
+bool Label::event(QEvent* event)
+{
+    if (isEarlyPolishRequest(*this, *event))
+        return true;
+    const bool handled = QLabel::event(event);
+    if (event->type() == QEvent::Polish) {
+        if (m_selectable)
+            setTextInteractionFlags(Qt::TextSelectableByMouse);
+        if (m_shrinkToFit)
+            fitText();
+    }
+    return handled;
 }
 
 void Label::changeEvent(QEvent* event)

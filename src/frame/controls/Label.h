@@ -38,6 +38,9 @@ public:
     // that changes often keeps one size.
     void shrinkTextToFit(const QStringList& widest = {});
 
+    // The user can select the text with the mouse, to copy it.
+    void setSelectable();
+
     void setBackColor(const QColor& color);
     void setForeColor(const QColor& color);
 
@@ -66,6 +69,7 @@ Q_SIGNALS:
     void change();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -76,6 +80,7 @@ private:
 
     BorderStyle m_borderStyle = BorderStyle::None;
     bool m_shrinkToFit = false;
+    bool m_selectable = false;
     QStringList m_widestTexts;
     bool m_fitting = false;
     bool m_pressed = false;

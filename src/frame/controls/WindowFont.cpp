@@ -7,10 +7,11 @@ namespace tickwell {
 
 QFont windowFont()
 {
-    const QString preferred = QStringLiteral("Tahoma");
-    QFont font = QFontDatabase::families().contains(preferred, Qt::CaseInsensitive)
-        ? QFont(preferred)
-        : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    // A list of families rather than a look into the font database: that
+    // would read every font on the machine at start-up, long before any
+    // window shows a text.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setFamilies(QStringList { QStringLiteral("Tahoma") } + font.families());
     font.setPointSizeF(8.25);
     font.setWeight(QFont::Normal);
     return font;
