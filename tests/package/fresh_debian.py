@@ -1,7 +1,8 @@
 """The package on a Debian 12 machine that has never seen it: a minimal
 Debian 12 made with debootstrap into a folder, the package installed there
 with `apt install ./tickwell_<version>_<arch>.deb` (apt fetches what it
-depends on from Debian's mirror), then, in that system, as a new user:
+depends on from Debian's mirror, the sound theme the alarm rings with
+among them), then, in that system, as a new user:
 
   - a desktop menu (the LXDE menu's definition, read with pyxdg) lists the
     program under Accessories, and its icon resolves in the icon theme;
@@ -95,6 +96,10 @@ def install(root, package):
     apt = {"DEBIAN_FRONTEND": "noninteractive", "PATH": "/usr/sbin:/usr/bin:/sbin:/bin"}
     output = in_root(root, ["sh", "-c", f"cd /tmp && apt install -y ./{os.path.basename(package)}"], env=apt)
     log(f"apt installed the package and {output.count('Setting up') - 1} packages it needs")
+    # The sound the clock rings with, where no notification service plays it.
+    sound = os.path.join(root, "usr", "share", "sounds", "freedesktop", "stereo", "alarm-clock-elapsed.oga")
+    if not os.path.isfile(sound):
+        fail("apt did not bring the sound theme's alarm-clock-elapsed")
     in_root(root, ["apt-get", "install", "-y", "--no-install-recommends"] + DESKTOP_PACKAGES, env=apt)
     in_root(root, ["useradd", "--create-home", "--uid", str(UID), USER])
 
