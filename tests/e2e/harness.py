@@ -334,6 +334,7 @@ class Desktop:
             except subprocess.TimeoutExpired:
                 log(f"{label} ({process.pid}) did not end")
         self._end_orphans(ours)
+        remove_faketime_leftovers({p.pid for _, p in self.processes if p.args[0] == "faketime"})
         self.processes = []
         if os.environ.get("TICKWELL_E2E_KEEP"):
             log(f"kept {self.root}")
@@ -412,6 +413,7 @@ class Desktop:
                 env["LD_PRELOAD"] = faketime_library()
                 env["FAKETIME"] = faked_clock
             else:
+                remove_faketime_leftovers()  # of earlier runs, whose PIDs this wrapper may be given
                 argv = ["faketime", "-f", faked_clock, binary]
         started = time.monotonic()
         process = self._spawn(label, argv, env=env, cwd=self.work)
@@ -699,6 +701,22 @@ def tray_manager_window():
         return x.XGetSelectionOwner(d, x.XInternAtom(d, b"_NET_SYSTEM_TRAY_S0", 0))
     finally:
         x.XCloseDisplay(d)
+
+
+def remove_faketime_leftovers(pids=None):
+    """The faketime wrapper keeps a semaphore and a shared memory segment in /dev/shm named by its PID, and
+    removes them when its program ends; ended by a signal, as a test's teardown ends it, it leaves them
+    behind. A later wrapper given the same PID then refuses to start ("sem_open: File exists"), and PIDs
+    come round again soon (pid_max may be 32768). Removes those of the wrappers `pids`, or else of every
+    wrapper that no longer runs."""
+    for path in glob.glob("/dev/shm/sem.faketime_sem_*") + glob.glob("/dev/shm/faketime_shm_*"):
+        pid = path.rsplit("_", 1)[1]
+        if not pid.isdigit() or (int(pid) not in pids if pids is not None else _alive(int(pid))):
+            continue
+        try:
+            os.unlink(path)
+        except FileNotFoundError:
+            pass
 
 
 def faketime_library():
