@@ -178,11 +178,9 @@ void DBusNotifications::capabilitiesAnswered(QDBusPendingCallWatcher& call)
     if (std::exchange(m_askAgain, false))
         return askCapabilities();
     const QDBusPendingReply<QStringList> reply = call;
-    bool nobody = false;
     m_capabilitiesFailed = reply.isError();
+    m_noService = reply.isError() && reply.error().type() == QDBusError::ServiceUnknown;
     if (reply.isError()) {
-        nobody = reply.error().type() == QDBusError::ServiceUnknown;
-        m_noService = nobody;
         reportOnce(reply.error().name());
     } else {
         m_capabilities = reply.value();
@@ -191,7 +189,7 @@ void DBusNotifications::capabilitiesAnswered(QDBusPendingCallWatcher& call)
     for (Posted& posted : m_posted) {
         if (posted.stage != Stage::AwaitingCapabilities)
             continue;
-        if (nobody) {
+        if (m_noService) {
             posted.stage = Stage::Unsent;
             playSound(posted);
         } else {
