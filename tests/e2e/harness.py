@@ -10,6 +10,7 @@ fails or runs out of time.
 Run with Debian's /usr/bin/python3: pyatspi is a Debian package.
 """
 
+import contextlib
 import ctypes
 import ctypes.util
 import datetime
@@ -430,11 +431,7 @@ class Desktop:
             f.write(data)
 
     def read_alarms(self):
-        try:
-            with open(self.alarm_file(), "rb") as f:
-                return f.read()
-        except FileNotFoundError:
-            return None
+        return read_file(self.alarm_file())
 
     # ----- notifications and sound -----
 
@@ -703,6 +700,15 @@ def tray_manager_window():
         x.XCloseDisplay(d)
 
 
+def read_file(path):
+    """The file's bytes, or None where there is no such file (yet)."""
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except FileNotFoundError:
+        return None
+
+
 def remove_faketime_leftovers(pids=None):
     """The faketime wrapper keeps a semaphore and a shared memory segment in /dev/shm named by its PID, and
     removes them when its program ends; ended by a signal, as a test's teardown ends it, it leaves them
@@ -711,12 +717,12 @@ def remove_faketime_leftovers(pids=None):
     wrapper that no longer runs."""
     for path in glob.glob("/dev/shm/sem.faketime_sem_*") + glob.glob("/dev/shm/faketime_shm_*"):
         pid = path.rsplit("_", 1)[1]
-        if not pid.isdigit() or (int(pid) not in pids if pids is not None else _alive(int(pid))):
+        if not pid.isdigit():
             continue
-        try:
-            os.unlink(path)
-        except FileNotFoundError:
-            pass
+        ended = int(pid) in pids if pids is not None else not _alive(int(pid))
+        if ended:
+            with contextlib.suppress(FileNotFoundError):
+                os.unlink(path)
 
 
 def faketime_library():

@@ -29,7 +29,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from harness import Desktop, TITLE_EDITOR, expect, fail, log, poll, run  # noqa: E402
+from harness import Desktop, TITLE_EDITOR, expect, fail, log, poll, read_file, run  # noqa: E402
 
 DESKTOP_ID = "org.example.Tickwell"
 USER, UID = "alice", 1000
@@ -168,14 +168,7 @@ def scenario(package, folder):
         desktop.type("Fresh install")
         desktop.key(*["shift+Tab"] * 4, "Return")
         alarm_file = os.path.join(user_folder, "Alarm.dat")
-
-        def stored():
-            try:
-                with open(alarm_file, "rb") as f:
-                    return f.read()
-            except FileNotFoundError:
-                return b""
-        record = poll("the alarm in the user's Alarm.dat", stored, timeout=15)
+        record = poll("the alarm in the user's Alarm.dat", lambda: read_file(alarm_file), timeout=15)
         if not (record.startswith(b"#") and record.endswith(b'#,"Fresh install"\r\n')):
             fail(f"Alarm.dat holds {record!r}")
         expect("the file's owner", os.stat(alarm_file).st_uid, UID)
