@@ -29,6 +29,7 @@ int main(int argc, char* argv[])
     // of killing the clock.
     std::signal(SIGXFSZ, SIG_IGN);
     TerminationSignals::block();
+    TimeZoneFile::nameTheDefault();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tickwell"));
@@ -63,8 +64,9 @@ int main(int argc, char* argv[])
     const Services services { clock, messageBoxes, tray, notifications, {} };
     forms::installFactories(services);
 
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, &EndProgram);
-    QObject::connect(&sessionEnd, &SessionEnd::ending, &app, &EndProgram);
+    const auto endProgram = [&messageBoxes] { EndProgram(messageBoxes); };
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, endProgram);
+    QObject::connect(&sessionEnd, &SessionEnd::ending, &app, endProgram);
     QObject::connect(&single, &SingleClock::showRequested, &app, &ShowEditorOnRequest);
 
     Main();
@@ -72,9 +74,10 @@ int main(int argc, char* argv[])
     QTimer::singleShot(0, &app, [] { returnFreedMemory(); });
     const int status = QApplication::exec();
     forms::destroyAll();
-    if (!sound.finish(std::chrono::seconds(2))) {
+    if (!sound.finish(std::chrono::seconds(1))) {
         // The sound system hangs, and holds the sound's thread: everything
         // of the clock's own is done, the libraries' clean-up is left out.
+        // (A second at most: a clock told to terminate ends within two.)
         std::fflush(nullptr);
         std::_Exit(status);
     }

@@ -9,9 +9,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 
 using tickwell::DateValue;
 using tickwell::SystemClock;
@@ -120,6 +122,19 @@ TEST(system_clock, follows_the_time_zone_file_changed_while_it_runs)
 
     // Written over in place, as an editor or a copy would.
     tickwell::test::writeFile(zone, tokyo);
+    EXPECT_TRUE(reachesOffset(clock, 9));
+
+    // Copied over with its times kept: the same inode and the same
+    // modification time as the zone read before, which is all the C
+    // library looks at.
+    struct stat before { };
+    ASSERT_EQ(::stat(zone.c_str(), &before), 0);
+    tickwell::test::writeFile(zone, utc);
+    const timespec times[2] = { before.st_atim, before.st_mtim };
+    ASSERT_EQ(::utimensat(AT_FDCWD, zone.c_str(), times, 0), 0);
+    EXPECT_TRUE(reachesOffset(clock, 0));
+    tickwell::test::writeFile(zone, tokyo);
+    ASSERT_EQ(::utimensat(AT_FDCWD, zone.c_str(), times, 0), 0);
     EXPECT_TRUE(reachesOffset(clock, 9));
 
     // Replaced by another file, as the desktop's settings do.

@@ -52,20 +52,27 @@ bool TimeZoneFile::followChanges()
     return true;
 }
 
+void TimeZoneFile::nameTheDefault()
+{
+    if (!std::getenv("TZ"))
+        ::setenv("TZ", ":/etc/localtime", 1);
+}
+
 void TimeZoneFile::rereadZone()
 {
-    // With TZ unset, tzset() looks at /etc/localtime again by itself. With
-    // TZ set it only reads a zone whose name differs from the last one, so
-    // the name is changed for a moment. TZ exists already, so the
-    // environment is only given new values, never reallocated under a
-    // thread that reads it.
+    // The C library keeps the zone it read until TZ names another, and
+    // even then reads the same file again only if its inode or its
+    // modification time, in whole seconds, changed: a zone file rewritten
+    // within a second, or copied with its times kept, would be missed for
+    // good. A zone that is no file in between makes it read the file anew.
     const char* tz = std::getenv("TZ");
-    if (tz) {
-        const std::string name = tz;
-        ::setenv("TZ", "UTC0", 1);
-        ::tzset();
-        ::setenv("TZ", name.c_str(), 1);
-    }
+    const std::optional<std::string> name = tz ? std::optional<std::string>(tz) : std::nullopt;
+    ::setenv("TZ", "UTC0", 1);
+    ::tzset();
+    if (name)
+        ::setenv("TZ", name->c_str(), 1);
+    else
+        ::unsetenv("TZ");
     ::tzset();
 }
 

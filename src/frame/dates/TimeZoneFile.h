@@ -23,6 +23,12 @@ public:
     // last look, makes the C library read it again. True when it changed.
     bool followChanges();
 
+    // With TZ unset the zone is "/etc/localtime"; naming it in TZ, first
+    // thing in main() while there is one thread, means that following the
+    // zone later only gives TZ new values and never resizes the environment
+    // under a thread that reads it.
+    static void nameTheDefault();
+
 private:
     struct Identity {
         dev_t device = 0;
