@@ -10,6 +10,7 @@
 
 #include <QScopedValueRollback>
 
+#include <algorithm>
 #include <optional>
 
 namespace tickwell {
@@ -46,6 +47,7 @@ void frmMain::tmrTimer_Timer()
 
     // Each check reads the clock afresh: after a box that stayed open a
     // while, the next alarm is judged by the time the box was closed.
+    const DateValue scanStart = now;
     bool reminderNear = false;
     int i = 0;
     while (i <= lstAlarms.listCount() - 1) {
@@ -61,7 +63,7 @@ void frmMain::tmrTimer_Timer()
             // the first tick that finds it; silent only for an alarm that
             // fell due while the clock was off.
             keepWatching(present);
-            const bool announce = *d >= *m_watchedSince;
+            const bool announce = fellDueWhileWatched(*d);
             if (announce) {
                 writePendingRemovals();
                 announceAlarm(i);
@@ -77,6 +79,10 @@ void frmMain::tmrTimer_Timer()
             ++i;
         }
     }
+    // Every alarm due by the start of this scan has been dealt with.
+    if (tmrTimer.enabled()) {
+        std::erase_if(m_earlierWatches, [scanStart](const Watch& watch) { return watch.until <= scanStart; });
+    }
     if (reminderNear) {
         m_services.messageBoxes.prepare();
         m_services.notifications.prepare();
@@ -85,9 +91,20 @@ void frmMain::tmrTimer_Timer()
 
 void frmMain::startWatching(bool active)
 {
+    const DateValue now = m_services.clock.now();
+    if (m_watchedSince)
+        m_earlierWatches.push_back({ *m_watchedSince, now });
     m_watchedSince.reset();
     if (active)
-        m_watchedSince = startOfMinute(m_services.clock.now());
+        m_watchedSince = startOfMinute(now);
+}
+
+bool frmMain::fellDueWhileWatched(DateValue due) const
+{
+    if (m_watchedSince && due >= *m_watchedSince)
+        return true;
+    return std::any_of(m_earlierWatches.begin(), m_earlierWatches.end(),
+        [due](const Watch& watch) { return due >= watch.since && due <= watch.until; });
 }
 
 void frmMain::keepWatching(DateValue now)

@@ -183,6 +183,7 @@ private:
     // switched on, and again whenever the wall clock is set back.
     void startWatching(bool active);
     void keepWatching(DateValue now);
+    bool fellDueWhileWatched(DateValue due) const;
     void announceAlarm(int row);
 
     // The rows as records; none, with the reason, if a row cannot be read back.
@@ -212,6 +213,15 @@ private:
     // The start of the minute in which the clock was last switched on (or
     // set back to): an alarm due before it fell due while the clock was off.
     std::optional<DateValue> m_watchedSince;
+    // Earlier times the clock was on, from the start of the minute it was
+    // switched on to the moment it was switched off: alarms that fell due
+    // then, behind a reminder on show, are still owed their reminder. Kept
+    // until a whole scan has dealt with every alarm due by their end.
+    struct Watch {
+        DateValue since;
+        DateValue until;
+    };
+    std::vector<Watch> m_earlierWatches;
 };
 
 } // namespace tickwell

@@ -3,6 +3,7 @@
 #include "about/frmAbout.h"
 #include "editor/frmMain.h"
 #include "frame/Forms.h"
+#include "frame/desktop/MessageBoxes.h"
 #include "tray/frmTaskbar.h"
 
 #include <QCoreApplication>
@@ -22,8 +23,13 @@ void ShowEditorOnRequest()
         forms::frmTaskbar->mnuPopupEdit_Click();
 }
 
-void EndProgram()
+void EndProgram(MessageBoxes& boxes)
 {
+    // The clock stops first: the tick whose reminder is closed below must
+    // not go on to the next alarm of the minute.
+    if (frmMain* editor = forms::frmMain.instance())
+        editor->tmrTimer.setEnabled(false);
+    boxes.closeAll();
     if (forms::frmTaskbar.isEmpty())
         Form::whenNoneBusy([] { QCoreApplication::exit(0); });
     else

@@ -326,7 +326,8 @@ void ClockTickTest::switchedOffDuringABoxTheRestWait()
 {
     ProgramUnderTest program;
     const std::string second = october5(9, 32, "second");
-    program.writeAlarmFile(october5(9, 31, "first") + second);
+    const std::string third = october5(9, 33, "third");
+    program.writeAlarmFile(october5(9, 31, "first") + second + third);
     program.clock.set(2030, 10, 5, 9, 30, 0);
     program.start();
     frmMain& editor = program.editor();
@@ -337,14 +338,23 @@ void ClockTickTest::switchedOffDuringABoxTheRestWait()
     program.clock.set(2030, 10, 5, 9, 31, 0);
     editor.tmrTimer_Timer();
     QCOMPARE(program.messageBoxes.shown.size(), 1u);
-    QCOMPARE(program.alarmFile(), second);
+    QCOMPARE(program.alarmFile(), second + third);
 
     // On again in the second alarm's minute: announced. (Later, it would go
-    // without a word, as any alarm due while the clock is off.)
-    program.messageBoxes.whileOpen = nullptr;
+    // without a word, as any alarm due while the clock is off.) Off and on
+    // again behind its box, after the third's minute went by with the clock
+    // on: the third is owed its reminder all the same.
+    program.messageBoxes.whileOpen = [&](const ShownBox& box) {
+        if (!box.text.startsWith("second"))
+            return;
+        program.clock.set(2030, 10, 5, 9, 34, 10);
+        forms::frmTaskbar->mnuPopupDeactivate_Click();
+        forms::frmTaskbar->mnuPopupActivate_Click();
+    };
     forms::frmTaskbar->mnuPopupActivate_Click();
     editor.tmrTimer_Timer();
-    QCOMPARE(program.messageBoxes.shown.size(), 2u);
+    QCOMPARE(program.messageBoxes.shown.size(), 3u);
+    QCOMPARE(program.messageBoxes.shown[2].text, reminderBox("third", "9:33 AM  Saturday, October 5, 2030"));
     QCOMPARE(program.alarmFile(), "");
 }
 
@@ -445,19 +455,26 @@ void ClockTickTest::shutdownAskedForDuringABoxWaitsForIt()
 {
     QFETCH(bool, bySignal);
     ProgramUnderTest program;
+    const std::string second = october5(9, 31, "b");
     const std::string later = october5(10, 0, "later");
-    program.writeAlarmFile(october5(9, 31, "a") + later);
+    program.writeAlarmFile(october5(9, 31, "a") + second + later);
     program.clock.set(2030, 10, 5, 9, 30, 0);
     program.start();
     const QPointer<frmMain> editor = &program.editor();
     program.events.clear();
 
     int nestedLoopEnd = 0;
-    program.messageBoxes.whileOpen = [&](const ShownBox&) {
-        if (bySignal)
-            EndProgram();
-        else
+    program.messageBoxes.whileOpen = [&](const ShownBox& box) {
+        if (!box.text.startsWith("a"))
+            return;
+        if (bySignal) {
+            // A signal or the session's end closes the box as its OK would.
+            EndProgram(program.messageBoxes);
+            QVERIFY(program.messageBoxes.closedAll);
+        } else {
+            // The user chose to shut down: the reminder is read first.
             forms::frmTaskbar->mnuPopupExit_Click();
+        }
         // The box's own loop runs on; ending the program now would quit it.
         nestedLoopEnd = runNestedLoop(250);
         QCOMPARE(program.events, QStringList {});
@@ -465,9 +482,18 @@ void ClockTickTest::shutdownAskedForDuringABoxWaitsForIt()
     program.clock.set(2030, 10, 5, 9, 31, 0);
     editor->tmrTimer_Timer();
     QCOMPARE(nestedLoopEnd, 7);
-    QCOMPARE(program.messageBoxes.shown.size(), 1u);
-    QCOMPARE(program.alarmFile(), later);
     QCOMPARE(program.events, QStringList {});
+    if (bySignal) {
+        // The reminder on show counts as announced; the next of its minute
+        // is neither shown nor dropped, and stays on file for the next start.
+        QCOMPARE(program.messageBoxes.shown.size(), 1u);
+        QCOMPARE(program.alarmFile(), second + later);
+        QCOMPARE(program.messageBoxes.afterClosing.size(), 0u);
+    } else {
+        QCOMPARE(program.messageBoxes.shown.size(), 2u);
+        QCOMPARE(program.alarmFile(), later);
+    }
+    const std::string onFile = program.alarmFile();
 
     // Back in the program's event loop, the shutdown is carried out and ends it.
     QTimer stuck;
@@ -478,8 +504,7 @@ void ClockTickTest::shutdownAskedForDuringABoxWaitsForIt()
     QCOMPARE(program.events, QStringList({ "unload frmAbout", "unload frmMain", "unload frmTaskbar" }));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!editor);
-    QCOMPARE(program.messageBoxes.shown.size(), 1u);
-    QCOMPARE(program.alarmFile(), later);
+    QCOMPARE(program.alarmFile(), onFile);
 }
 
 void ClockTickTest::theEditorClosedByItsFrameDuringABoxIsOnlyHidden()

@@ -274,7 +274,7 @@ void StartupTest::theEndOfTheSessionShutsDownInOrder()
     ProgramUnderTest program;
     program.start();
     SessionEnd session;
-    connect(&session, &SessionEnd::ending, &EndProgram);
+    connect(&session, &SessionEnd::ending, [&program] { EndProgram(program.messageBoxes); });
     forms::frmMain->Show();
     program.events.clear();
     // The session manager's word that the session is over reaches the

@@ -24,11 +24,18 @@ public:
     // Calls to bring the reminder on show to the front.
     int raised = 0;
     int prepared = 0;
+    // Boxes asked for once the program ends are recorded here, not shown.
+    bool closedAll = false;
+    std::vector<ShownBox> afterClosing;
 
     using MessageBoxes::MsgBox;
     void MsgBox(const QString& text, MessageStyle style, const QString& title,
         const std::function<void()>& onScreen) override
     {
+        if (closedAll) {
+            afterClosing.push_back({ text, style, title });
+            return;
+        }
         shown.push_back({ text, style, title });
         const ShownBox box = shown.back();
         ++open;
@@ -40,6 +47,7 @@ public:
     }
     void raiseReminder() override { ++raised; }
     void prepare() override { ++prepared; }
+    void closeAll() override { closedAll = true; }
 };
 
 } // namespace tickwell::test

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QMessageBox;
 
@@ -41,6 +42,11 @@ public:
     // time (fonts, style, icons) is made ready now, so that the box shows
     // within milliseconds of its minute. Shows nothing.
     virtual void prepare() = 0;
+    // The program is ending: every box on show is closed as its OK would
+    // close it, and a box asked for from now on is not shown; its text goes
+    // to standard error instead. A service manager or a logout gives a
+    // program seconds, not until the user comes back to the screen.
+    virtual void closeAll() = 0;
 };
 
 class QtMessageBoxes final : public MessageBoxes {
@@ -60,6 +66,7 @@ public:
     // and about 1.5 MB: done a minute ahead, not at start-up, a clock with no
     // alarm near does not carry them.
     void prepare() override;
+    void closeAll() override;
 
 private:
     void show(QMessageBox& box, const QString& text, MessageStyle style, const QString& title,
@@ -67,6 +74,8 @@ private:
 
     std::unique_ptr<QMessageBox> m_ready;
     QPointer<QMessageBox> m_reminder;
+    std::vector<QPointer<QMessageBox>> m_open;
+    bool m_closed = false;
 };
 
 } // namespace tickwell

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <optional>
 #include <utility>
 
@@ -160,6 +161,12 @@ void QtMessageBoxes::prepare()
 void QtMessageBoxes::MsgBox(
     const QString& text, MessageStyle style, const QString& title, const std::function<void()>& onScreen)
 {
+    if (m_closed) {
+        QString line = text;
+        line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+        std::fprintf(stderr, "tickwell: %s: %s\n", qPrintable(title), qPrintable(line));
+        return;
+    }
     {
         // Taken before the box waits: a box opened meanwhile makes its own.
         const bool reminder = style == MessageStyle::SystemModal;
@@ -191,8 +198,21 @@ void QtMessageBoxes::show(QMessageBox& box, const QString& text, MessageStyle st
     const QPointer<QMessageBox> outer = m_reminder;
     if (style == MessageStyle::SystemModal)
         m_reminder = &box;
+    m_open.emplace_back(&box);
     box.exec();
+    std::erase(m_open, QPointer<QMessageBox>(&box));
     m_reminder = outer;
+}
+
+void QtMessageBoxes::closeAll()
+{
+    m_closed = true;
+    m_ready.reset();
+    // Innermost first: each box's own loop ends as its handler returns.
+    for (auto box = m_open.rbegin(); box != m_open.rend(); ++box) {
+        if (*box)
+            (*box)->done(QMessageBox::Ok);
+    }
 }
 
 void QtMessageBoxes::raiseReminder()
