@@ -118,15 +118,13 @@ int DBusNotifications::post(const ReminderNotice& notice)
     Posted& posted = m_posted.emplace_back(Posted { ++m_lastNumber, notice });
     if (!m_bus.isConnected()) {
         reportOnce(QStringLiteral("no session bus"));
-        posted.stage = Stage::Unsent;
-        playSound(posted);
+        noService(posted);
     } else if (m_capabilities) {
         send(posted);
+    } else if (!mayCall()) {
+        // It failed a moment ago: this reminder does not wait for it.
+        noService(posted);
     } else {
-        // Asked again, in case the service has come or recovered since; the
-        // sound does not wait for a service that failed to answer before.
-        if (m_capabilitiesFailed)
-            playSound(posted);
         askCapabilities();
     }
     return posted.number;
@@ -137,9 +135,9 @@ void DBusNotifications::prepare()
     m_sound.prepare();
     // What the service can do, and the picture, are known by the minute:
     // the notice then goes out at once, and nothing is drawn beside the box.
-    // Every tick of that minute comes here: where no service holds the
-    // name, none is asked until one takes it.
-    if (m_bus.isConnected() && !m_capabilities && !m_noService)
+    // Every tick of that minute comes here: asked once, and after a failure
+    // not again until its pause is over.
+    if (m_bus.isConnected() && !m_capabilities && !m_asking && mayCall())
         askCapabilities();
     if (m_icon.isNull())
         m_icon = iconImage();
@@ -158,43 +156,43 @@ void DBusNotifications::withdraw(int notice)
         close(*posted);
 }
 
+bool DBusNotifications::mayCall() const
+{
+    return !m_pausedUntil || m_pausedUntil->hasExpired();
+}
+
 void DBusNotifications::askCapabilities()
 {
-    if (m_askingCapabilities)
+    if (m_asking)
         return;
-    m_askingCapabilities = true;
+    m_asking = ++m_lastAsk;
     auto* call = new QDBusPendingCallWatcher(
-        m_bus.asyncCall(callOf(QStringLiteral("GetCapabilities")), capabilitiesTimeout), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* answered) {
-        answered->deleteLater();
-        capabilitiesAnswered(*answered);
-    });
+        m_bus.asyncCall(callOf(QStringLiteral("GetCapabilities")), callTimeout), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this,
+        [this, ask = m_asking](QDBusPendingCallWatcher* answered) {
+            answered->deleteLater();
+            if (ask == m_asking)
+                capabilitiesAnswered(*answered);
+        });
 }
 
 void DBusNotifications::capabilitiesAnswered(QDBusPendingCallWatcher& call)
 {
-    m_askingCapabilities = false;
-    // The service changed while it was asked: its answer may not hold.
-    if (std::exchange(m_askAgain, false))
-        return askCapabilities();
+    m_asking = 0;
     const QDBusPendingReply<QStringList> reply = call;
-    m_capabilitiesFailed = reply.isError();
-    m_noService = reply.isError() && reply.error().type() == QDBusError::ServiceUnknown;
     if (reply.isError()) {
-        reportOnce(reply.error().name());
-    } else {
-        m_capabilities = reply.value();
+        const QDBusError::ErrorType type = reply.error().type();
+        return failed(reply.error().name(),
+            type == QDBusError::ServiceUnknown
+                || reply.error().name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"));
     }
-    // A service that is only slow may still show the notices.
+    m_capabilities = reply.value();
+    m_pausedUntil.reset();
+    m_failures = 0;
+    m_nobodyThere = false;
     for (Posted& posted : m_posted) {
-        if (posted.stage != Stage::AwaitingCapabilities)
-            continue;
-        if (m_noService) {
-            posted.stage = Stage::Unsent;
-            playSound(posted);
-        } else {
+        if (posted.stage == Stage::AwaitingCapabilities)
             send(posted);
-        }
     }
 }
 
@@ -221,8 +219,11 @@ void DBusNotifications::send(Posted& posted)
     notify << appName << uint(0) << QString::fromLatin1(desktopId) << summary << body
            << QStringList { QStringLiteral("default"), QStringLiteral("Show Reminder") } << hints
            << int(0); // no expiry
+    // Only the service that said what it can do is sent the notice: one
+    // that has gone since is not started again for it.
+    notify.setAutoStartService(false);
     posted.stage = Stage::Sending;
-    auto* call = new QDBusPendingCallWatcher(m_bus.asyncCall(notify), this);
+    auto* call = new QDBusPendingCallWatcher(m_bus.asyncCall(notify, callTimeout), this);
     connect(call, &QDBusPendingCallWatcher::finished, this,
         [this, number = posted.number](QDBusPendingCallWatcher* answered) {
             answered->deleteLater();
@@ -233,19 +234,56 @@ void DBusNotifications::send(Posted& posted)
 void DBusNotifications::notifyAnswered(int number, QDBusPendingCallWatcher& call)
 {
     Posted* posted = find(number);
-    if (!posted)
+    if (!posted || posted->stage != Stage::Sending)
         return;
     const QDBusPendingReply<uint> reply = call;
     if (reply.isError()) {
-        reportOnce(reply.error().name());
         posted->stage = Stage::Gone;
         playSound(*posted);
+        failed(reply.error().name());
+        // (failed() may have closed it, if it was withdrawn meanwhile.)
+        if ((posted = find(number)) == nullptr)
+            return;
     } else {
         posted->stage = Stage::Shown;
         posted->id = reply.value();
     }
     if (posted->withdrawn)
         close(*posted);
+}
+
+void DBusNotifications::failed(const QString& problem, bool nobodyThere)
+{
+    reportOnce(problem);
+    m_capabilities.reset();
+    m_asking = 0;
+    ++m_failures;
+    m_nobodyThere = nobodyThere;
+    const auto pause
+        = std::min<std::chrono::seconds>(firstPause * (1LL << std::min(m_failures - 1, 12)), longestPause);
+    m_pausedUntil = QDeadlineTimer(pause);
+    std::vector<int> gone;
+    for (Posted& posted : m_posted) {
+        if (posted.stage == Stage::AwaitingCapabilities)
+            noService(posted);
+        else if (posted.stage == Stage::Sending) {
+            // Whatever it answers now is not heard: its sound plays here.
+            posted.stage = Stage::Gone;
+            playSound(posted);
+        }
+        if (posted.withdrawn && posted.stage != Stage::Sending)
+            gone.push_back(posted.number);
+    }
+    for (const int number : gone) {
+        if (const Posted* posted = find(number))
+            close(*posted);
+    }
+}
+
+void DBusNotifications::noService(Posted& posted)
+{
+    posted.stage = Stage::Unsent;
+    playSound(posted);
 }
 
 void DBusNotifications::playSound(Posted& posted)
@@ -256,25 +294,33 @@ void DBusNotifications::playSound(Posted& posted)
     m_sound.play();
 }
 
-void DBusNotifications::ownerChanged(const QString&, const QString&, const QString& newOwner)
+void DBusNotifications::ownerChanged(const QString&, const QString& oldOwner, const QString& newOwner)
 {
     // Another service, or none: what the old one could do and what it
-    // showed are gone with it. One that comes while a reminder is open
-    // still gets its notice.
+    // showed are gone with it.
     m_capabilities.reset();
-    m_noService = false;
-    m_askAgain = m_askingCapabilities;
-    bool unsent = false;
     for (Posted& posted : m_posted) {
         if (posted.stage == Stage::Shown)
             posted.stage = Stage::Gone;
-        if (posted.stage == Stage::Unsent && !newOwner.isEmpty() && m_bus.isConnected()) {
-            posted.stage = Stage::AwaitingCapabilities;
-            unsent = true;
-        }
     }
-    if (unsent)
-        askCapabilities();
+    const bool calling = m_asking || std::any_of(m_posted.begin(), m_posted.end(), [](const Posted& p) {
+        return p.stage == Stage::Sending;
+    });
+    if (newOwner.isEmpty() || !oldOwner.isEmpty()) {
+        // Gone, or taken over, while it was being asked: no answer it gives
+        // can be trusted, and one that exits at once would give none.
+        if (calling)
+            failed(newOwner.isEmpty() ? QStringLiteral("the notification service went away")
+                                      : QStringLiteral("the notification service was replaced"));
+        return;
+    }
+    // A service took the name that nobody held (one started by a call of
+    // ours is answering it now). After a failure to find anyone at all,
+    // it may be asked at once.
+    if (m_nobodyThere && !calling) {
+        m_nobodyThere = false;
+        m_pausedUntil.reset();
+    }
 }
 
 void DBusNotifications::serviceInvokedAction(uint id, const QString& action)
@@ -320,8 +366,11 @@ DBusNotifications::Posted* DBusNotifications::shownAs(uint id)
 
 void DBusNotifications::close(const Posted& posted)
 {
-    if (posted.stage == Stage::Shown)
-        m_bus.send(callOf(QStringLiteral("CloseNotification")) << posted.id);
+    if (posted.stage == Stage::Shown) {
+        QDBusMessage closing = callOf(QStringLiteral("CloseNotification")) << posted.id;
+        closing.setAutoStartService(false);
+        m_bus.send(closing);
+    }
     const int number = posted.number;
     std::erase_if(m_posted, [number](const Posted& p) { return p.number == number; });
 }

@@ -4,9 +4,11 @@
 
 #include <QDBusConnection>
 #include <QDBusServiceWatcher>
+#include <QDeadlineTimer>
 #include <QStringList>
 #include <QVariant>
 
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -20,8 +22,15 @@ class AlarmSound;
 // (org.freedesktop.Notifications): critical, so that they stay until
 // dismissed, with the sound theme's alarm, which the clock plays itself
 // where the service plays no sounds or there is none. Every call is
-// asynchronous; a service that is missing, slow or failing costs the
-// reminder box nothing and is reported once.
+// asynchronous and waits a second at most; a service that is missing, slow
+// or failing costs the reminder box nothing and is reported once.
+//
+// A reminder asks the service at most once and posts at most once: what
+// goes wrong counts as no service for that reminder, whose sound the clock
+// then plays at once. A service that failed is not called again for a
+// while, longer after each failure: a desktop whose bus starts a notifier
+// that cannot serve it, and that exits at once, would otherwise be started
+// anew by every call.
 class DBusNotifications final : public Notifications {
     Q_OBJECT
 
@@ -32,8 +41,11 @@ public:
     void withdraw(int notice) override;
     void prepare() override;
 
-    // How long the alarm sound waits to learn whether the service plays it.
-    static constexpr int capabilitiesTimeout = 1000; // milliseconds
+    // How long any call waits for the service's answer.
+    static constexpr int callTimeout = 1000; // milliseconds
+    // The pause after the first failure; it doubles with each further one.
+    static constexpr std::chrono::seconds firstPause { 60 };
+    static constexpr std::chrono::seconds longestPause { 3600 };
 
 private Q_SLOTS:
     // The service's signals; QtDBus reaches receivers only by slot name.
@@ -58,10 +70,16 @@ private:
         bool ourSound = false;
     };
 
+    // Whether the service may be called now: not while it is paused after a failure.
+    bool mayCall() const;
     void askCapabilities();
     void capabilitiesAnswered(QDBusPendingCallWatcher& call);
     void send(Posted& posted);
     void notifyAnswered(int number, QDBusPendingCallWatcher& call);
+    // The service failed: the reminders waiting for it go without it, and
+    // it is left alone for a while.
+    void failed(const QString& problem, bool nobodyThere = false);
+    void noService(Posted& posted);
     void playSound(Posted& posted);
     void ownerChanged(const QString& service, const QString& oldOwner, const QString& newOwner);
     Posted* find(int number);
@@ -75,11 +93,16 @@ private:
     QDBusServiceWatcher m_owner;
     // What the present owner of the service can do, once it has said.
     std::optional<QStringList> m_capabilities;
-    bool m_askingCapabilities = false;
-    bool m_capabilitiesFailed = false;
-    // No service holds the name: asked again only once one takes it.
-    bool m_noService = false;
-    bool m_askAgain = false;
+    // The question under way, by number: an answer to an earlier one,
+    // already counted as failed, is not heard.
+    int m_asking = 0;
+    int m_lastAsk = 0;
+    // After a failure, no call before this time.
+    std::optional<QDeadlineTimer> m_pausedUntil;
+    int m_failures = 0;
+    // The last failure was that nobody held the name and none could be
+    // started: one that takes it later may be asked at once.
+    bool m_nobodyThere = false;
     std::vector<Posted> m_posted;
     int m_lastNumber = 0;
     QString m_activationToken;

@@ -2,25 +2,43 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
 #include <QSystemTrayIcon>
 
 namespace tickwell {
 
 namespace {
+const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+} // namespace
+
 // Qt shows the icon as a StatusNotifierItem when such a host runs on the
 // session bus, else in a classic (XEmbed) tray. Only the classic trays
-// report double clicks; the other hosts report "activate" alone.
-bool statusNotifierHostRuns()
+// report double clicks; the other hosts report "activate" alone. Asked
+// without waiting, and once: a watcher that hangs or has gone holds up
+// neither the start nor anything after it, and is not started anew.
+void QSystemTrayService::askWhetherAHostRuns()
 {
     const QDBusConnection bus = QDBusConnection::sessionBus();
-    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
     if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(watcher))
-        return false;
-    QDBusInterface properties(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
-    return properties.property("IsStatusNotifierHostRegistered").toBool();
+        return;
+    // Most likely, while the answer is on its way.
+    m_reportsDoubleClicks = false;
+    QDBusMessage get = QDBusMessage::createMethodCall(watcher, QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << watcher << QStringLiteral("IsStatusNotifierHostRegistered");
+    get.setAutoStartService(false);
+    auto* call = new QDBusPendingCallWatcher(bus.asyncCall(get, 1000), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* answered) {
+        answered->deleteLater();
+        const QDBusPendingReply<QDBusVariant> reply = *answered;
+        m_reportsDoubleClicks = reply.isError() || !reply.value().variant().toBool();
+    });
 }
 
+namespace {
 TrayService::Activation activationOf(QSystemTrayIcon::ActivationReason reason)
 {
     switch (reason) {
@@ -38,8 +56,8 @@ TrayService::Activation activationOf(QSystemTrayIcon::ActivationReason reason)
 
 QSystemTrayService::QSystemTrayService(QObject* parent)
     : TrayService(parent)
-    , m_reportsDoubleClicks(!statusNotifierHostRuns())
 {
+    askWhetherAHostRuns();
 }
 
 QSystemTrayService::~QSystemTrayService() = default;

@@ -62,6 +62,8 @@ public:
 
 private:
     std::unique_ptr<QSystemTrayIcon> m_icon;
+    void askWhetherAHostRuns();
+
     bool m_reportsDoubleClicks = true;
 };
 
