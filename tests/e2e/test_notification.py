@@ -3,9 +3,13 @@ critical, with the reminder, when it was due and the alarm sound named for
 the service to play. Choosing the notification brings the reminder box back
 to the keyboard; closing the box withdraws the notification. A service that
 takes the calls and never answers costs the box nothing: it comes at once,
-the clock plays the alarm sound itself, and says so once."""
+the clock plays the alarm sound itself, and says so once. Nor does one that
+the bus starts on demand and that exits at once (a notifier installed for
+another kind of session): the clock asks it once or twice, not in a loop
+that starts it anew every few milliseconds."""
 
 import datetime
+import os
 import sys
 import time
 
@@ -94,9 +98,56 @@ def with_a_service_that_never_answers(binary, screenshots):
         expect("times the clock said it had no notification", said, 1)
 
 
+DYING_NOTIFIER = """import sys
+import dbus
+with open(sys.argv[1], "a") as starts:
+    starts.write("started\\n")
+dbus.SessionBus().request_name("org.freedesktop.Notifications")
+"""
+
+
+def with_a_service_that_exits_at_once(binary, screenshots):
+    desktop = Desktop("notification-dying", window_manager=True, screenshots=screenshots)
+    # Where the test's session bus looks for services to start on demand.
+    services = os.path.join(desktop.home, ".local", "share", "dbus-1", "services")
+    os.makedirs(services)
+    program = os.path.join(desktop.root, "dying_notifier.py")
+    starts = os.path.join(desktop.root, "notifier-starts")
+    with open(program, "w") as f:
+        f.write(DYING_NOTIFIER)
+    with open(os.path.join(services, "org.freedesktop.Notifications.service"), "w") as f:
+        f.write(f"[D-BUS Service]\nName=org.freedesktop.Notifications\nExec=/usr/bin/python3 {program} {starts}\n")
+
+    def started():
+        try:
+            with open(starts) as f:
+                return f.read().count("started")
+        except FileNotFoundError:
+            return 0
+
+    with desktop:
+        desktop.write_alarms(DUE + LATER)
+        # Ten times as fast: the minute before the alarm's and its own take twelve seconds.
+        clock = desktop.clock(binary, fake_time="2030-03-08 21:03:58", speed=10)
+        desktop.wait_icon()
+        clock.still_before(MINUTE - datetime.timedelta(seconds=50), "starting the clock")
+        box = wait_box(desktop, clock, "with a notification service that exits at once")
+        poll("the clock to play the alarm sound itself", desktop.sound_played, timeout=10)
+        clock.sleep_until(MINUTE + datetime.timedelta(minutes=1))
+        count = started()
+        figure("starts of a notifier that exits at once, over an alarm's minute and the one before", count, "")
+        if not 1 <= count <= 4:
+            fail(f"the bus started the notifier {count} times over the two minutes, not once to a few times")
+        desktop.close_box(box)
+        poll("the alarm to leave the file", lambda: desktop.read_alarms() == LATER, timeout=5)
+        said = desktop.log_of("tickwell").count("no desktop notification")
+        expect("times the clock said it had no notification", said, 1)
+
+
 def scenario(binary, screenshots):
     with_a_service(binary, screenshots)
     with_a_service_that_never_answers(binary, screenshots)
+    with_a_service_that_exits_at_once(binary, screenshots)
 
 
 if __name__ == "__main__":
