@@ -1,30 +1,74 @@
 """Shut Down Alarm Clock ends the program at once with status 0 and takes
-its icon away; SIGTERM does the same. Neither touches the alarms on file."""
+its icon away; SIGTERM does the same. Neither touches the alarms on file.
+A signal ends the clock within two seconds whatever box is on show: the
+warning about a file it did not read, a refusal, a reminder (which then
+counts as announced and leaves the file, while the next alarm of its minute
+stays on file)."""
 
+import os
+import stat
 import sys
 import time
 
-from harness import Desktop, fail, figure, log, poll, run
+from harness import (Desktop, Editor, TITLE_BOX, TITLE_REFUSAL, expect, fail, figure, log, poll, run,
+                     start_clock)
 
 ALARMS = (b'#2031-01-02 08:00:00#,"Stays on file"\r\n'
           b'#2031-01-03#,"So does this one"\r\n')
 SHUT_DOWN = 3  # the menu's third item
 
 
-def ended_cleanly(desktop, clock, how, since):
+def ended_cleanly(desktop, clock, how, since, alarms=ALARMS, within=5):
     status = clock.wait_exit(timeout=10)
     took = time.monotonic() - since
     figure(f"{how} to the process ending", took, "s")
     if status != 0:
         fail(f"after {how} the clock ended with status {status}, not 0")
-    if took > 5:
+    if took > within:
         fail(f"after {how} the clock took {took:.1f} s to end")
     poll(f"the icon to leave the notification area after {how}", lambda: not desktop.tray_icons(), timeout=5)
     if desktop.search(["--class", "tickwell"]):
         fail(f"windows of the clock are left after {how}")
-    if desktop.read_alarms() != ALARMS:
+    if alarms is not None and desktop.read_alarms() != alarms:
         fail(f"after {how} Alarm.dat holds {desktop.read_alarms()!r}")
-    log(f"{how}: status 0 in {took:.3f} s, icon gone, Alarm.dat unchanged")
+    log(f"{how}: status 0 in {took:.3f} s, icon gone, Alarm.dat as it should be")
+
+
+def signalled_with_boxes(binary, screenshots):
+    with Desktop("shutdown-boxes", window_manager=True, screenshots=screenshots) as desktop:
+        # A file that could not be read: its warning is on show.
+        os.mkfifo(desktop.alarm_file(), 0o600)
+        clock = desktop.clock(binary, label="tickwell-warning")
+        box = desktop.wait_visible(TITLE_BOX, timeout=20)
+        signalled = time.monotonic()
+        desktop.signal(clock.pid, "SIGHUP")
+        ended_cleanly(desktop, clock, "SIGHUP with the warning about the file", signalled, alarms=None, within=2)
+        if not stat.S_ISFIFO(os.stat(desktop.alarm_file()).st_mode):
+            fail("the alarm file that was not read has been written")
+        os.unlink(desktop.alarm_file())
+
+        # A refusal of Set Alarm: the fields show the present minute, which has begun.
+        desktop.write_alarms(ALARMS)
+        clock, icon, a11y = start_clock(desktop, binary, fake_time="2030-03-08 21:04:30", preload=True,
+                                        label="tickwell-refusal")
+        desktop.click_window(icon, repeat=2)
+        a11y.click(Editor(a11y).button("Set Alarm"))
+        desktop.wait_visible(TITLE_REFUSAL, timeout=10)
+        signalled = time.monotonic()
+        desktop.signal(clock.pid, "SIGINT")
+        ended_cleanly(desktop, clock, "SIGINT with a refusal on show", signalled, within=2)
+
+        # A reminder, with a second alarm of its minute behind it.
+        due = b'#2030-03-08 21:05:00#,"Read before the end"\r\n'
+        same_minute = b'#2030-03-08 21:05:00#,"Not shown, not lost"\r\n'
+        desktop.write_alarms(due + same_minute + ALARMS)
+        clock = desktop.clock(binary, fake_time="2030-03-08 21:04:57", preload=True, label="tickwell-reminder")
+        desktop.wait_icon()
+        desktop.wait_visible(TITLE_BOX, timeout=20)
+        signalled = time.monotonic()
+        desktop.signal(clock.pid, "SIGTERM")
+        ended_cleanly(desktop, clock, "SIGTERM with a reminder on show", signalled, alarms=same_minute + ALARMS,
+                      within=2)
 
 
 def scenario(binary, screenshots):
@@ -46,6 +90,8 @@ def scenario(binary, screenshots):
         signalled = time.monotonic()
         desktop.signal(clock.pid, "SIGTERM")
         ended_cleanly(desktop, clock, "SIGTERM", signalled)
+
+    signalled_with_boxes(binary, screenshots)
 
 
 if __name__ == "__main__":
