@@ -398,16 +398,18 @@ class Desktop:
 
     # ----- the program -----
 
-    def clock(self, binary, *, fake_time=None, speed=1, preload=False, label="tickwell", extra_env=None):
+    def clock(self, binary, *, fake_time=None, speed=1, preload=False, label="tickwell", extra_env=None,
+              wrapper=()):
         """Starts the clock in the working directory; under faked time if a start time is given, running
         `speed` times as fast as the real one. With `preload` the faking library is loaded into the clock
-        itself rather than through the faketime wrapper, so that signals reach the clock's own process."""
+        itself rather than through the faketime wrapper, so that signals reach the clock's own process.
+        `wrapper`: a command that ends by running the clock, given as its last argument, in its place."""
         env = dict(self.env)
         env["QT_QPA_PLATFORM"] = "xcb"
         if self.accessibility:
             env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         env.update(extra_env or {})
-        argv = [binary]
+        argv = [*wrapper, binary]
         if fake_time is not None:
             faked_clock = "@" + fake_time + (f" x{speed}" if speed != 1 else "")
             if preload:
@@ -415,7 +417,7 @@ class Desktop:
                 env["FAKETIME"] = faked_clock
             else:
                 remove_faketime_leftovers()  # of earlier runs, whose PIDs this wrapper may be given
-                argv = ["faketime", "-f", faked_clock, binary]
+                argv = ["faketime", "-f", faked_clock, *argv]
         started = time.monotonic()
         process = self._spawn(label, argv, env=env, cwd=self.work)
         return Clock(self, process, started, fake_time, speed=speed, wrapped=fake_time is not None and not preload)
