@@ -4,6 +4,8 @@
 #include "support/ProgramUnderTest.h"
 
 #include "alarms/AlarmFile.h"
+#include "frame/desktop/DirectoryLock.h"
+#include "frame/desktop/LockHolder.h"
 #include "frame/desktop/SingleClock.h"
 
 #include <QFile>
@@ -13,7 +15,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <optional>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace tickwell;
 using namespace tickwell::test;
@@ -56,6 +60,7 @@ private Q_SLOTS:
     void withoutANotificationAreaTheEditorIsShown();
     void aSecondClockForTheSameFileHandsOver();
     void aNameHeldByAnotherUsersProgramDoesNotStopTheClock();
+    void aFolderHasOneLockHolderAtATime();
     void aSecondStartOfTheProgramHandsOverAndEnds();
 
 private:
@@ -356,6 +361,27 @@ void TrayTest::aNameHeldByAnotherUsersProgramDoesNotStopTheClock()
     QCOMPARE(clock.becomeTheClock(), SingleClock::Claim::Unguarded);
     squatter.kill();
     squatter.waitForFinished();
+}
+
+void TrayTest::aFolderHasOneLockHolderAtATime()
+{
+    // Each lock opens the folder afresh, as another process would.
+    TemporaryDirectory directory;
+    std::optional<DirectoryLock> first(directory.path());
+    DirectoryLock second(directory.path());
+    QCOMPARE(first->tryLock(), DirectoryLock::State::Held);
+    QCOMPARE(second.tryLock(), DirectoryLock::State::Busy);
+    QCOMPARE(second.tryLock(), DirectoryLock::State::Busy);
+    const LockHolder holder = findLockHolder(second.device(), second.inode());
+    QCOMPARE(holder.pid, ::getpid());
+    QVERIFY(holder.userKnown && holder.user == ::geteuid() && !holder.otherNetwork);
+    first.reset();
+    QCOMPARE(second.tryLock(), DirectoryLock::State::Held);
+    QCOMPARE(findLockHolder(second.device(), second.inode()).pid, ::getpid());
+
+    DirectoryLock missing(directory / "gone");
+    QCOMPARE(missing.tryLock(), DirectoryLock::State::Unavailable);
+    QCOMPARE(missing.error(), ENOENT);
 }
 
 void TrayTest::aSecondStartOfTheProgramHandsOverAndEnds()
