@@ -197,8 +197,8 @@ SingleClock::Claim SingleClock::claim(int handOverMs)
             // could be anyone's.
             m_refusal = holder.pid != 0
                 ? notAnswering()
-                : cannotReach(QStringLiteral("another user's, one in another network "
-                                             "namespace, or one that does not answer"));
+                : cannotReach(QStringLiteral("it may belong to another user, run in another network "
+                                             "namespace, or not answer"));
             return Claim::Refused;
         }
         QThread::msleep(100);
@@ -282,7 +282,7 @@ QString SingleClock::cannotReach(const QString& why) const
 QString SingleClock::outOfReach(const LockHolder& holder)
 {
     if (holder.userKnown && holder.user != ::geteuid())
-        return QStringLiteral("it is another user's: %1").arg(userName(holder.user));
+        return QStringLiteral("it belongs to another user, %1").arg(userName(holder.user));
     if (holder.otherNetwork)
         return QStringLiteral("it runs in another network namespace");
     return {};
