@@ -437,8 +437,9 @@ void TrayTest::aSecondStartOfTheProgramHandsOverAndEnds()
     QCOMPARE(first.state(), QProcess::Running);
 
     // From another network namespace the socket cannot be reached, but the
-    // folder's lock can: that start must not run beside the first.
-    if (::geteuid() == 0) {
+    // folder's lock can: that start must not run beside the first. (Only
+    // where this process may make a network namespace.)
+    if (QProcess::execute(QStringLiteral("unshare"), { "-n", "true" }) == 0) {
         QProcess isolated;
         isolated.setWorkingDirectory(QString::fromStdString((directory / "second").string()));
         isolated.start(QStringLiteral("unshare"), { "-n", QStringLiteral(TICKWELL_BINARY) });
