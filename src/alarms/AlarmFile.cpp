@@ -191,13 +191,18 @@ std::string AlarmFile::identity() const
     // The directory by its device and inode, which neither links, bind mounts
     // nor rewrites of the file change, and the file's own name in it.
     const std::filesystem::path target = resolveLinks(path());
-    const std::filesystem::path directory = target.parent_path().empty() ? "." : target.parent_path();
     struct stat info { };
-    if (::stat(directory.c_str(), &info) == 0)
+    if (::stat(resolvedDirectory().c_str(), &info) == 0)
         return "directory " + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + ", file "
             + target.filename().string();
     std::error_code error;
     return std::filesystem::absolute(target, error).lexically_normal().string();
+}
+
+std::filesystem::path AlarmFile::resolvedDirectory() const
+{
+    const std::filesystem::path directory = resolveLinks(path()).parent_path();
+    return directory.empty() ? "." : directory;
 }
 
 std::vector<AlarmRecord> AlarmFile::load()

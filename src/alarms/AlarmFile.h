@@ -79,6 +79,9 @@ public:
     // A name for the file the path reaches, the same through every symbolic
     // link and from every working directory that reaches it.
     std::string identity() const;
+    // The directory the file lies in, at the end of its symbolic links ("."
+    // for the working directory): the one directory every path to it reaches.
+    std::filesystem::path resolvedDirectory() const;
 
     // Every record up to the first one that cannot be read; a missing file
     // has none. What could not be read is kept for the rewrites. Temporary

@@ -21,6 +21,25 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+// Two clocks on one file would announce every alarm twice: this one says why
+// it does not run, in a box too where there is a desktop to show it on.
+int refuseToRun(const QString& why)
+{
+    using namespace tickwell;
+    std::fprintf(stderr, "tickwell: %s; this clock does not start\n", qPrintable(why));
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+        QtMessageBoxes boxes;
+        boxes.MsgBox(why.left(1).toUpper() + why.mid(1)
+                + QStringLiteral(
+                    ".\r\n\r\nTwo clocks would announce every alarm twice: this one does not start."),
+            MessageStyle::Exclamation, QStringLiteral("Tickwell Alarm Clock"));
+    }
+    return 1;
+}
+} // namespace
+
 int main(int argc, char* argv[])
 {
     using namespace tickwell;
@@ -39,20 +58,14 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     // One clock per alarm file, however the working directory reaches it.
-    SingleClock single(QString::fromStdString(AlarmFile().identity()));
-    switch (single.becomeTheClock()) {
-    case SingleClock::Claim::TheClock:
-        break;
-    case SingleClock::Claim::AnotherRuns:
-        if (single.handOver())
-            return 0;
-        std::fprintf(stderr, "tickwell: a clock already runs for this alarm file but does not answer\n");
-        return 1;
-    case SingleClock::Claim::Unguarded:
-        std::fprintf(stderr, "tickwell: %s; a second start for this alarm file will not be noticed\n",
-            qPrintable(single.lockFailure()));
-        break;
-    }
+    SingleClock single { AlarmFile() };
+    const SingleClock::Claim claim = single.claim();
+    for (const QString& warning : single.warnings())
+        std::fprintf(stderr, "tickwell: %s\n", qPrintable(warning));
+    if (claim == SingleClock::Claim::HandedOver)
+        return 0;
+    if (claim == SingleClock::Claim::Refused)
+        return refuseToRun(single.refusal());
 
     TerminationSignals termination;
     SessionEnd sessionEnd;

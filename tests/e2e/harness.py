@@ -399,17 +399,17 @@ class Desktop:
     # ----- the program -----
 
     def clock(self, binary, *, fake_time=None, speed=1, preload=False, label="tickwell", extra_env=None,
-              wrapper=()):
+              runner=()):
         """Starts the clock in the working directory; under faked time if a start time is given, running
         `speed` times as fast as the real one. With `preload` the faking library is loaded into the clock
         itself rather than through the faketime wrapper, so that signals reach the clock's own process.
-        `wrapper`: a command that ends by running the clock, given as its last argument, in its place."""
+        `runner`: a command that runs the clock in its own process, such as another_user()'s."""
         env = dict(self.env)
         env["QT_QPA_PLATFORM"] = "xcb"
         if self.accessibility:
             env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         env.update(extra_env or {})
-        argv = [*wrapper, binary]
+        argv = [binary]
         if fake_time is not None:
             faked_clock = "@" + fake_time + (f" x{speed}" if speed != 1 else "")
             if preload:
@@ -417,13 +417,31 @@ class Desktop:
                 env["FAKETIME"] = faked_clock
             else:
                 remove_faketime_leftovers()  # of earlier runs, whose PIDs this wrapper may be given
-                argv = ["faketime", "-f", faked_clock, *argv]
+                argv = ["faketime", "-f", faked_clock, binary]
+        argv = list(runner) + argv
         started = time.monotonic()
         process = self._spawn(label, argv, env=env, cwd=self.work)
         return Clock(self, process, started, fake_time, speed=speed, wrapped=fake_time is not None and not preload)
 
     def signal(self, pid, name):
         os.kill(pid, getattr(signal, name))
+
+    def another_user(self):
+        """Opens the working directory and its alarm file to another user (nobody), who gets a home and a
+        runtime folder of its own: (a runner for clock(), the environment to give it there)."""
+        nobody = 65534
+        os.chmod(self.root, 0o711)
+        os.chmod(self.work, 0o777)
+        if os.path.exists(self.alarm_file()):
+            os.chmod(self.alarm_file(), 0o666)
+        home, runtime = os.path.join(self.root, "other-home"), os.path.join(self.root, "other-runtime")
+        for folder in (home, runtime):
+            os.mkdir(folder, 0o700)
+            os.chown(folder, nobody, nobody)
+        runner = ["setpriv", f"--reuid={nobody}", f"--regid={nobody}", "--clear-groups"]
+        return runner, {"HOME": home, "XDG_RUNTIME_DIR": runtime, "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+                        "XDG_DATA_HOME": os.path.join(home, ".local", "share"),
+                        "XDG_CACHE_HOME": os.path.join(home, ".cache"), "DBUS_SESSION_BUS_ADDRESS": "disabled:"}
 
     def alarm_file(self):
         return os.path.join(self.work, "Alarm.dat")

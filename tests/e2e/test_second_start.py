@@ -1,11 +1,13 @@
 """A second start in the working directory of a running clock hands over:
 the running clock shows its editor, the second ends with status 0, and
-there is still one icon and one set of alarms."""
+there is still one icon and one set of alarms. Another user's start on the
+same file cannot reach that clock: it says so, in a box too, and ends with
+status 1 rather than run beside it."""
 
 import sys
 import time
 
-from harness import Desktop, TITLE_EDITOR, fail, figure, log, run
+from harness import Desktop, TITLE_BOX, TITLE_EDITOR, fail, figure, log, run
 
 ALARMS = b'#2031-01-02 08:00:00#,"Only once"\r\n'
 
@@ -18,6 +20,7 @@ def pid_of(desktop, window):
 def scenario(binary, screenshots):
     with Desktop("second-start", accessibility=False, screenshots=screenshots) as desktop:
         desktop.write_alarms(ALARMS)
+        runner, other_env = desktop.another_user()
         first = desktop.clock(binary)
         desktop.wait_icon()
         if desktop.visible(TITLE_EDITOR):
@@ -43,6 +46,29 @@ def scenario(binary, screenshots):
         if desktop.read_alarms() != ALARMS:
             fail(f"Alarm.dat holds {desktop.read_alarms()!r} after the second start")
         log("the second start handed over to the running clock and ended")
+
+        other = desktop.clock(binary, label="tickwell-other-user", runner=runner, extra_env=other_env)
+        box = desktop.wait_visible(TITLE_BOX, timeout=15)
+        figure("another user's start to its box", time.monotonic() - other.started, "s")
+        desktop.screenshot(box, "second_start_other_user.png")
+        if pid_of(desktop, box) != other.pid:
+            fail(f"the box shown belongs to process {pid_of(desktop, box)}, not to the other user's start")
+        said = desktop.log_of("tickwell-other-user")
+        wanted = f"tickwell: another clock runs for {desktop.alarm_file()} that this one cannot reach"
+        if wanted not in said or "belongs to another user, root" not in said:
+            fail(f"the other user's start said {said!r}, not why it does not run")
+        desktop.close_box(box, "the other user's box")
+        status = other.wait_exit(timeout=15)
+        if status != 1:
+            fail(f"the other user's start ended with status {status}, not 1")
+        if not first.running():
+            fail(f"the running clock ended ({first.process.returncode}) when another user's started")
+        icons = desktop.tray_icons()
+        if len(icons) != 1 or pid_of(desktop, icons[0]) != first.pid:
+            fail(f"the notification area holds {len(icons)} icons of the clock after another user's start")
+        if desktop.read_alarms() != ALARMS:
+            fail(f"Alarm.dat holds {desktop.read_alarms()!r} after another user's start")
+        log("another user's start on the same file refused to run beside the clock")
 
 
 if __name__ == "__main__":

@@ -34,7 +34,7 @@ def scenario(binary, screenshots):
 
         desktop.write_alarms(DUE + LATER)
         clock = desktop.clock(binary, fake_time=START.strftime("%Y-%m-%d %H:%M:%S"), preload=True,
-                              wrapper=["unshare", "-m", "--propagation", "private", wrapper, zone])
+                              runner=["unshare", "-m", "--propagation", "private", wrapper, zone])
         desktop.wait_icon()
         clock.still_before(START + datetime.timedelta(seconds=15), "starting the clock")
         if desktop.visible(TITLE_BOX):

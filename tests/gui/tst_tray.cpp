@@ -4,6 +4,8 @@
 #include "support/ProgramUnderTest.h"
 
 #include "alarms/AlarmFile.h"
+#include "frame/desktop/DirectoryLock.h"
+#include "frame/desktop/LockHolder.h"
 #include "frame/desktop/SingleClock.h"
 
 #include <QFile>
@@ -13,15 +15,17 @@
 #include <QTest>
 #include <QTimer>
 
+#include <optional>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace tickwell;
 using namespace tickwell::test;
 
 namespace {
-QString identity(const std::filesystem::path& directory)
+QString pathOf(const std::filesystem::path& directory)
 {
-    return QString::fromStdString(AlarmFile(directory).identity());
+    return QString::fromStdString(AlarmFile(directory).displayPath().string());
 }
 
 // Hides the About window as soon as the modal display has started.
@@ -56,7 +60,9 @@ private Q_SLOTS:
     void withoutANotificationAreaTheEditorIsShown();
     void aSecondClockForTheSameFileHandsOver();
     void aNameHeldByAnotherUsersProgramDoesNotStopTheClock();
+    void aFolderHasOneLockHolderAtATime();
     void aSecondStartOfTheProgramHandsOverAndEnds();
+    void aFolderThatCannotBeLockedLeavesTheSocketAlone();
 
 private:
     std::unique_ptr<ProgramUnderTest> m_program;
@@ -299,41 +305,52 @@ void TrayTest::aSecondClockForTheSameFileHandsOver()
     std::filesystem::create_directories(directory / "data");
     std::filesystem::create_directories(directory / "elsewhere");
     std::filesystem::create_symlink("../data/Alarm.dat", directory / "elsewhere" / "Alarm.dat");
-    const QString file = identity(directory / "data");
-    SingleClock first(file);
-    QCOMPARE(first.becomeTheClock(), SingleClock::Claim::TheClock);
+    SingleClock first(AlarmFile(directory / "data"));
+    QCOMPARE(first.claim(), SingleClock::Claim::TheClock);
+    QVERIFY2(first.warnings().isEmpty(), qPrintable(first.warnings().join('\n')));
     QSignalSpy shows(&first, &SingleClock::showRequested);
 
     // The second clock asks from another thread, as another process would,
     // while this one goes on serving its event loop.
-    SingleClock second(identity(directory / "elsewhere"));
-    QCOMPARE(second.becomeTheClock(), SingleClock::Claim::AnotherRuns);
-    bool handedOver = false;
+    SingleClock::Claim handedOver = SingleClock::Claim::TheClock;
     QThread* asker = QThread::create([&] {
-        SingleClock asking(identity(directory / "elsewhere"));
-        handedOver = asking.handOver(5000);
+        SingleClock asking(AlarmFile(directory / "elsewhere"));
+        handedOver = asking.claim(5000);
     });
     asker->start();
     QTRY_VERIFY_WITH_TIMEOUT(asker->isFinished(), 6000);
     delete asker;
-    QVERIFY(handedOver);
+    QCOMPARE(handedOver, SingleClock::Claim::HandedOver);
     QCOMPARE(shows.count(), 1);
 
-    SingleClock other(identity(directory.path()));
-    QCOMPARE(other.becomeTheClock(), SingleClock::Claim::TheClock);
+    // Asked while this thread cannot answer, the clock does not answer: the
+    // second may not run beside it.
+    SingleClock unanswered(AlarmFile(directory / "elsewhere"));
+    QCOMPARE(unanswered.claim(300), SingleClock::Claim::Refused);
+    QVERIFY2(unanswered.refusal().contains(pathOf(directory / "elsewhere"))
+            && unanswered.refusal().contains("does not answer"),
+        qPrintable(unanswered.refusal()));
 
-    // A socket that cannot be made at all is not another clock: this one
-    // runs. (No descriptor can be opened while the limit stands.)
+    SingleClock other(AlarmFile(directory.path()));
+    QCOMPARE(other.claim(), SingleClock::Claim::TheClock);
+
+    // Neither a lock nor a socket that can be made at all is another clock:
+    // this one runs, and says what it lacks. (No descriptor can be opened
+    // while the limit stands.)
     TemporaryDirectory third;
-    SingleClock unguarded(identity(third.path()));
+    SingleClock unguarded { AlarmFile(third.path()) };
     rlimit files {};
     ::getrlimit(RLIMIT_NOFILE, &files);
     const rlimit none { 0, files.rlim_max };
     ::setrlimit(RLIMIT_NOFILE, &none);
-    const SingleClock::Claim claim = unguarded.becomeTheClock();
+    const SingleClock::Claim claim = unguarded.claim();
     ::setrlimit(RLIMIT_NOFILE, &files);
-    QCOMPARE(claim, SingleClock::Claim::Unguarded);
-    QVERIFY2(unguarded.lockFailure().contains("@tickwell-"), qPrintable(unguarded.lockFailure()));
+    QCOMPARE(claim, SingleClock::Claim::TheClock);
+    const QString warnings = unguarded.warnings().join('\n');
+    QCOMPARE(unguarded.warnings().size(), 2);
+    QVERIFY2(warnings.contains(pathOf(third.path())) && warnings.contains("@tickwell-")
+            && warnings.contains("will not be noticed"),
+        qPrintable(warnings));
 }
 
 void TrayTest::aNameHeldByAnotherUsersProgramDoesNotStopTheClock()
@@ -341,7 +358,7 @@ void TrayTest::aNameHeldByAnotherUsersProgramDoesNotStopTheClock()
     if (::geteuid() != 0)
         QSKIP("only root can listen as another user here");
     TemporaryDirectory directory;
-    SingleClock clock(identity(directory.path()));
+    SingleClock clock { AlarmFile(directory.path()) };
     // Another user's program takes the clock's name first.
     QProcess squatter;
     squatter.start(QStringLiteral("setpriv"),
@@ -353,9 +370,36 @@ void TrayTest::aNameHeldByAnotherUsersProgramDoesNotStopTheClock()
             "while True: s.accept()[0].close()\n",
             clock.socketName() });
     QVERIFY(squatter.waitForReadyRead(10000));
-    QCOMPARE(clock.becomeTheClock(), SingleClock::Claim::Unguarded);
+    QCOMPARE(clock.claim(), SingleClock::Claim::TheClock);
+    QCOMPARE(clock.warnings().size(), 1);
+    QVERIFY2(clock.warnings().first().contains("will not run"), qPrintable(clock.warnings().first()));
+    // The lock still keeps a second clock from running beside it, though
+    // it cannot be handed over to.
+    SingleClock second { AlarmFile(directory.path()) };
+    QCOMPARE(second.claim(1000), SingleClock::Claim::Refused);
     squatter.kill();
     squatter.waitForFinished();
+}
+
+void TrayTest::aFolderHasOneLockHolderAtATime()
+{
+    // Each lock opens the folder afresh, as another process would.
+    TemporaryDirectory directory;
+    std::optional<DirectoryLock> first(directory.path());
+    DirectoryLock second(directory.path());
+    QCOMPARE(first->tryLock(), DirectoryLock::State::Held);
+    QCOMPARE(second.tryLock(), DirectoryLock::State::Busy);
+    QCOMPARE(second.tryLock(), DirectoryLock::State::Busy);
+    const LockHolder holder = findLockHolder(second.device(), second.inode());
+    QCOMPARE(holder.pid, ::getpid());
+    QVERIFY(holder.userKnown && holder.user == ::geteuid() && !holder.otherNetwork);
+    first.reset();
+    QCOMPARE(second.tryLock(), DirectoryLock::State::Held);
+    QCOMPARE(findLockHolder(second.device(), second.inode()).pid, ::getpid());
+
+    DirectoryLock missing(directory / "gone");
+    QCOMPARE(missing.tryLock(), DirectoryLock::State::Unavailable);
+    QCOMPARE(missing.error(), ENOENT);
 }
 
 void TrayTest::aSecondStartOfTheProgramHandsOverAndEnds()
@@ -392,9 +436,61 @@ void TrayTest::aSecondStartOfTheProgramHandsOverAndEnds()
     QCOMPARE(second.exitCode(), 0);
     QCOMPARE(first.state(), QProcess::Running);
 
+    // From another network namespace the socket cannot be reached, but the
+    // folder's lock can: that start must not run beside the first. (Only
+    // where this process may make a network namespace.)
+    if (QProcess::execute(QStringLiteral("unshare"), { "-n", "true" }) == 0) {
+        QProcess isolated;
+        isolated.setWorkingDirectory(QString::fromStdString((directory / "second").string()));
+        isolated.start(QStringLiteral("unshare"), { "-n", QStringLiteral(TICKWELL_BINARY) });
+        QVERIFY(isolated.waitForFinished(10000));
+        const QString said = QString::fromLocal8Bit(isolated.readAllStandardError());
+        QCOMPARE(isolated.exitCode(), 1);
+        QVERIFY2(said.contains("tickwell: another clock runs for " + pathOf(directory / "second"))
+                && said.contains("another network namespace"),
+            qPrintable(said));
+        QCOMPARE(first.state(), QProcess::Running);
+    }
+
     first.terminate();
     QVERIFY(first.waitForFinished(5000));
     QCOMPARE(first.exitCode(), 0);
+}
+
+void TrayTest::aFolderThatCannotBeLockedLeavesTheSocketAlone()
+{
+    // A folder the clock may enter but not read; root obeys that only
+    // without its capabilities.
+    TemporaryDirectory directory;
+    std::filesystem::permissions(
+        directory.path(), std::filesystem::perms::owner_write | std::filesystem::perms::owner_exec);
+    const auto start = [&](QProcess& process) {
+        process.setWorkingDirectory(QString::fromStdString(directory.path().string()));
+        if (::geteuid() == 0)
+            process.start(QStringLiteral("setpriv"),
+                { "--bounding-set=-dac_override,-dac_read_search",
+                    "--inh-caps=-dac_override,-dac_read_search", QStringLiteral(TICKWELL_BINARY) });
+        else
+            process.start(QStringLiteral(TICKWELL_BINARY), {});
+    };
+    QProcess clock;
+    start(clock);
+    QString said;
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        (said += QString::fromLocal8Bit(clock.readAllStandardError())).contains("cannot be locked"),
+        qPrintable(said), 10000);
+    QVERIFY2(said.contains("tickwell: the folder of " + pathOf(directory.path())), qPrintable(said));
+    QCOMPARE(clock.state(), QProcess::Running);
+
+    // This user's socket still finds the running clock.
+    QProcess second;
+    start(second);
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), 0);
+
+    clock.terminate();
+    QVERIFY(clock.waitForFinished(5000));
+    QCOMPARE(clock.exitCode(), 0);
 }
 
 QTEST_MAIN(TrayTest)

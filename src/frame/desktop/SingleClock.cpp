@@ -1,5 +1,8 @@
 #include "frame/desktop/SingleClock.h"
 
+#include "alarms/AlarmFile.h"
+#include "frame/desktop/LockHolder.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QSocketNotifier>
@@ -10,9 +13,11 @@
 #include <cstddef>
 #include <cstring>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tickwell {
 
@@ -88,6 +93,21 @@ bool waitReadable(int socket, qint64 timeoutMs)
     return ::poll(&wanted, 1, int(std::clamp<qint64>(timeoutMs, 0, 60000))) > 0;
 }
 
+QString reason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString userName(uid_t user)
+{
+    passwd entry {};
+    passwd* found = nullptr;
+    std::vector<char> buffer(4096);
+    if (::getpwuid_r(user, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+        return QString::fromLocal8Bit(found->pw_name);
+    return QStringLiteral("user %1").arg(user);
+}
+
 void sendAll(int socket, const QByteArray& bytes)
 {
     qsizetype sent = 0;
@@ -119,9 +139,11 @@ struct SingleClock::Caller {
     Caller& operator=(const Caller&) = delete;
 };
 
-SingleClock::SingleClock(const QString& alarmFile, QObject* parent)
+SingleClock::SingleClock(const AlarmFile& alarmFile, QObject* parent)
     : QObject(parent)
-    , m_name(nameFor(alarmFile))
+    , m_lock(alarmFile.resolvedDirectory())
+    , m_path(QString::fromStdString(alarmFile.displayPath().string()))
+    , m_name(nameFor(QString::fromStdString(alarmFile.identity())))
 {
 }
 
@@ -132,68 +154,138 @@ SingleClock::~SingleClock()
         ::close(m_listener);
 }
 
-SingleClock::Claim SingleClock::becomeTheClock()
+SingleClock::Claim SingleClock::claim(int handOverMs)
 {
-    m_listener = newSocket();
-    if (m_listener < 0) {
-        m_listenError = errno;
-        return Claim::Unguarded;
-    }
-    const Address address(m_name);
-    if (::bind(m_listener, address.get(), address.length) != 0 || ::listen(m_listener, 16) != 0) {
-        m_listenError = errno;
-        ::close(m_listener);
-        m_listener = -1;
-        if (m_listenError != EADDRINUSE)
-            return Claim::Unguarded;
-        // Another user's program holding the name is no clock of ours: this
-        // one runs rather than not at all.
-        const int socket = connectTo(m_name);
-        const bool foreign = socket >= 0 && !servedByThisUser(socket);
-        if (socket >= 0)
-            ::close(socket);
-        return foreign ? Claim::Unguarded : Claim::AnotherRuns;
-    }
-    m_listening = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
-    connect(m_listening, &QSocketNotifier::activated, this, &SingleClock::answer);
-    return Claim::TheClock;
-}
-
-QString SingleClock::lockFailure() const
-{
-    return QStringLiteral("the local socket \"@%1\" cannot be made (%2)")
-        .arg(m_name, QString::fromLocal8Bit(std::strerror(m_listenError)));
-}
-
-bool SingleClock::handOver(int timeoutMs)
-{
-    // The running clock may be starting itself: keep trying a little while.
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        const int socket = connectTo(m_name);
-        if (socket >= 0) {
-            bool shown = false;
-            if (servedByThisUser(socket)) {
-                sendAll(socket, showRequest);
-                QByteArray answer;
-                char bytes[64];
-                while (!answer.contains('\n') && answer.size() < longestLine
-                    && waitReadable(socket, deadline.remainingTime())) {
-                    const ssize_t n = ::recv(socket, bytes, sizeof bytes, 0);
-                    if (n < 0 && errno == EINTR)
-                        continue;
-                    if (n <= 0)
-                        break;
-                    answer.append(bytes, n);
-                }
-                shown = answer.startsWith(shownAnswer);
-            }
-            ::close(socket);
-            return shown;
+    const QDeadlineTimer deadline(handOverMs);
+    for (;;) {
+        switch (m_lock.tryLock()) {
+        case DirectoryLock::State::Held:
+            return listen(deadline);
+        case DirectoryLock::State::Unavailable:
+            // Not running at all would be worse than the guard this user's
+            // own socket still gives.
+            m_warnings << QStringLiteral("the folder of %1 cannot be locked (%2); a clock on it of another "
+                                         "user's, or from another network namespace, will not be noticed")
+                              .arg(m_path, reason(m_lock.error()));
+            return listen(deadline);
+        case DirectoryLock::State::Busy:
+            break;
+        }
+        // Another clock has the file. Another user's, or one in another
+        // network namespace, never listens where this one asks: no use
+        // asking, or waiting for it.
+        const LockHolder holder = findLockHolder(m_lock.device(), m_lock.inode());
+        if (const QString why = outOfReach(holder); !why.isEmpty()) {
+            m_refusal = cannotReach(why);
+            return Claim::Refused;
+        }
+        // This user's may still be starting, its socket not made yet; or be
+        // ending, and the lock about to be free.
+        switch (askToShow(deadline)) {
+        case Asked::Shown:
+            return Claim::HandedOver;
+        case Asked::NoAnswer:
+        case Asked::Stranger:
+            m_refusal = notAnswering();
+            return Claim::Refused;
+        case Asked::NobodyListens:
+            break;
+        }
+        if (deadline.hasExpired()) {
+            // A clock of this user's that has not come to listen in all
+            // this time does not answer; one that cannot be seen at all
+            // could be anyone's.
+            m_refusal = holder.pid != 0
+                ? notAnswering()
+                : cannotReach(QStringLiteral("it may belong to another user, run in another network "
+                                             "namespace, or not answer"));
+            return Claim::Refused;
         }
         QThread::msleep(100);
     }
-    return false;
+}
+
+SingleClock::Claim SingleClock::listen(const QDeadlineTimer& deadline)
+{
+    m_listener = newSocket();
+    int error = errno;
+    if (m_listener >= 0) {
+        const Address address(m_name);
+        if (::bind(m_listener, address.get(), address.length) == 0 && ::listen(m_listener, 16) == 0) {
+            m_listening = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
+            connect(m_listening, &QSocketNotifier::activated, this, &SingleClock::answer);
+            return Claim::TheClock;
+        }
+        error = errno;
+        ::close(m_listener);
+        m_listener = -1;
+    }
+    if (error == EADDRINUSE) {
+        // A clock of this user's that has the name but not the lock (one
+        // that could not lock the folder, or from before there was a lock)
+        // is the clock for the file all the same.
+        switch (askToShow(deadline)) {
+        case Asked::Shown:
+            return Claim::HandedOver;
+        case Asked::NoAnswer:
+            m_refusal = notAnswering();
+            return Claim::Refused;
+        case Asked::Stranger: // another user's program has taken the name
+        case Asked::NobodyListens:
+            break;
+        }
+    }
+    m_warnings << QStringLiteral("the local socket \"@%1\" cannot be made (%2); %3")
+                      .arg(m_name, reason(error),
+                          m_lock.held()
+                              ? QStringLiteral("a second start for this alarm file cannot reach this clock "
+                                               "and will not run")
+                              : QStringLiteral("a second start for this alarm file will not be noticed"));
+    return Claim::TheClock;
+}
+
+SingleClock::Asked SingleClock::askToShow(const QDeadlineTimer& deadline) const
+{
+    const int socket = connectTo(m_name);
+    if (socket < 0)
+        return Asked::NobodyListens;
+    Asked asked = Asked::Stranger;
+    if (servedByThisUser(socket)) {
+        sendAll(socket, showRequest);
+        QByteArray answer;
+        char bytes[64];
+        while (!answer.contains('\n') && answer.size() < longestLine
+            && waitReadable(socket, deadline.remainingTime())) {
+            const ssize_t n = ::recv(socket, bytes, sizeof bytes, 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            answer.append(bytes, n);
+        }
+        asked = answer.startsWith(shownAnswer) ? Asked::Shown : Asked::NoAnswer;
+    }
+    ::close(socket);
+    return asked;
+}
+
+QString SingleClock::notAnswering() const
+{
+    return QStringLiteral("another clock runs for %1 but does not answer").arg(m_path);
+}
+
+QString SingleClock::cannotReach(const QString& why) const
+{
+    return QStringLiteral("another clock runs for %1 that this one cannot reach (%2)").arg(m_path, why);
+}
+
+QString SingleClock::outOfReach(const LockHolder& holder)
+{
+    if (holder.userKnown && holder.user != ::geteuid())
+        return QStringLiteral("it belongs to another user, %1").arg(userName(holder.user));
+    if (holder.otherNetwork)
+        return QStringLiteral("it runs in another network namespace");
+    return {};
 }
 
 void SingleClock::answer()
