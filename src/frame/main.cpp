@@ -24,17 +24,21 @@
 namespace {
 // Two clocks on one file would announce every alarm twice: this one says why
 // it does not run, in a box too where there is a desktop to show it on.
-int refuseToRun(const QString& why)
+int refuseToRun(const QString& why, tickwell::TerminationSignals& termination)
 {
     using namespace tickwell;
     std::fprintf(stderr, "tickwell: %s; this clock does not start\n", qPrintable(why));
     const QString platform = QGuiApplication::platformName();
     if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
         QtMessageBoxes boxes;
+        // Told to end, it does not wait for the user to read the box.
+        const QMetaObject::Connection closing = QObject::connect(&termination,
+            &TerminationSignals::terminationRequested, &termination, [&boxes] { boxes.closeAll(); });
         boxes.MsgBox(why.left(1).toUpper() + why.mid(1)
                 + QStringLiteral(
                     ".\r\n\r\nTwo clocks would announce every alarm twice: this one does not start."),
             MessageStyle::Exclamation, QStringLiteral("Tickwell Alarm Clock"));
+        QObject::disconnect(closing);
     }
     return 1;
 }
@@ -57,6 +61,7 @@ int main(int argc, char* argv[])
     // The program has no main window; it ends when it is shut down.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    TerminationSignals termination;
     // One clock per alarm file, however the working directory reaches it.
     SingleClock single { AlarmFile() };
     const SingleClock::Claim claim = single.claim();
@@ -65,9 +70,8 @@ int main(int argc, char* argv[])
     if (claim == SingleClock::Claim::HandedOver)
         return 0;
     if (claim == SingleClock::Claim::Refused)
-        return refuseToRun(single.refusal());
+        return refuseToRun(single.refusal(), termination);
 
-    TerminationSignals termination;
     SessionEnd sessionEnd;
     SystemClock clock;
     QtMessageBoxes messageBoxes;
