@@ -9,6 +9,8 @@ namespace tickwell {
 
 namespace {
 
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
 void appendDigits(std::string& out, int number, int digits)
 {
     char text[8] {};
@@ -149,6 +151,10 @@ private:
     {
         if (atEnd())
             return true; // the last record may lack its line end
+        // So may the last of a file that another one, begun with a mark, was
+        // joined to: the mark starts the next line.
+        if (m_text.substr(m_pos, byteOrderMark.size()) == byteOrderMark)
+            return true;
         if (take('\n'))
             return true;
         if (take('\r')) {
@@ -162,8 +168,6 @@ private:
     std::size_t m_pos;
 };
 
-constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-
 std::size_t leadingByteOrderMarks(std::string_view text)
 {
     std::size_t length = 0;
@@ -175,8 +179,8 @@ std::size_t leadingByteOrderMarks(std::string_view text)
 // Past the blanks and blank lines before the next record, and past the
 // byte-order marks that start a line: two files joined into one, each begun
 // with a mark by the editor that saved it, have the second's mark where its
-// first line starts. `pos` is at the start of a line; `marked` is set when a
-// mark was passed.
+// first line starts. `pos` is at the start of a line, or at a mark right
+// after a record; `marked` is set when a mark was passed.
 std::size_t pastBlanksAndMarks(std::string_view text, std::size_t pos, bool& marked)
 {
     bool lineStart = true;

@@ -194,8 +194,9 @@ TEST(alarm_file_format, skips_byte_order_marks_at_the_start_of_the_file_and_of_a
     // Files joined, each begun with a mark by the editor that saved it.
     const std::string a = "#2030-01-01 08:00:00#,\"a\"\r\n";
     const std::string b = "#2030-01-02 08:00:00#,\"b\"\r\n";
-    for (const std::string& bytes : { mark + a + mark + b, a + mark + b,
-             mark + a + "\n" + mark + mark + "\r\n  " + b, a + "\r" + mark + "\t" + b }) {
+    for (const std::string& bytes :
+        { mark + a + mark + b, a + mark + b, mark + a + "\n" + mark + mark + "\r\n  " + b,
+            a + "\r" + mark + "\t" + b, a.substr(0, a.size() - 2) + mark + b }) {
         const AlarmFileContents joined = parseAlarmFile(bytes);
         EXPECT_EQ(joined.records.size(), 2u) << bytes;
         EXPECT_EQ(joined.unreadable, "") << bytes;
