@@ -9,6 +9,8 @@ namespace tickwell {
 
 namespace {
 
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
 void appendDigits(std::string& out, int number, int digits)
 {
     char text[8] {};
@@ -149,6 +151,10 @@ private:
     {
         if (atEnd())
             return true; // the last record may lack its line end
+        // So may the last of a file that another one, begun with a mark, was
+        // joined to: the mark starts the next line.
+        if (m_text.substr(m_pos, byteOrderMark.size()) == byteOrderMark)
+            return true;
         if (take('\n'))
             return true;
         if (take('\r')) {
@@ -162,14 +168,38 @@ private:
     std::size_t m_pos;
 };
 
-constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-
 std::size_t leadingByteOrderMarks(std::string_view text)
 {
     std::size_t length = 0;
     while (text.substr(length, byteOrderMark.size()) == byteOrderMark)
         length += byteOrderMark.size();
     return length;
+}
+
+// Past the blanks and blank lines before the next record, and past the
+// byte-order marks that start a line: two files joined into one, each begun
+// with a mark by the editor that saved it, have the second's mark where its
+// first line starts. `pos` is at the start of a line, or at a mark right
+// after a record; `marked` is set when a mark was passed.
+std::size_t pastBlanksAndMarks(std::string_view text, std::size_t pos, bool& marked)
+{
+    bool lineStart = true;
+    while (pos < text.size()) {
+        if (lineStart && text.substr(pos, byteOrderMark.size()) == byteOrderMark) {
+            pos += byteOrderMark.size();
+            marked = true;
+            continue;
+        }
+        const char c = text[pos];
+        if (c == '\r' || c == '\n')
+            lineStart = true;
+        else if (c == ' ' || c == '\t')
+            lineStart = false;
+        else
+            break;
+        ++pos;
+    }
+    return pos;
 }
 
 } // namespace
@@ -258,16 +288,23 @@ AlarmFileContents parseAlarmFile(std::string_view bytes)
     std::size_t pos = 0;
     for (;;) {
         const std::size_t afterLast = pos;
-        while (pos < text.size()
-            && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\r' || text[pos] == '\n'))
-            ++pos;
-        if (pos == text.size())
+        // The file's own marks count too: a tail of marks and blanks kept
+        // from the end of a file reads back the same when it is all there is.
+        bool marked = afterLast == 0 && !contents.leading.empty();
+        pos = pastBlanksAndMarks(text, pos, marked);
+        if (pos == text.size()) {
+            // Marks with no record after them are kept where they stand, at
+            // the end, with the blanks after them: blanks elsewhere are the
+            // only bytes a rewrite may leave out.
+            if (marked)
+                contents.unreadable.assign(text.substr(afterLast));
             break;
+        }
         RecordReader reader { text, pos };
         auto record = contents.records.size() < maxRecordsRead ? reader.record() : std::nullopt;
         if (!record) {
-            // With the blank lines before it: written back after other
-            // records, or after the marks, it reads the same again.
+            // With the blank lines and marks before it: written back after
+            // other records, or after the marks, it reads the same again.
             contents.unreadable.assign(text.substr(afterLast));
             break;
         }

@@ -29,11 +29,14 @@ struct AlarmRecord {
 struct AlarmFileContents {
     std::vector<AlarmRecord> records;
     // The byte-order marks the file begins with, written back before the
-    // records.
+    // records. Those that start a later line, before a record (two files
+    // joined into one), are passed over and not written back: amid the
+    // records they would start nothing.
     std::string leading;
     // The first record that could not be read and everything after it, byte
-    // for byte. It is written back after the records on every rewrite, so
-    // that nothing the program cannot read is destroyed.
+    // for byte, or the marks that end the file with no record after them.
+    // It is written back after the records on every rewrite, so that
+    // nothing the program cannot read is destroyed.
     std::string unreadable;
     // Set when the bytes held the journal of a rewrite in place
     // (RewriteJournal.h): the file then reads as the journal says, not as its

@@ -95,6 +95,16 @@ TEST(alarm_file_format, keeps_everything_from_the_first_unreadable_record_verbat
     const AlarmFileContents again = parseAlarmFile(formatAlarmFile(read.records, read.unreadable));
     EXPECT_EQ(again.records, read.records);
     EXPECT_EQ(again.unreadable, read.unreadable);
+    // A byte-order mark before it goes with it, and marks with no record
+    // after them are kept too, whether records are written before them or not.
+    for (const std::string& tail :
+        { "\xEF\xBB\xBF" + rest, std::string("\r\n\xEF\xBB\xBF\n"), std::string("\xEF\xBB\xBF \r\n") }) {
+        const AlarmFileContents marks = parseAlarmFile(good + tail);
+        EXPECT_EQ(marks.records.size(), 1u);
+        EXPECT_EQ(marks.unreadable, tail);
+        const AlarmFileContents alone = parseAlarmFile(formatAlarmFile({}, marks.unreadable));
+        EXPECT_EQ(alone.leading + alone.unreadable, tail);
+    }
     // And so do byte-order marks, wherever they stand.
     const std::string marked = "\xEF\xBB\xBF\r\n" + rest;
     const AlarmFileContents cleared = parseAlarmFile(formatAlarmFile({}, read.unreadable + marked));
@@ -114,6 +124,7 @@ TEST(alarm_file_format, stops_at_damaged_records_of_every_kind)
              "#30-01-01#,\"short year\"\r\n",
              "#2030-01-01 24:00:00#,\"hour 24\"\r\n",
              std::string("\x00\x01\x02 garbage", 12),
+             "  \xEF\xBB\xBF#2030-01-02#,\"a mark not at the start of its line\"\r\n",
          }) {
         const AlarmFileContents read = parseAlarmFile(good + damaged);
         EXPECT_EQ(read.records.size(), 1u) << damaged;
@@ -175,10 +186,24 @@ TEST(alarm_file_format, each_reminder_is_read_in_its_own_encoding)
     EXPECT_EQ(parseAlarmFile(old + long128).records.size(), 2u);
 }
 
-TEST(alarm_file_format, skips_a_byte_order_mark)
+TEST(alarm_file_format, skips_byte_order_marks_at_the_start_of_the_file_and_of_any_line)
 {
-    const AlarmFileContents read = parseAlarmFile("\xef\xbb\xbf#2030-01-01 08:00:00#,\"a\"\r\n");
+    const std::string mark = "\xef\xbb\xbf";
+    const AlarmFileContents read = parseAlarmFile(mark + "#2030-01-01 08:00:00#,\"a\"\r\n");
     EXPECT_EQ(read.records.size(), 1u);
+    // Files joined, each begun with a mark by the editor that saved it.
+    const std::string a = "#2030-01-01 08:00:00#,\"a\"\r\n";
+    const std::string b = "#2030-01-02 08:00:00#,\"b\"\r\n";
+    for (const std::string& bytes :
+        { mark + a + mark + b, a + mark + b, mark + a + "\n" + mark + mark + "\r\n  " + b,
+            a + "\r" + mark + "\t" + b, a.substr(0, a.size() - 2) + mark + b }) {
+        const AlarmFileContents joined = parseAlarmFile(bytes);
+        EXPECT_EQ(joined.records.size(), 2u) << bytes;
+        EXPECT_EQ(joined.unreadable, "") << bytes;
+        // Rewritten, only the file's own mark is left, in front.
+        EXPECT_EQ(formatAlarmFile(joined.records, joined.unreadable, joined.leading),
+            (bytes.starts_with(mark) ? mark : "") + a + b);
+    }
     const AlarmFileContents old = parseAlarmFile("\xef\xbb\xbf#2030-01-01 08:00:00#,\"Caf\xe9\"\r\n");
     ASSERT_EQ(old.records.size(), 1u);
     EXPECT_EQ(old.records[0].reminder, "Caf\xc3\xa9");

@@ -135,6 +135,24 @@ TEST(alarm_file, what_could_not_be_read_is_written_back_after_the_records)
     EXPECT_EQ(readFile(dir / "Alarm.dat"), damaged);
 }
 
+TEST(alarm_file, a_file_joined_from_two_that_begin_with_a_byte_order_mark_is_read_and_rewritten_whole)
+{
+    TemporaryDirectory dir;
+    const std::string mark = "\xEF\xBB\xBF";
+    const AlarmRecord later { at(2030, 12, 1, 8, 0), "later" };
+    writeFile(dir / "Alarm.dat", mark + dentistBytes + mark + trainBytes);
+    AlarmFile file { dir.path() };
+    EXPECT_EQ(file.load(), (std::vector { dentist, train }));
+    ASSERT_TRUE(file.append(std::vector { dentist, train }, later).ok());
+    EXPECT_EQ(file.load(), (std::vector { dentist, train, later }));
+    // The mark inside goes; nothing is written twice or brought back later.
+    ASSERT_TRUE(file.rewrite(std::vector { train, later }).ok());
+    EXPECT_EQ(readFile(dir / "Alarm.dat"), mark + trainBytes + "#2030-12-01 08:00:00#,\"later\"\r\n");
+    ASSERT_TRUE(file.rewrite({}).ok());
+    EXPECT_EQ(readFile(dir / "Alarm.dat"), mark);
+    EXPECT_TRUE(AlarmFile { dir.path() }.load().empty());
+}
+
 TEST(alarm_file, failures_are_reported_and_leave_the_old_file)
 {
     TemporaryDirectory dir;

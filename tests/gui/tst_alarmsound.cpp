@@ -10,6 +10,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -128,6 +129,7 @@ private Q_SLOTS:
 
     void playsTheThemesAlarm();
     void whereTheThemeHasNoAlarmItRingsTheBell();
+    void withNothingToPlayItSaysSoOnce_data();
     void withNothingToPlayItSaysSoOnce();
     void aSoundSystemThatHangsHoldsUpNothing();
 
@@ -164,8 +166,9 @@ void AlarmSoundTest::playsTheThemesAlarm()
     QVERIFY2(m_card->sounds()[0] > 100000, qPrintable(QString::number(m_card->sounds()[0])));
 }
 
-// (libcanberra reads the theme's folders once a process: the two tests
-// below run in processes of their own, see CMakeLists.txt.)
+// (libcanberra reads the theme's folders once a process: the tests below,
+// and each row of the last, run in processes of their own, see
+// CMakeLists.txt.)
 void AlarmSoundTest::whereTheThemeHasNoAlarmItRingsTheBell()
 {
     const SoundTheme bellOnly(true);
@@ -187,10 +190,34 @@ void countSoundWarnings(QtMsgType type, const QMessageLogContext& context, const
 }
 } // namespace
 
+void AlarmSoundTest::withNothingToPlayItSaysSoOnce_data()
+{
+    // No sound in the theme, or libcanberra told to use what is not there.
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QString>("missing");
+    QTest::newRow("theme") << QByteArray() << QByteArray()
+                           << "the sound theme has neither \"alarm-clock-elapsed\" nor \"bell\"";
+    // A tenth sound card: ALSA, not finding it, says what it says of a
+    // missing sound file.
+    QTest::newRow("device") << QByteArray("CANBERRA_DEVICE") << QByteArray("hw:9")
+                            << "there is no sound device (the sound output could not be opened)";
+    QTest::newRow("driver") << QByteArray("CANBERRA_DRIVER") << QByteArray("none")
+                            << "there is no sound device (no sound driver could be opened)";
+}
+
 void AlarmSoundTest::withNothingToPlayItSaysSoOnce()
 {
-    const SoundTheme empty(false);
-    QTest::ignoreMessage(QtWarningMsg, "tickwell: the alarm sound cannot be played: File or data not found");
+    QFETCH(QByteArray, variable);
+    QFETCH(QByteArray, value);
+    QFETCH(QString, missing);
+    std::optional<SoundTheme> empty;
+    if (variable.isEmpty())
+        empty.emplace(false);
+    else
+        qputenv(variable.constData(), value);
+    QTest::ignoreMessage(QtWarningMsg, qPrintable("tickwell: the alarm sound cannot be played: " + missing));
+    soundWarnings = 0;
     testsHandler = qInstallMessageHandler(countSoundWarnings);
     {
         CanberraSound sound;
@@ -200,6 +227,8 @@ void AlarmSoundTest::withNothingToPlayItSaysSoOnce()
         // (Ending it waits for what it was asked to do.)
     }
     qInstallMessageHandler(testsHandler);
+    if (!variable.isEmpty())
+        qunsetenv(variable.constData());
     QCOMPARE(soundWarnings.load(), 1);
     QCOMPARE(m_card->opened(), 0);
 }

@@ -27,6 +27,8 @@ public:
 // neither the reminder box nor the tick may wait for that. The sound system
 // is opened a minute before a reminder, not at start-up: its libraries and
 // its connection are a megabyte that a clock with no alarm near does without.
+// A sound that cannot be played is reported once, by what is missing: a sound
+// device, or the sound in the theme.
 class CanberraSound final : public AlarmSound {
 public:
     CanberraSound();

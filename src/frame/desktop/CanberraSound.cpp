@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -20,6 +21,8 @@ namespace tickwell {
 namespace {
 
 constexpr std::uint32_t alarmSoundId = 1;
+constexpr const char* alarmSoundName = "alarm-clock-elapsed";
+constexpr const char* fallbackSoundName = "bell";
 
 int pinDriver(dl_phdr_info* info, std::size_t, void*)
 {
@@ -37,6 +40,58 @@ int pinDriver(dl_phdr_info* info, std::size_t, void*)
 void keepDriversLoaded()
 {
     dl_iterate_phdr(&pinDriver, nullptr);
+}
+
+// The theme's alarm, or its bell where it has none.
+int startAlarmSound(ca_context* context)
+{
+    const auto start = [context](const char* sound) {
+        return ca_context_play(context, alarmSoundId, CA_PROP_EVENT_ID, sound, CA_PROP_EVENT_DESCRIPTION,
+            "Alarm", CA_PROP_CANBERRA_CACHE_CONTROL, "permanent", nullptr);
+    };
+    const int result = start(alarmSoundName);
+    return result == CA_ERROR_NOTFOUND ? start(fallbackSoundName) : result;
+}
+
+// The sound started on ALSA's "null" device, which every ALSA has and which
+// plays nothing: it starts where the theme has it, whatever devices there are.
+int startOnNullDevice()
+{
+    ca_context* probe = nullptr;
+    if (const int created = ca_context_create(&probe); created < 0)
+        return created;
+    int result = ca_context_set_driver(probe, "alsa");
+    if (result == CA_SUCCESS)
+        result = ca_context_change_device(probe, "null");
+    if (result == CA_SUCCESS)
+        result = startAlarmSound(probe);
+    keepDriversLoaded();
+    ca_context_destroy(probe);
+    return result;
+}
+
+// What keeps the sound from being heard, in words that say what is missing.
+// libcanberra's own words mislead: with no sound device its ALSA output says
+// "File or data not found", as it does for a sound the theme does not have.
+std::string whatIsMissing(int error)
+{
+    const std::string noSound = std::string("the sound theme has neither \"") + alarmSoundName + "\" nor \""
+        + fallbackSoundName + "\"";
+    switch (error) {
+    case CA_ERROR_NODRIVER:
+        return "there is no sound device (no sound driver could be opened)";
+    case CA_ERROR_NOTFOUND:
+        switch (startOnNullDevice()) {
+        case CA_SUCCESS:
+            return "there is no sound device (the sound output could not be opened)";
+        case CA_ERROR_NOTFOUND:
+            return noSound;
+        default:
+            return "there is no sound device, or " + noSound;
+        }
+    default:
+        return ca_strerror(error);
+    }
 }
 
 } // namespace
@@ -108,29 +163,23 @@ int CanberraSound::Player::open()
     // May fail while the sound server is not up yet; playing opens it again.
     if (ca_context_open(m_context) == CA_SUCCESS) {
         keepDriversLoaded();
-        ca_context_cache(m_context, CA_PROP_EVENT_ID, "alarm-clock-elapsed", nullptr);
+        ca_context_cache(m_context, CA_PROP_EVENT_ID, alarmSoundName, nullptr);
     }
     return CA_SUCCESS;
 }
 
 void CanberraSound::Player::play()
 {
-    const auto start = [this](const char* sound) {
-        return ca_context_play(m_context, alarmSoundId, CA_PROP_EVENT_ID, sound, CA_PROP_EVENT_DESCRIPTION,
-            "Alarm", CA_PROP_CANBERRA_CACHE_CONTROL, "permanent", nullptr);
-    };
     int result = m_context ? CA_SUCCESS : open();
     if (result == CA_SUCCESS)
-        result = start("alarm-clock-elapsed");
+        result = startAlarmSound(m_context);
     if (result == CA_ERROR_DISCONNECTED || result == CA_ERROR_STATE) {
         // The sound server went away since: a new connection.
         ca_context_destroy(m_context);
         result = open();
         if (result == CA_SUCCESS)
-            result = start("alarm-clock-elapsed");
+            result = startAlarmSound(m_context);
     }
-    if (result == CA_ERROR_NOTFOUND)
-        result = start("bell");
     // Playing may have opened a driver of its own.
     keepDriversLoaded();
     if (result < 0)
@@ -139,10 +188,9 @@ void CanberraSound::Player::play()
 
 void CanberraSound::Player::reportOnce(int error)
 {
-    if (m_reported)
+    if (std::exchange(m_reported, true))
         return;
-    m_reported = true;
-    qWarning("tickwell: the alarm sound cannot be played: %s", ca_strerror(error));
+    qWarning("tickwell: the alarm sound cannot be played: %s", whatIsMissing(error).c_str());
 }
 
 CanberraSound::CanberraSound()
