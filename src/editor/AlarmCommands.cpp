@@ -4,6 +4,7 @@
 
 #include "about/frmAbout.h"
 #include "alarms/AlarmEntry.h"
+#include "alarms/NewAlarm.h"
 #include "frame/Forms.h"
 #include "frame/Services.h"
 #include "frame/dates/Clock.h"
@@ -17,44 +18,41 @@ const QString cantSetAlarm = QStringLiteral("Can't Set Alarm");
 
 void frmMain::cmdSetAlarm_Click()
 {
-    MessageBoxes& boxes = m_services.messageBoxes;
     UpdateNewAlarmCaption();
-    if (NewAlarmDate == DateValue::noDate()) {
-        boxes.MsgBox(
-            QStringLiteral("No Alarm Time/Date has been selected."), MessageStyle::Exclamation, cantSetAlarm);
+    const QString refusal = NewAlarmDate == DateValue::noDate() ? QString::fromLatin1(noDateRefusal)
+                                                                : setAlarm(NewAlarmDate, txtReminder.text());
+    if (!refusal.isEmpty()) {
+        m_services.messageBoxes.MsgBox(refusal, MessageStyle::Exclamation, cantSetAlarm);
         return;
     }
-    if (NewAlarmDate < m_services.clock.now()) {
-        boxes.MsgBox(QStringLiteral("The Alarm Time/Date you have chosen\r\nis in the past!"),
-            MessageStyle::Exclamation, cantSetAlarm);
-        return;
-    }
+    txtReminder.setText(QString());
+}
+
+QString frmMain::setAlarm(DateValue when, QString reminder)
+{
+    if (when < m_services.clock.now())
+        return QString::fromLatin1(pastRefusal);
     bool duplicate = false;
     for (int i = 0; i < lstAlarms.listCount(); ++i) {
-        if (ParseAlarmEntry(lstAlarms.list(i)) == NewAlarmDate)
+        if (ParseAlarmEntry(lstAlarms.list(i)) == when)
             duplicate = true;
     }
-    if (duplicate) {
-        boxes.MsgBox(QStringLiteral("Alarm already exists for that Time/Date."), MessageStyle::Exclamation,
-            cantSetAlarm);
-        return;
-    }
-
-    QString reminder = txtReminder.text();
+    if (duplicate)
+        return QString::fromLatin1(duplicateRefusal);
+    // The editor's field takes no more; another start may send more.
+    if (std::size_t(reminder.size()) > longestReminder)
+        return QString::fromLatin1(tooLongRefusal);
     if (reminder.isEmpty())
-        reminder = QStringLiteral("You were supposed to remember something!");
+        reminder = QString::fromLatin1(defaultReminder);
 
     // The file first: only an alarm that is safely stored is listed.
-    const StoreResult stored = appendAlarmRecord({ NewAlarmDate, reminder.toStdString() });
-    if (!stored.ok()) {
-        boxes.MsgBox(QStringLiteral("The alarm could not be saved to \"%1\": %2.")
-                         .arg(alarmFilePath(), QString::fromStdString(stored.failure)),
-            MessageStyle::Exclamation, cantSetAlarm);
-        return;
-    }
-    lstAlarms.addItem(QString::fromStdString(alarmEntryText(NewAlarmDate)));
+    const StoreResult stored = appendAlarmRecord({ when, reminder.toStdString() });
+    if (!stored.ok())
+        return QStringLiteral("The alarm could not be saved to \"%1\": %2.")
+            .arg(alarmFilePath(), QString::fromStdString(stored.failure));
+    lstAlarms.addItem(QString::fromStdString(alarmEntryText(when)));
     lstReminders.addItem(reminder);
-    txtReminder.setText(QString());
+    return {};
 }
 
 void frmMain::cmdViewReminder_Click()

@@ -86,6 +86,10 @@ public:
 
     // The commands.
     void cmdSetAlarm_Click();
+    // Set Alarm's work for an alarm at `when` with `reminder`, from the
+    // editor or from another start of the program: the checks, the file and
+    // the lists. Returns why it refused, empty once the alarm is set.
+    QString setAlarm(DateValue when, QString reminder);
     void cmdViewReminder_Click();
     void txtReminder_DblClick();
     void cmdClose_Click();

@@ -1,4 +1,7 @@
 #include "alarms/AlarmFile.h"
+#include "frame/ClockCommands.h"
+#include "frame/CommandClient.h"
+#include "frame/CommandLine.h"
 #include "frame/Forms.h"
 #include "frame/Services.h"
 #include "frame/dates/Clock.h"
@@ -54,6 +57,23 @@ int main(int argc, char* argv[])
     TerminationSignals::block();
     TimeZoneFile::nameTheDefault();
 
+    // A command for the clock needs no display: a script, a terminal or a
+    // desktop without one can send it.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (asksForCommand(arguments)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("tickwell"));
+        QCoreApplication::setApplicationVersion(QStringLiteral("1.1"));
+        const CommandLine line = parseCommandLine(arguments);
+        if (line.exitStatus)
+            return *line.exitStatus;
+        if (line.command)
+            return RunCommandLine(*line.command);
+        // --edit alone after all: a plain start, below.
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tickwell"));
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
@@ -85,6 +105,11 @@ int main(int argc, char* argv[])
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, endProgram);
     QObject::connect(&sessionEnd, &SessionEnd::ending, &app, endProgram);
     QObject::connect(&single, &SingleClock::showRequested, &app, &ShowEditorOnRequest);
+    QObject::connect(
+        &single, &SingleClock::commandReceived, &app, [&](int caller, const ClockCommand& command) {
+            RunClockCommand(
+                clock, command, [&single, caller](const ClockReply& reply) { single.reply(caller, reply); });
+        });
 
     Main();
     // Loading the windows and the alarms left freed memory behind.

@@ -143,7 +143,7 @@ def _alive(pid):
 
 class Desktop:
     def __init__(self, name, *, window_manager=False, accessibility=True, screenshots=None, notifications=None,
-                 silent_notifications=False):
+                 silent_notifications=False, tray=True):
         """`notifications`: the capabilities of a notification service to start on the session bus (the
         accessibility's); with `silent_notifications` it never answers a call."""
         require_tools()
@@ -153,6 +153,7 @@ class Desktop:
         self.screenshots = screenshots
         self.notifications = notifications
         self.silent_notifications = silent_notifications
+        self.tray = tray  # a notification area from the start; start_tray() brings one later
         self.root = tempfile.mkdtemp(prefix=f"tickwell-e2e-{name}-")
         self.home = os.path.join(self.root, "home")
         self.runtime = os.path.join(self.root, "runtime")
@@ -195,7 +196,8 @@ class Desktop:
                 self._start_notifications()
             if self.window_manager:
                 self._start_openbox()
-            self._start_tray()
+            if self.tray:
+                self._start_tray()
         except BaseException as error:
             log(f"---- {self.name}: the desktop did not come up: {error}")
             self.dump_logs()
@@ -297,6 +299,9 @@ class Desktop:
         poll("openbox to manage the screen",
              lambda: "window id #" in self.x(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False),
              timeout=15)
+
+    def start_tray(self):
+        self._start_tray()
 
     def _start_tray(self):
         tray = self._spawn("trayer", ["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
@@ -422,6 +427,18 @@ class Desktop:
         started = time.monotonic()
         process = self._spawn(label, argv, env=env, cwd=self.work)
         return Clock(self, process, started, fake_time, speed=speed, wrapped=fake_time is not None and not preload)
+
+    def command(self, binary, *args, runner=(), env=None):
+        """Runs the program with a command line in the working directory, as a user at a terminal would, to its
+        end: (status, standard output, standard error)."""
+        try:
+            done = subprocess.run([*runner, binary, *args], env={**self.env, **(env or {})}, cwd=self.work,
+                                  stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=30)
+        except subprocess.TimeoutExpired:
+            fail(f"tickwell {' '.join(args)} did not end within 30 s")
+        log(f"tickwell {' '.join(args)}: status {done.returncode}"
+            + (f", said {done.stderr.strip()!r}" if done.stderr.strip() else ""))
+        return done.returncode, done.stdout, done.stderr
 
     def signal(self, pid, name):
         os.kill(pid, getattr(signal, name))

@@ -24,9 +24,9 @@ namespace tickwell {
 namespace {
 const QByteArray showRequest = QByteArrayLiteral("show\n");
 const QByteArray shownAnswer = QByteArrayLiteral("shown\n");
-// A caller says one short line at a time; one that says more without a line
-// end is not a clock.
-constexpr qsizetype longestLine = 256;
+// A caller says one line at a time; one that says more without a line end
+// is no start of this program.
+constexpr qsizetype longestLine = qsizetype(longestMessage);
 
 // Per user: another user's clock is none of ours.
 QString nameFor(const QString& alarmFile)
@@ -60,7 +60,7 @@ int newSocket()
 }
 
 // The name could be taken by another user's program; only a clock of ours is
-// asked anything.
+// asked anything, and a clock takes commands from this user alone.
 bool servedByThisUser(int socket)
 {
     ucred peer {};
@@ -125,12 +125,14 @@ void sendAll(int socket, const QByteArray& bytes)
 
 // A process that asks this clock something, for as long as it stays connected.
 struct SingleClock::Caller {
+    int id;
     int socket;
     QSocketNotifier notifier;
     QByteArray pending;
 
-    Caller(int descriptor, QObject* parent)
-        : socket(descriptor)
+    Caller(int number, int descriptor, QObject* parent)
+        : id(number)
+        , socket(descriptor)
         , notifier(descriptor, QSocketNotifier::Read, parent)
     {
     }
@@ -269,6 +271,99 @@ SingleClock::Asked SingleClock::askToShow(const QDeadlineTimer& deadline) const
     return asked;
 }
 
+SingleClock::Delivery SingleClock::deliver(
+    const ClockCommand& command, std::vector<ClockReply>& replies, int reachMs)
+{
+    const QDeadlineTimer deadline(reachMs);
+    for (;;) {
+        const DirectoryLock::State state = m_lock.tryLock();
+        if (state == DirectoryLock::State::Held)
+            return Delivery::NoClock;
+        if (state == DirectoryLock::State::Busy) {
+            const LockHolder holder = findLockHolder(m_lock.device(), m_lock.inode());
+            if (const QString why = outOfReach(holder); !why.isEmpty()) {
+                m_refusal = cannotReach(why);
+                return Delivery::Refused;
+            }
+        }
+        switch (ask(command, replies)) {
+        case Asked::Shown:
+            return Delivery::Answered;
+        case Asked::NoAnswer:
+        case Asked::Stranger:
+            m_refusal = notAnswering();
+            return Delivery::Refused;
+        case Asked::NobodyListens:
+            break;
+        }
+        // A folder that cannot be locked: the socket is all there is.
+        if (state == DirectoryLock::State::Unavailable)
+            return Delivery::NoClock;
+        if (deadline.hasExpired()) {
+            m_refusal = notAnswering();
+            return Delivery::Refused;
+        }
+        QThread::msleep(100);
+    }
+}
+
+SingleClock::Asked SingleClock::ask(const ClockCommand& command, std::vector<ClockReply>& replies) const
+{
+    const int socket = connectTo(m_name);
+    if (socket < 0)
+        return Asked::NobodyListens;
+    if (!servedByThisUser(socket)) {
+        ::close(socket);
+        return Asked::Stranger;
+    }
+    const std::string line = encodeCommand(command);
+    sendAll(socket, QByteArray::fromStdString(line));
+    // Lines until the last answer; for a shutdown, until the clock has gone.
+    QByteArray pending;
+    bool finished = false;
+    char bytes[512];
+    while (!finished) {
+        pollfd wanted { socket, POLLIN, 0 };
+        if (::poll(&wanted, 1, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        const ssize_t n = ::recv(socket, bytes, sizeof bytes, 0);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+            continue;
+        if (n <= 0) {
+            finished = command.kind == CommandKind::Quit;
+            break;
+        }
+        pending.append(bytes, n);
+        qsizetype end;
+        bool malformed = false;
+        while (!finished && !malformed && (end = pending.indexOf('\n')) >= 0) {
+            const std::optional<ClockReply> reply
+                = decodeReply(std::string_view(pending.constData(), std::size_t(end)));
+            pending.remove(0, end + 1);
+            malformed = !reply;
+            if (reply) {
+                replies.push_back(*reply);
+                finished = reply->kind != ReplyKind::Alarm;
+            }
+        }
+        if (malformed || pending.size() > longestLine)
+            break;
+    }
+    ::close(socket);
+    return finished ? Asked::Shown : Asked::NoAnswer;
+}
+
+void SingleClock::reply(int caller, const ClockReply& reply)
+{
+    const auto found = std::find_if(m_callers.begin(), m_callers.end(),
+        [caller](const std::unique_ptr<Caller>& c) { return c->id == caller; });
+    if (found != m_callers.end())
+        sendAll((*found)->socket, QByteArray::fromStdString(encodeReply(reply)));
+}
+
 QString SingleClock::notAnswering() const
 {
     return QStringLiteral("another clock runs for %1 but does not answer").arg(m_path);
@@ -294,7 +389,13 @@ void SingleClock::answer()
         const int socket = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (socket < 0)
             return;
-        auto caller = std::make_unique<Caller>(socket, this);
+        // Anyone in this network namespace can reach the name: another
+        // user's programs are not heard at all.
+        if (!servedByThisUser(socket)) {
+            ::close(socket);
+            continue;
+        }
+        auto caller = std::make_unique<Caller>(++m_lastCaller, socket, this);
         Caller* heard = caller.get();
         connect(&caller->notifier, &QSocketNotifier::activated, this, [this, heard] { readFrom(*heard); });
         m_callers.push_back(std::move(caller));
@@ -319,15 +420,25 @@ void SingleClock::readFrom(Caller& caller)
         break;
     }
     qsizetype end;
-    while ((end = caller.pending.indexOf('\n')) >= 0) {
+    while ((end = caller.pending.indexOf('\n')) >= 0 && end < longestLine) {
         const QByteArray line = caller.pending.left(end + 1);
         caller.pending.remove(0, end + 1);
-        if (line != showRequest)
+        if (line == showRequest) {
+            Q_EMIT showRequested();
+            sendAll(caller.socket, shownAnswer);
             continue;
-        Q_EMIT showRequested();
-        sendAll(caller.socket, shownAnswer);
+        }
+        // Anything not well-formed is dropped without effect. A command is
+        // carried out from the event loop, not from inside this notifier's
+        // signal: it may open a box, whose loop would read on meanwhile.
+        if (std::optional<ClockCommand> command
+            = decodeCommand(std::string_view(line.constData(), std::size_t(line.size() - 1)))) {
+            QMetaObject::invokeMethod(
+                this, [this, id = caller.id, c = *command] { Q_EMIT commandReceived(id, c); },
+                Qt::QueuedConnection);
+        }
     }
-    if (!open || caller.pending.size() > longestLine) {
+    if (!open || caller.pending.size() >= longestLine) {
         caller.notifier.setEnabled(false);
         // Not from inside its own notifier's signal: later, from the event loop.
         QMetaObject::invokeMethod(

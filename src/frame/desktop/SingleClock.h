@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alarms/ClockCommand.h"
 #include "frame/desktop/DirectoryLock.h"
 
 #include <QObject>
@@ -61,8 +62,26 @@ public:
     // The socket's name in the abstract namespace.
     const QString& socketName() const noexcept { return m_name; }
 
+    // A command for the clock that runs on the file, from a start that is
+    // not to become the clock itself.
+    enum class Delivery {
+        Answered, // its answers are in `replies`
+        NoClock, // none runs: the file is this process's while it lives
+        Refused, // one runs that cannot be reached (refusal() says why)
+    };
+    // Waits `reachMs` at most for a clock that is starting to listen; then
+    // for its answers as long as they take: a clock asked to shut down, or
+    // to clear an alarm behind a reminder on show, waits for the user.
+    Delivery deliver(const ClockCommand& command, std::vector<ClockReply>& replies, int reachMs = 5000);
+
+    // Answers the caller of a command (commandReceived), if it is still there.
+    void reply(int caller, const ClockReply& reply);
+
 Q_SIGNALS:
     void showRequested();
+    // A command from another start of the program, by this user; answered
+    // with reply() under `caller`.
+    void commandReceived(int caller, const tickwell::ClockCommand& command);
 
 private:
     struct Caller;
@@ -74,6 +93,7 @@ private:
     };
     Claim listen(const QDeadlineTimer& deadline);
     Asked askToShow(const QDeadlineTimer& deadline) const;
+    Asked ask(const ClockCommand& command, std::vector<ClockReply>& replies) const;
     QString notAnswering() const;
     QString cannotReach(const QString& why) const;
     // Why the clock that holds the lock cannot be asked anything; empty
@@ -90,6 +110,7 @@ private:
     int m_listener = -1;
     QSocketNotifier* m_listening = nullptr;
     std::vector<std::unique_ptr<Caller>> m_callers;
+    int m_lastCaller = 0;
 };
 
 } // namespace tickwell

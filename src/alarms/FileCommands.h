@@ -1,0 +1,18 @@
+#pragma once
+
+#include "alarms/ClockCommand.h"
+#include "frame/dates/DateValue.h"
+
+#include <vector>
+
+namespace tickwell {
+
+class AlarmFile;
+
+// A command carried out on the alarm file itself, where no clock runs on it:
+// adding, listing and clearing alarms, through the same store and with the
+// same checks as the clock. The caller holds the file's lock meanwhile, so
+// that no clock starts on it half way. Other commands need a clock.
+std::vector<ClockReply> runOnFile(AlarmFile& file, const ClockCommand& command, DateValue now);
+
+} // namespace tickwell
