@@ -15,8 +15,12 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstddef>
+#include <cstring>
 #include <optional>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace tickwell;
@@ -37,6 +41,20 @@ void closeAboutWhenShown(QObject* context, bool* wasVisible)
             forms::frmAbout.instance()->cmdClose_Click();
     });
 }
+// Writes `bytes` to the clock's socket as some other program might, and hangs up.
+void sendRaw(const QString& name, const std::string& bytes)
+{
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = name.toUtf8();
+    std::memcpy(address.sun_path + 1, path.constData(), std::size_t(path.size()));
+    const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + std::size_t(path.size()));
+    QCOMPARE(::connect(socket, reinterpret_cast<const sockaddr*>(&address), length), 0);
+    QCOMPARE(::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size()));
+    ::close(socket);
+}
+
 } // namespace
 
 class TrayTest : public QObject {
@@ -322,6 +340,31 @@ void TrayTest::aSecondClockForTheSameFileHandsOver()
     delete asker;
     QCOMPARE(handedOver, SingleClock::Claim::HandedOver);
     QCOMPARE(shows.count(), 1);
+
+    // Commands: only whole, well-formed lines are heard, and each is
+    // answered to its own caller.
+    QSignalSpy commands(&first, &SingleClock::commandReceived);
+    connect(&first, &SingleClock::commandReceived, &first, [&first](int caller, const ClockCommand& command) {
+        if (command.kind == CommandKind::List)
+            first.reply(caller, { ReplyKind::Alarm, "2030-10-05 09:31", "a\r\nb" });
+        first.reply(caller, { ReplyKind::Ok, {}, {} });
+    });
+    sendRaw(first.socketName(), "lisst\nadd\tsoon\tx\nclear\t2030-10-05 09:31\tx\t\n");
+    sendRaw(first.socketName(), std::string(5000, 'x') + "\nquit\n");
+    std::vector<ClockReply> replies;
+    SingleClock::Delivery delivered = SingleClock::Delivery::Refused;
+    QThread* commander = QThread::create([&] {
+        SingleClock asking(AlarmFile(directory / "elsewhere"));
+        delivered = asking.deliver({ CommandKind::List, {}, {} }, replies);
+    });
+    commander->start();
+    QTRY_VERIFY_WITH_TIMEOUT(commander->isFinished(), 6000);
+    delete commander;
+    QCOMPARE(delivered, SingleClock::Delivery::Answered);
+    QVERIFY(replies
+        == (std::vector<ClockReply> {
+            { ReplyKind::Alarm, "2030-10-05 09:31", "a\r\nb" }, { ReplyKind::Ok, {}, {} } }));
+    QCOMPARE(commands.count(), 1);
 
     // Asked while this thread cannot answer, the clock does not answer: the
     // second may not run beside it.
