@@ -1,6 +1,7 @@
 """The files `cmake --install` puts in place, checked where they were installed
 (a staging prefix) with the desktop's own validators, and for what those do
-not look at: the icon's pixel sizes and the names that must agree.
+not look at: the icon's pixel sizes, the names that must agree and the
+desktop entry's actions.
 
     check_installed.py PREFIX VERSION [unittest names...]
 """
@@ -16,6 +17,10 @@ import xml.etree.ElementTree as ElementTree
 
 DESKTOP_ID = "org.example.Tickwell"
 ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+# The desktop entry's actions, in the order a launcher or dock lists them:
+# the tray menu's commands, each sent to the running clock by the launcher.
+ACTIONS = [("edit", "Edit Alarms", "--edit"), ("activate", "Activate Alarm Clock", "--activate"),
+           ("deactivate", "Deactivate Alarm Clock", "--deactivate"), ("quit", "Shut Down Alarm Clock", "--quit")]
 PREFIX = VERSION = None
 
 
@@ -38,12 +43,12 @@ def run_quiet(test, argv, **kwargs):
     return said
 
 
-def desktop_entry(path):
+def desktop_file(path):
     parser = configparser.ConfigParser(interpolation=None, strict=True)
     parser.optionxform = str  # keys are case-sensitive
     with open(path, encoding="utf-8") as f:
         parser.read_file(f)
-    return parser["Desktop Entry"]
+    return parser
 
 
 def png_size(path):
@@ -65,11 +70,19 @@ class Installed(unittest.TestCase):
         for entry in (self.menu_entry, self.autostart_entry):
             said = run_quiet(self, [tool("desktop-file-validate"), entry])
             self.assertEqual(said, "", f"desktop-file-validate on {entry}:\n{said}")
-            fields = desktop_entry(entry)
+            groups = desktop_file(entry)
+            fields = groups["Desktop Entry"]
             # Started through the launcher, found on the PATH next to the program.
             self.assertEqual(fields["Exec"].split()[0], "tickwell-launcher")
             self.assertTrue(os.access(installed("bin", "tickwell-launcher"), os.X_OK))
             self.assertEqual(fields["Icon"], DESKTOP_ID)
+            actions = [name for name in fields["Actions"].split(";") if name]
+            self.assertEqual(actions, [name for name, _, _ in ACTIONS], entry)
+            for name, title, option in ACTIONS:
+                action = groups[f"Desktop Action {name}"]
+                self.assertEqual((action["Name"], action["Exec"]), (title, f"tickwell-launcher {option}"), entry)
+            self.assertEqual(sorted(groups.sections()),
+                             sorted(["Desktop Entry"] + [f"Desktop Action {name}" for name, _, _ in ACTIONS]))
 
     def test_metainfo(self):
         run_quiet(self, [tool("appstreamcli"), "validate", "--no-net", "--strict", self.metainfo])
