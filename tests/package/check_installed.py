@@ -1,12 +1,14 @@
 """The files `cmake --install` puts in place, checked where they were installed
 (a staging prefix) with the desktop's own validators, and for what those do
-not look at: the icon's pixel sizes and the names that must agree.
+not look at: the icon's pixel sizes, the names that must agree, the desktop
+entry's actions and what the bash completion offers.
 
     check_installed.py PREFIX VERSION [unittest names...]
 """
 
 import configparser
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -16,6 +18,10 @@ import xml.etree.ElementTree as ElementTree
 
 DESKTOP_ID = "org.example.Tickwell"
 ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+# The desktop entry's actions, in the order a launcher or dock lists them:
+# the tray menu's commands, each sent to the running clock by the launcher.
+ACTIONS = [("edit", "Edit Alarms", "--edit"), ("activate", "Activate Alarm Clock", "--activate"),
+           ("deactivate", "Deactivate Alarm Clock", "--deactivate"), ("quit", "Shut Down Alarm Clock", "--quit")]
 PREFIX = VERSION = None
 
 
@@ -38,12 +44,12 @@ def run_quiet(test, argv, **kwargs):
     return said
 
 
-def desktop_entry(path):
+def desktop_file(path):
     parser = configparser.ConfigParser(interpolation=None, strict=True)
     parser.optionxform = str  # keys are case-sensitive
     with open(path, encoding="utf-8") as f:
         parser.read_file(f)
-    return parser["Desktop Entry"]
+    return parser
 
 
 def png_size(path):
@@ -65,11 +71,19 @@ class Installed(unittest.TestCase):
         for entry in (self.menu_entry, self.autostart_entry):
             said = run_quiet(self, [tool("desktop-file-validate"), entry])
             self.assertEqual(said, "", f"desktop-file-validate on {entry}:\n{said}")
-            fields = desktop_entry(entry)
+            groups = desktop_file(entry)
+            fields = groups["Desktop Entry"]
             # Started through the launcher, found on the PATH next to the program.
             self.assertEqual(fields["Exec"].split()[0], "tickwell-launcher")
             self.assertTrue(os.access(installed("bin", "tickwell-launcher"), os.X_OK))
             self.assertEqual(fields["Icon"], DESKTOP_ID)
+            actions = [name for name in fields["Actions"].split(";") if name]
+            self.assertEqual(actions, [name for name, _, _ in ACTIONS], entry)
+            for name, title, option in ACTIONS:
+                action = groups[f"Desktop Action {name}"]
+                self.assertEqual((action["Name"], action["Exec"]), (title, f"tickwell-launcher {option}"), entry)
+            self.assertEqual(sorted(groups.sections()),
+                             sorted(["Desktop Entry"] + [f"Desktop Action {name}" for name, _, _ in ACTIONS]))
 
     def test_metainfo(self):
         run_quiet(self, [tool("appstreamcli"), "validate", "--no-net", "--strict", self.metainfo])
@@ -90,6 +104,43 @@ class Installed(unittest.TestCase):
             self.assertEqual((done.returncode, done.stderr.strip()), (0, ""), f"man on {page}")
             self.assertIn("tickwell-launcher - an alarm clock in the notification area", done.stdout)
             self.assertRegex(done.stdout.splitlines()[-1], rf"^Tickwell {VERSION} ")
+
+    def test_bash_completion(self):
+        folder = installed("share", "bash-completion", "completions")
+        # bash-completion loads a command's file by the command's name: one for each, the same script.
+        self.assertEqual(os.readlink(os.path.join(folder, "tickwell-launcher")), "tickwell")
+        script = os.path.join(folder, "tickwell")
+        run_quiet(self, ["bash", "-n", script])
+        # The options it offers are those the manual page describes.
+        env = dict(os.environ, LC_ALL="C.UTF-8", MANWIDTH="200")
+        page = subprocess.run([tool("man"), "-l", self.man_page], capture_output=True, text=True, env=env,
+                              timeout=60, check=True).stdout
+        options = page.split("\nOPTIONS\n", 1)[1].split("\nEXIT STATUS\n", 1)[0]
+        documented = re.findall(r"^ {7}(--[a-z]+)\b", options, re.MULTILINE)
+        self.assertIn("--help", documented)
+
+        def offered(command, *words):
+            """What completing the last of `words` after `command` offers, in a shell without
+            bash-completion's own functions: the script needs none."""
+            line = [command, *words]
+            done = subprocess.run(["bash", "--norc", "--noprofile", "-c",
+                                   'source "$0" && complete -p "$1" >/dev/null && COMP_WORDS=("${@:1}") '
+                                   '&& COMP_CWORD=$(($# - 1)) && _tickwell && printf "%s\\n" "${COMPREPLY[@]}"',
+                                   script, *line], capture_output=True, text=True, timeout=30)
+            self.assertEqual((done.returncode, done.stderr), (0, ""), line)
+            return [word for word in done.stdout.splitlines() if word]
+
+        for command in ("tickwell", "tickwell-launcher"):
+            with self.subTest(command=command):
+                self.assertEqual(sorted(offered(command, "")), sorted(documented))
+                self.assertEqual(sorted(offered(command, "--")), sorted(documented))
+                self.assertEqual(offered(command, "--de"), ["--deactivate"])
+                self.assertEqual(offered(command, "--cl"), ["--clear"])
+                # One command a call; WHEN and REMINDER are free text.
+                self.assertEqual(offered(command, "--list", "--"), [])
+                self.assertEqual(offered(command, "--add", ""), [])
+                self.assertEqual(offered(command, "--add", "07", ":", "30", ""), [])
+                self.assertEqual(offered(command, "--clear", "2030-03-08 21:05", ""), [])
 
     def test_icons(self):
         for size in ICON_SIZES:

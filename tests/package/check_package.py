@@ -54,6 +54,8 @@ class Package(unittest.TestCase):
         for program in ("/usr/bin/tickwell", "/usr/bin/tickwell-launcher"):
             self.assertEqual(packaged[program][0], "-rwxr-xr-x", program)
         self.assertEqual(packaged["/usr/share/man/man1/tickwell-launcher.1.gz"][2], ["->", "tickwell.1.gz"])
+        self.assertEqual(packaged["/usr/share/bash-completion/completions/tickwell-launcher"][2], ["->", "tickwell"])
+        self.assertEqual(packaged["/usr/share/bash-completion/completions/tickwell"][0], "-rw-r--r--")
 
 
 if __name__ == "__main__":

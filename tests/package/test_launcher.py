@@ -69,6 +69,15 @@ class Launcher(unittest.TestCase):
         self.assertEqual(started, (self.home, ["-x", "two words"]))
         self.assertFalse(os.path.exists(os.path.join(self.home, ".local")))
 
+    def test_commands_reach_the_clock_of_the_users_folder(self):
+        # From any folder, whole and in order: a WHEN with a space, an empty reminder.
+        folder = os.path.join(self.home, ".local", "share", FOLDER)
+        for command in (["--list"], ["--add", "2030-03-08 21:05", "Feed the cat"], ["--add", "07:30", ""],
+                        ["--clear", "07:30"], ["--quit"]):
+            with self.subTest(command=command):
+                status, errors, started = self.start(*command)
+                self.assertEqual((status, errors, started), (7, "", (folder, command)))
+
     def test_otherwise_a_private_folder_under_the_data_home(self):
         default = os.path.join(self.home, ".local", "share", FOLDER)
         # Unset, empty or relative, XDG_DATA_HOME means ~/.local/share.
