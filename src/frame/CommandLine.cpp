@@ -18,8 +18,13 @@ CommandLine usageError(const QString& problem)
 
 bool asksForCommand(const QStringList& arguments)
 {
+    // Qt's own options (-display, -platform, ...) have one dash, and are
+    // the toolkit's to take when the program starts as the clock.
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] != QLatin1String("--edit"))
+        const QString& argument = arguments[i];
+        if ((argument.startsWith(QLatin1String("--")) && argument != QLatin1String("--edit"))
+            || argument == QLatin1String("-h") || argument == QLatin1String("-v")
+            || argument == QLatin1String("-?"))
             return true;
     }
     return false;
