@@ -1,0 +1,101 @@
+// The lines between two starts of the program, on any text: a line read as a
+// command or a reply is exactly what the writer writes for it, so there is one
+// spelling of each; what the writer writes reads back as it was. WHEN on any
+// text: a time alone names a minute no earlier than now, a dated one itself.
+#include "Check.h"
+
+#include "alarms/ClockCommand.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <string>
+
+using namespace tickwell;
+
+namespace {
+
+std::string withoutLineEnd(std::string line)
+{
+    check(!line.empty() && line.back() == '\n', "a written line does not end in a line feed");
+    line.pop_back();
+    return line;
+}
+
+void checkLine(std::string_view line)
+{
+    if (const auto command = decodeCommand(line)) {
+        const std::string written = encodeCommand(*command);
+        check(written == std::string(line) + '\n', "a command read is written otherwise");
+        check(decodeCommand(withoutLineEnd(written)) == command, "a command written reads back otherwise");
+    }
+    if (const auto reply = decodeReply(line)) {
+        const std::string written = encodeReply(*reply);
+        check(written == std::string(line) + '\n', "a reply read is written otherwise");
+        check(decodeReply(withoutLineEnd(written)) == reply, "a reply written reads back otherwise");
+    }
+}
+
+DateValue anyNow(FuzzedDataProvider& in)
+{
+    const auto now = DateValue::fromParts(in.ConsumeIntegralInRange(100, 9999),
+        in.ConsumeIntegralInRange(1, 12), in.ConsumeIntegralInRange(1, 31), in.ConsumeIntegralInRange(0, 23),
+        in.ConsumeIntegralInRange(0, 59), in.ConsumeIntegralInRange(0, 59));
+    // Now read off a clock need not fall on a whole second.
+    return DateValue::fromSerial(
+        now.value_or(DateValue::noDate()).serial() + in.ConsumeProbability<double>() / 86400.0);
+}
+
+void checkWhen(std::string_view text, DateValue now)
+{
+    const auto when = parseWhen(text);
+    if (!when)
+        return;
+    check(text.size() == (when->date ? 16u : 5u), "WHEN of another length parsed");
+    const auto minute = resolveWhen(*when, now);
+    if (when->date) {
+        check(minute.has_value(), "a parsed date names no minute");
+        check(isoMinute(*minute) == text, "a dated WHEN resolves to another minute");
+        return;
+    }
+    if (!minute)
+        return; // no tomorrow after the calendar's last day
+    check(*minute >= now, "a time alone resolves to a minute already begun");
+    check(minute->parts().second == 0, "a time alone resolves off the minute");
+    check(isoMinute(*minute).substr(11) == text, "a time alone resolves to another time of day");
+    check(minute->serial() - now.serial() < 1.0, "a time alone resolves more than a day ahead");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    checkLine(text);
+
+    FuzzedDataProvider in(data, size);
+    const DateValue now = anyNow(in);
+    const std::string when = in.ConsumeRandomLengthString(20);
+    checkWhen(when, now);
+
+    // A command made from parts: well-formed ones that fit come back whole.
+    ClockCommand command { CommandKind(in.ConsumeIntegralInRange(0, 7)), when, std::nullopt };
+    if (command.kind == CommandKind::Add || in.ConsumeBool())
+        command.reminder = in.ConsumeRandomLengthString(1000);
+    const bool hasFields = command.kind == CommandKind::Add || command.kind == CommandKind::Clear;
+    if (!hasFields)
+        command = ClockCommand { command.kind, {}, std::nullopt };
+    const std::string written = encodeCommand(command);
+    if (written.size() <= longestMessage && (!hasFields || parseWhen(when)))
+        check(decodeCommand(withoutLineEnd(written)) == command, "a well-formed command does not come back");
+
+    const ClockReply reply { ReplyKind(in.ConsumeIntegralInRange(0, 2)), isoMinute(now),
+        in.ConsumeRemainingBytesAsString() };
+    const ClockReply sent = reply.kind == ReplyKind::Alarm ? reply
+        : reply.kind == ReplyKind::Ok                      ? ClockReply {}
+                                                           : ClockReply { reply.kind, {}, reply.text };
+    const std::string answer = encodeReply(sent);
+    if (answer.size() <= longestMessage)
+        check(decodeReply(withoutLineEnd(answer)) == sent, "a well-formed reply does not come back");
+    return 0;
+}
