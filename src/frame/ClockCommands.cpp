@@ -67,9 +67,10 @@ void RunClockCommand(
         return;
     case CommandKind::Add: {
         const std::optional<DateValue> when = minuteOf(command, clock);
-        const QString refusal = when ? forms::frmMain->setAlarm(
-                                    *when, QString::fromStdString(command.reminder.value_or(std::string())))
-                                     : QStringLiteral("No Alarm Time/Date has been selected.");
+        const QString reminder
+            = QString::fromStdString(editorLineBreaks(command.reminder.value_or(std::string())));
+        const QString refusal
+            = when ? forms::frmMain->setAlarm(*when, reminder) : QString::fromLatin1(noDateRefusal);
         return answer(refusal.isEmpty() ? ok : refused(refusal));
     }
     case CommandKind::List: {

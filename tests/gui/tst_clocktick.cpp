@@ -585,7 +585,8 @@ void ClockTickTest::commandsFromAnotherStartDuringABox()
     QVERIFY(added[1] == (ClockReply { ReplyKind::Refused, {}, std::string(pastRefusal) }));
     QTRY_COMPARE(cleared.size(), 1u);
     QVERIFY(cleared[0] == (ClockReply { ReplyKind::Ok, {}, {} }));
-    QCOMPARE(program.alarmFile(), second + october5(9, 50, "added\r\nby a script"));
+    QCOMPARE(QString::fromStdString(program.alarmFile()),
+        QString::fromStdString(second + october5(9, 50, "added\r\nby a script")));
     QCOMPARE(program.messageBoxes.shown.size(), 1u);
 
     // None there: refused; and the menu's commands, tray or no tray.
