@@ -55,6 +55,7 @@ void frmMain::cmdSetAlarm_Click()
     lstAlarms.addItem(QString::fromStdString(alarmEntryText(NewAlarmDate)));
     lstReminders.addItem(reminder);
     txtReminder.setText(QString());
+    alarmsChanged();
 }
 
 void frmMain::cmdViewReminder_Click()
