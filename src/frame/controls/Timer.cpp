@@ -119,8 +119,9 @@ void Timer::sleepUntilNextMinute()
 {
     if (m_stopped)
         return;
-    // The timer's wall-clock moment is exact: a wake that still finds the
-    // minute before (the clock set back meanwhile) just sleeps again.
+    // Read after the wake, the clock is past the moment woken for: the next
+    // minute. A wake that came a hair early asks for the same moment
+    // again, which comes at once.
     m_wakes.wakeAt(m_clock.nextMinuteStart());
     m_waking = true;
 }
