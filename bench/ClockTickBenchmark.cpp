@@ -3,6 +3,7 @@
 #include "alarms/AlarmFileFormat.h"
 #include "frame/dates/Clock.h"
 #include "frame/dates/TimeZoneFile.h"
+#include "frame/dates/ZoneFileWatch.h"
 #include "support/ProgramUnderTest.h"
 
 #include <benchmark/benchmark.h>
@@ -51,7 +52,8 @@ struct OnTheSystemClock {
     test::FakeMessageBoxes messageBoxes;
     test::FakeTrayService tray;
     test::FakeNotifications notifications;
-    const Services services { clock, messageBoxes, tray, notifications, directory.path() };
+    test::FakeWakeSource wakes;
+    const Services services { clock, wakes, messageBoxes, tray, notifications, directory.path() };
 
     explicit OnTheSystemClock(int rows)
     {
@@ -97,8 +99,9 @@ void tickWithoutDueAlarmsFromColdCaches(benchmark::State& state)
 }
 BENCHMARK(tickWithoutDueAlarmsFromColdCaches)->Unit(benchmark::kMicrosecond)->Iterations(200);
 
-// The look at the time-zone file the system clock takes once a second, so
-// that a new zone counts without a restart.
+// The look at the time-zone file, so that a new zone counts without a
+// restart: once a second where there is no watch on it, otherwise once the
+// watch has seen something.
 void lookAtTheTimeZoneFile(benchmark::State& state)
 {
     TimeZoneFile zone;
@@ -106,5 +109,14 @@ void lookAtTheTimeZoneFile(benchmark::State& state)
         benchmark::DoNotOptimize(zone.followChanges());
 }
 BENCHMARK(lookAtTheTimeZoneFile)->Unit(benchmark::kMicrosecond);
+
+// What the system clock takes once a second instead: asking the watch.
+void askTheZoneWatch(benchmark::State& state)
+{
+    ZoneFileWatch watch;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(watch.takeChanges());
+}
+BENCHMARK(askTheZoneWatch)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -72,6 +72,7 @@ void frmMain::LoadAlarms()
             ++i;
         }
     }
+    alarmsChanged();
 }
 
 void frmMain::cmdClearAlarm_Click(std::int16_t index)
@@ -90,6 +91,14 @@ void frmMain::cmdClearAlarm_Click(std::int16_t index)
         m_rewritePending = true;
     else
         rewriteAlarmFile();
+    alarmsChanged();
+}
+
+void frmMain::alarmsChanged()
+{
+    // A tick's own removals need no other tick.
+    if (!m_scanningAlarms)
+        tmrTimer.tickSoon();
 }
 
 frmMain::RemovalBatch::RemovalBatch(frmMain& editor) noexcept

@@ -17,8 +17,12 @@ namespace tickwell {
 
 namespace {
 
-// A reminder box made ready this long ahead shows at once when its minute comes.
-constexpr double minuteOfADay = 1.0 / 1440.0;
+// A reminder box made ready this long ahead shows at once when its minute
+// comes. A minute, and half a second more: the serials of two minutes a
+// minute apart differ by a hair more than a minute's, and the tick at the
+// start of the minute before, the only one while the clock sleeps between
+// minutes, must find the alarm near.
+constexpr double reminderLead = 60.5 / 86400.0;
 
 DateValue startOfMinute(DateValue value)
 {
@@ -75,7 +79,7 @@ void frmMain::tmrTimer_Timer()
                 writePendingRemovals();
             // The next alarm has moved up into row i.
         } else {
-            reminderNear = reminderNear || (d && d->serial() - present.serial() <= minuteOfADay);
+            reminderNear = reminderNear || (d && d->serial() - present.serial() <= reminderLead);
             ++i;
         }
     }

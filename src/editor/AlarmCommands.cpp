@@ -52,6 +52,7 @@ QString frmMain::setAlarm(DateValue when, QString reminder)
             .arg(alarmFilePath(), QString::fromStdString(stored.failure));
     lstAlarms.addItem(QString::fromStdString(alarmEntryText(when)));
     lstReminders.addItem(reminder);
+    alarmsChanged();
     return {};
 }
 

@@ -110,7 +110,7 @@ frmMain::frmMain(const Services& services)
           { 3120, 3720, 4455, 615 })
     , cmdAbout(this, QStringLiteral("cmdAbout"), QStringLiteral("About..."), { 4800, 4560, 1335, 375 })
     , cmdClose(this, QStringLiteral("cmdClose"), QStringLiteral("Close"), { 6240, 4560, 1335, 375 })
-    , tmrTimer(this, "tmrTimer", 100, services.clock)
+    , tmrTimer(this, "tmrTimer", 100, services.clock, services.wakes)
     , m_services(services)
     , m_alarmFile(services.alarmDirectory)
 {
@@ -169,6 +169,8 @@ frmMain::frmMain(const Services& services)
 
     setTabOrder();
     connectHandlers();
+    // Hidden, the editor shows no time: its clock only needs the minutes.
+    tmrTimer.setAsleep(true);
 }
 
 frmMain::~frmMain() = default;
@@ -203,6 +205,7 @@ void frmMain::connectHandlers()
     connect(&picCalendar, &PictureFrame::lostFocus, this, &frmMain::picCalendar_LostFocus);
     connect(&tmrTimer, &Timer::timer, this, &frmMain::tmrTimer_Timer);
     connect(&tmrTimer, &Timer::enabledChanged, this, &frmMain::startWatching);
+    connect(this, &Form::hidden, &tmrTimer, [this] { tmrTimer.setAsleep(true); });
     connect(&cboMonth, &ComboBox::click, this, &frmMain::cboMonth_Click);
     connect(&updYear, &SpinControl::change, this, &frmMain::updYear_Change);
     connect(&txtYear, &TextBox::change, this, &frmMain::txtYear_Change);
@@ -239,6 +242,13 @@ void frmMain::Form_Load()
     // the tray showed; the tray is brought in step.
     if (frmTaskbar* tray = forms::frmTaskbar.instance(); tray && forms::frmMain.instance() == this)
         tray->mnuPopupActivate_Click();
+}
+
+void frmMain::showEvent(QShowEvent* event)
+{
+    // The present time on show is live again.
+    tmrTimer.setAsleep(false);
+    Form::showEvent(event);
 }
 
 void frmMain::Form_Unload()

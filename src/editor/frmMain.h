@@ -140,6 +140,7 @@ protected:
     void Form_Activate() override;
     void Form_QueryUnload(bool& cancel, UnloadMode mode) override;
     void Form_Unload() override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void setTabOrder();
@@ -189,6 +190,9 @@ private:
     void keepWatching(DateValue now);
     bool fellDueWhileWatched(DateValue due) const;
     void announceAlarm(int row);
+    // A list changed from outside a tick: the clock looks at once, even
+    // while it sleeps until the next minute.
+    void alarmsChanged();
 
     // The rows as records; none, with the reason, if a row cannot be read back.
     std::vector<AlarmRecord> recordsFromLists(std::string& failure) const;

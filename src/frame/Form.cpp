@@ -1,6 +1,7 @@
 #include "frame/Form.h"
 
 #include "frame/controls/PolishWhenShown.h"
+#include "frame/controls/Timer.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -88,6 +89,8 @@ void Form::Unload(UnloadMode mode)
         return;
     m_unloaded = true;
     for (QTimer* timer : findChildren<QTimer*>())
+        timer->stop();
+    for (Timer* timer : findChildren<Timer*>())
         timer->stop();
     hide();
     Form_Unload();

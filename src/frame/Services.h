@@ -8,10 +8,13 @@ class Clock;
 class MessageBoxes;
 class Notifications;
 class TrayService;
+class WakeSource;
 
 // What the windows are given to reach the world outside the program.
 struct Services {
     const Clock& clock;
+    // What the alarm timer sleeps on between minutes while the editor is hidden.
+    WakeSource& wakes;
     MessageBoxes& messageBoxes;
     TrayService& tray;
     Notifications& notifications;

@@ -14,6 +14,7 @@
 #include "frame/desktop/SingleClock.h"
 #include "frame/desktop/TerminationSignals.h"
 #include "frame/desktop/TrayService.h"
+#include "frame/desktop/WallClockWakes.h"
 #include "frame/modMain.h"
 
 #include <QApplication>
@@ -98,7 +99,8 @@ int main(int argc, char* argv[])
     QSystemTrayService tray;
     CanberraSound sound;
     DBusNotifications notifications(sound);
-    const Services services { clock, messageBoxes, tray, notifications, {} };
+    WallClockWakes wakes(clock);
+    const Services services { clock, wakes, messageBoxes, tray, notifications, {} };
     forms::installFactories(services);
 
     const auto endProgram = [&messageBoxes] { EndProgram(messageBoxes); };

@@ -1,5 +1,6 @@
 #include "frame/dates/Clock.h"
 #include "frame/dates/TimeZoneFile.h"
+#include "frame/dates/ZoneFileWatch.h"
 
 #include "support/TemporaryDirectory.h"
 
@@ -12,6 +13,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
+#include <poll.h>
 #include <string>
 #include <sys/stat.h>
 
@@ -76,6 +78,13 @@ private:
     std::optional<std::string> m_old;
 };
 
+// Whether the descriptor has something to read within a generous while.
+bool readable(int descriptor)
+{
+    pollfd watch { descriptor, POLLIN, 0 };
+    return ::poll(&watch, 1, 10000) == 1;
+}
+
 } // namespace
 
 TEST(system_clock, reads_the_local_time_and_moves_on_with_every_second)
@@ -103,6 +112,26 @@ TEST(system_clock, counts_the_milliseconds_to_the_next_tenth)
         const int ms = clock.millisecondsToNextTenth();
         ASSERT_GE(ms, 1);
         ASSERT_LE(ms, 100);
+    }
+}
+
+TEST(system_clock, the_next_minute_begins_on_the_local_clock)
+{
+    using namespace std::chrono;
+    // Thirty seconds ahead of UTC: the local minute is not UTC's.
+    for (const char* tz : { "UTC0", "<+0000030>-0:00:30", "<-0930>9:30" }) {
+        const ZoneSetting setting(tz);
+        const SystemClock clock;
+        const auto before = system_clock::now();
+        const auto next = clock.nextMinuteStart();
+        const auto after = system_clock::now();
+        EXPECT_GT(next, before) << tz;
+        EXPECT_LE(next, after + seconds(60)) << tz;
+        const std::time_t moment = system_clock::to_time_t(next);
+        std::tm local {};
+        ASSERT_TRUE(localtime_r(&moment, &local));
+        EXPECT_EQ(local.tm_sec, 0) << tz;
+        EXPECT_EQ(system_clock::from_time_t(moment), next) << tz;
     }
 }
 
@@ -152,4 +181,64 @@ TEST(system_clock, finds_the_zone_file_the_way_the_c_library_does)
     EXPECT_EQ(timeZoneFileFor("Europe/Berlin", nullptr), "/usr/share/zoneinfo/Europe/Berlin");
     EXPECT_EQ(timeZoneFileFor(":Asia/Tokyo", "/opt/zones"), "/opt/zones/Asia/Tokyo");
     EXPECT_EQ(timeZoneFileFor("", nullptr), "");
+}
+
+// The watch sees every way the zone file is changed: rewritten in place
+// (with its times kept, too), renamed over, its link pointed elsewhere; and
+// says nothing of the folder's other files.
+TEST(system_clock, the_zone_watch_tells_of_each_change_to_the_zone_file)
+{
+    namespace fs = std::filesystem;
+    using tickwell::test::writeFile;
+    const tickwell::test::TemporaryDirectory directory;
+    fs::create_directory(directory / "zones");
+    const std::string utc = tickwell::test::readFile("/usr/share/zoneinfo/UTC");
+    const std::string tokyo = tickwell::test::readFile("/usr/share/zoneinfo/Asia/Tokyo");
+    writeFile(directory / "zones" / "a", utc);
+    writeFile(directory / "zones" / "b", tokyo);
+    fs::create_symlink(directory / "zones" / "a", directory / "localtime");
+    const ZoneSetting setting(":" + (directory / "localtime").string());
+    SystemClock clock;
+    tickwell::ZoneFileWatch watch;
+    ASSERT_TRUE(watch.active());
+    EXPECT_EQ(hoursAheadOfUtc(clock), 0);
+    const auto changed = [&watch] { return readable(watch.descriptor()) && watch.takeChanges(); };
+
+    // In place, through the link.
+    writeFile(directory / "zones" / "a", tokyo);
+    EXPECT_TRUE(changed());
+    EXPECT_TRUE(readable(clock.zoneWatchDescriptor()));
+    EXPECT_TRUE(clock.followZoneChanges());
+    EXPECT_EQ(hoursAheadOfUtc(clock), 9);
+    EXPECT_FALSE(clock.followZoneChanges()); // nothing since
+
+    // Only its times set back, as a copy that keeps them leaves them.
+    struct stat before { };
+    ASSERT_EQ(::stat((directory / "zones" / "a").c_str(), &before), 0);
+    const timespec times[2] = { before.st_atim, before.st_mtim };
+    ASSERT_EQ(::utimensat(AT_FDCWD, (directory / "zones" / "a").c_str(), times, 0), 0);
+    EXPECT_TRUE(changed());
+
+    // Another file of either folder is none of its business.
+    writeFile(directory / "other", utc);
+    writeFile(directory / "zones" / "other", utc);
+    EXPECT_TRUE(readable(watch.descriptor()));
+    EXPECT_FALSE(watch.takeChanges());
+
+    // The link pointed at another zone, the way the desktop's settings do it.
+    fs::create_symlink(directory / "zones" / "b", directory / "next");
+    fs::rename(directory / "next", directory / "localtime");
+    EXPECT_TRUE(changed());
+    // From now on the new target is watched, the old one no more.
+    writeFile(directory / "zones" / "a", utc);
+    EXPECT_FALSE(watch.takeChanges());
+    writeFile(directory / "zones" / "b", utc);
+    EXPECT_TRUE(changed());
+
+    // The target renamed over, as a package upgrade does.
+    writeFile(directory / "zones" / "new", tokyo);
+    fs::rename(directory / "zones" / "new", directory / "zones" / "b");
+    EXPECT_TRUE(changed());
+    writeFile(directory / "zones" / "b", utc);
+    EXPECT_TRUE(changed());
 }

@@ -7,13 +7,18 @@
 #include "alarms/AlarmFileFormat.h"
 #include "alarms/NewAlarm.h"
 #include "frame/ClockCommands.h"
+#include "frame/desktop/WallClockWakes.h"
 
 #include <QEventLoop>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <sys/stat.h>
 
@@ -72,6 +77,8 @@ private Q_SLOTS:
     void shutdownAskedForDuringABoxWaitsForIt();
     void theEditorClosedByItsFrameDuringABoxIsOnlyHidden();
     void commandsFromAnotherStartDuringABox();
+    void hiddenTheClockSleepsFromMinuteToMinute();
+    void theWallClockWakesComeAtTheirMomentAndWithANewZone();
 };
 
 void ClockTickTest::captionShowsThePresentDateAndTime()
@@ -108,6 +115,12 @@ void ClockTickTest::aTickWithoutDueAlarmsOnlyRewritesTheCaption()
     editor.tmrTimer_Timer();
     QCOMPARE(program.messageBoxes.prepared, 0);
     QCOMPARE(program.notifications.prepared, 0);
+    // The tick right at the start of the minute before is the one a
+    // sleeping clock has.
+    program.clock.set(2030, 10, 5, 9, 30, 0);
+    editor.tmrTimer_Timer();
+    QVERIFY(program.messageBoxes.prepared > 0);
+    QVERIFY(program.notifications.prepared > 0);
     program.clock.set(2030, 10, 5, 9, 30, 59);
     editor.tmrTimer_Timer();
     QVERIFY(program.messageBoxes.prepared > 0);
@@ -600,6 +613,124 @@ void ClockTickTest::commandsFromAnotherStartDuringABox()
     command(CommandKind::Activate, "", std::nullopt, switched);
     QVERIFY(program.editor().tmrTimer.enabled());
     QCOMPARE(switched.size(), 2u);
+}
+
+void ClockTickTest::hiddenTheClockSleepsFromMinuteToMinute()
+{
+    ProgramUnderTest program;
+    program.writeAlarmFile(october5(9, 31, "Dentist") + october5(9, 33, "soon") + october5(10, 0, "later"));
+    program.clock.set(2030, 10, 5, 9, 30, 20);
+    program.start();
+    frmMain& editor = program.editor();
+    FakeWakeSource& wakes = program.wakes;
+    QSignalSpy ticks(&editor.tmrTimer, &Timer::timer);
+    const auto minute = [](int hour, int m) { return FakeClock::momentOf(2030, 10, 5, hour, m); };
+    const auto ticking = [&editor] {
+        const QList<QTimer*> timers = editor.tmrTimer.findChildren<QTimer*>();
+        return std::any_of(
+            timers.begin(), timers.end(), [](const QTimer* timer) { return timer->isActive(); });
+    };
+
+    // One tick at once, then nothing until the next minute begins.
+    QTRY_COMPARE(ticks.count(), 1);
+    QVERIFY(editor.tmrTimer.asleep());
+    QVERIFY(wakes.moment == minute(9, 31));
+    QVERIFY(!ticking());
+
+    // The wake at the minute's start finds its alarm.
+    program.clock.set(2030, 10, 5, 9, 31, 0);
+    wakes.wake();
+    QCOMPARE(ticks.count(), 2);
+    QCOMPARE(program.messageBoxes.shown.size(), 1u);
+    QVERIFY(wakes.moment == minute(9, 32));
+    // The next wake, a minute ahead of the next alarm, makes its box ready.
+    const int prepared = program.messageBoxes.prepared;
+    program.clock.set(2030, 10, 5, 9, 32, 0);
+    wakes.wake();
+    QVERIFY(program.messageBoxes.prepared > prepared);
+    QVERIFY(wakes.moment == minute(9, 33));
+
+    // The wall clock set forward, or the machine back from a suspend: the
+    // wake comes at once, and what fell due meanwhile is announced.
+    program.clock.set(2030, 10, 5, 10, 0, 30);
+    wakes.wake();
+    QCOMPARE(program.messageBoxes.shown.size(), 3u);
+    QVERIFY(wakes.moment == minute(10, 1));
+
+    // An alarm set or cleared brings one tick at once, from the event loop.
+    editor.txtHour.setText("10");
+    editor.txtMin.setText("45");
+    editor.lblAMPM.setCaption("AM");
+    editor.cmdSetAlarm_Click();
+    QCOMPARE(editor.lstAlarms.listCount(), 1);
+    QTRY_COMPARE(ticks.count(), 5);
+    editor.lstAlarms.setListIndex(0);
+    editor.cmdClearAlarm_Click(0);
+    QTRY_COMPARE(ticks.count(), 6);
+    QVERIFY(!ticking());
+
+    // Shown, the editor's clock ticks ten times a second and sleeps no more.
+    editor.Show();
+    QVERIFY(!editor.tmrTimer.asleep());
+    QVERIFY(!wakes.moment);
+    QTRY_VERIFY(ticks.count() >= 8);
+    editor.cmdClose_Click();
+    QVERIFY(editor.tmrTimer.asleep());
+    QVERIFY(wakes.moment == minute(10, 1));
+    QVERIFY(!ticking());
+
+    // Switched off, nothing wakes it; switched on, it looks at once.
+    editor.tmrTimer.setEnabled(false);
+    QVERIFY(!wakes.moment);
+    QVERIFY(!ticking());
+    const int off = int(ticks.count());
+    wakes.wake();
+    editor.cmdClearAlarm_Click(1);
+    QCoreApplication::processEvents();
+    QCOMPARE(ticks.count(), off);
+    editor.tmrTimer.setEnabled(true);
+    QTRY_COMPARE(ticks.count(), off + 1);
+    QVERIFY(wakes.moment == minute(10, 1));
+}
+
+void ClockTickTest::theWallClockWakesComeAtTheirMomentAndWithANewZone()
+{
+    using namespace std::chrono;
+    const TemporaryDirectory directory;
+    const std::filesystem::path zone = directory / "zone";
+    writeFile(zone, readFile("/usr/share/zoneinfo/UTC"));
+    const QByteArray tz = qgetenv("TZ");
+    const bool hadTz = qEnvironmentVariableIsSet("TZ");
+    qputenv("TZ", QByteArray(":") + zone.c_str());
+    tzset();
+    const auto restore = qScopeGuard([&] {
+        if (hadTz)
+            qputenv("TZ", tz);
+        else
+            qunsetenv("TZ");
+        tzset();
+    });
+    SystemClock clock;
+    WallClockWakes wakes(clock);
+    QSignalSpy woken(&wakes, &WakeSource::woken);
+
+    const auto moment = system_clock::now() + milliseconds(150);
+    wakes.wakeAt(moment);
+    QVERIFY(woken.wait(10000));
+    QVERIFY(system_clock::now() >= moment);
+    // A moment gone by wakes at once.
+    wakes.wakeAt(moment);
+    QVERIFY(woken.wait(10000));
+    // Cancelled, it does not come (this much waiting only shows its absence).
+    wakes.wakeAt(system_clock::now() + milliseconds(50));
+    wakes.cancel();
+    QVERIFY(!woken.wait(300));
+
+    // A new zone wakes it, and the clock has it at once.
+    const int hour = clock.now().parts().hour;
+    writeFile(zone, readFile("/usr/share/zoneinfo/Asia/Tokyo"));
+    QVERIFY(woken.wait(10000));
+    QCOMPARE(clock.now().parts().hour, (hour + 9) % 24);
 }
 
 QTEST_MAIN(ClockTickTest)

@@ -299,6 +299,7 @@ void StartupTest::theEditorClosedByItsFrameIsHiddenAndAnUnloadedOneLoadsAnew()
     // The window frame's close command does what "Close" does.
     editor.close();
     QVERIFY(!editor.isVisible());
+    QVERIFY(program.wakes.moment); // hidden, its clock sleeps until the next minute
     QCOMPARE(program.events, QStringList {});
     QCOMPARE(forms::frmMain.instance(), &editor);
     QVERIFY(editor.tmrTimer.enabled());
@@ -309,9 +310,15 @@ void StartupTest::theEditorClosedByItsFrameIsHiddenAndAnUnloadedOneLoadsAnew()
     // editor, which reads the file again.
     forms::frmMain.Unload();
     QVERIFY(forms::frmMain.isEmpty());
+    QVERIFY(!program.wakes.moment);
     QCOMPARE(forms::frmMain->lstAlarms.listCount(), 1);
     QCOMPARE(program.events, QStringList({ "unload frmMain", "load frmMain" }));
     QVERIFY(forms::frmMain->tmrTimer.enabled());
+    // The fresh editor's clock sleeps on the wakes, and the old one's end
+    // leaves them alone.
+    QTRY_VERIFY(program.wakes.moment);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(program.wakes.moment);
 }
 
 void StartupTest::thousandsOfPastAlarmsAreDroppedWithOneWrite()

@@ -19,6 +19,20 @@ public:
 
     DateValue now() const override { return m_now; }
     int millisecondsToNextTenth() const override { return 100; }
+    std::chrono::system_clock::time_point nextMinuteStart() const override
+    {
+        const DateParts p = m_now.parts();
+        return momentOf(p.year, p.month, p.day, p.hour, p.minute) + std::chrono::minutes(1);
+    }
+
+    // The fake's wall clock runs on UTC: the moment its local time names.
+    static std::chrono::system_clock::time_point momentOf(
+        int year, int month, int day, int hour, int minute, int second = 0)
+    {
+        using namespace std::chrono;
+        return sys_days { std::chrono::year { year } / month / day } + hours { hour } + minutes { minute }
+        + seconds { second };
+    }
 
     void set(DateValue now) { m_now = now; }
     void set(int year, int month, int day, int hour, int minute, int second = 0)

@@ -12,6 +12,7 @@
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeNotifications.h"
 #include "support/FakeTrayService.h"
+#include "support/FakeWakeSource.h"
 #include "support/TemporaryDirectory.h"
 
 #include <QStringList>
@@ -28,7 +29,8 @@ public:
     FakeMessageBoxes messageBoxes;
     FakeTrayService tray;
     FakeNotifications notifications;
-    Services services { clock, messageBoxes, tray, notifications, directory.path() };
+    FakeWakeSource wakes;
+    Services services { clock, wakes, messageBoxes, tray, notifications, directory.path() };
     QStringList events;
 
     ProgramUnderTest()
