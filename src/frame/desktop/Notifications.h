@@ -35,6 +35,9 @@ public:
 Q_SIGNALS:
     // The user chose the notice itself, not one of its buttons or its close.
     void activated(int notice);
+    // The user chose one of the notice's buttons that ask for the reminder
+    // again in so many minutes.
+    void snoozed(int notice, int minutes);
 };
 
 // A reminder's notice for as long as its box is open: posted when made,
