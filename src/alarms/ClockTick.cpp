@@ -68,15 +68,22 @@ void frmMain::tmrTimer_Timer()
             // fell due while the clock was off.
             keepWatching(present);
             const bool announce = fellDueWhileWatched(*d);
+            std::optional<int> snoozedFor;
             if (announce) {
                 writePendingRemovals();
-                announceAlarm(i);
+                snoozedFor = announceAlarm(i);
             }
+            const QString reminder = snoozedFor ? lstReminders.list(i) : QString();
             lstAlarms.setListIndex(i);
             cmdClearAlarm_Click(0);
             // An announced alarm leaves the file as soon as its box is closed.
             if (announce)
                 writePendingRemovals();
+            // Asked for again: set once the alarm it follows is gone. It is
+            // added at the end of the list, minutes ahead, so this scan
+            // passes it by, and a later tick announces it at its minute.
+            if (snoozedFor)
+                snoozeAlarm(reminder, *snoozedFor);
             // The next alarm has moved up into row i.
         } else {
             reminderNear = reminderNear || (d && d->serial() - present.serial() <= reminderLead);
@@ -119,7 +126,7 @@ void frmMain::keepWatching(DateValue now)
         m_watchedSince = startOfMinute(now);
 }
 
-void frmMain::announceAlarm(int row)
+std::optional<int> frmMain::announceAlarm(int row)
 {
     const QString reminder = lstReminders.list(row);
     const QString entry = lstAlarms.list(row);
@@ -132,6 +139,7 @@ void frmMain::announceAlarm(int row)
             notification.emplace(
                 m_services.notifications, m_services.messageBoxes, ReminderNotice { reminder, entry });
         });
+    return notification ? notification->snoozedFor() : std::nullopt;
 }
 
 } // namespace tickwell

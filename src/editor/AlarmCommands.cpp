@@ -32,12 +32,7 @@ QString frmMain::setAlarm(DateValue when, QString reminder)
 {
     if (when < m_services.clock.now())
         return QString::fromLatin1(pastRefusal);
-    bool duplicate = false;
-    for (int i = 0; i < lstAlarms.listCount(); ++i) {
-        if (ParseAlarmEntry(lstAlarms.list(i)) == when)
-            duplicate = true;
-    }
-    if (duplicate)
+    if (hasAlarmAt(when))
         return QString::fromLatin1(duplicateRefusal);
     // The editor's field takes no more; another start may send more.
     if (std::size_t(reminder.size()) > longestReminder)
@@ -54,6 +49,15 @@ QString frmMain::setAlarm(DateValue when, QString reminder)
     lstReminders.addItem(reminder);
     alarmsChanged();
     return {};
+}
+
+bool frmMain::hasAlarmAt(DateValue when) const
+{
+    for (int i = 0; i < lstAlarms.listCount(); ++i) {
+        if (ParseAlarmEntry(lstAlarms.list(i)) == when)
+            return true;
+    }
+    return false;
 }
 
 void frmMain::cmdViewReminder_Click()

@@ -90,6 +90,8 @@ public:
     // editor or from another start of the program: the checks, the file and
     // the lists. Returns why it refused, empty once the alarm is set.
     QString setAlarm(DateValue when, QString reminder);
+    // Whether an alarm is set for the minute `when`.
+    bool hasAlarmAt(DateValue when) const;
     void cmdViewReminder_Click();
     void txtReminder_DblClick();
     void cmdClose_Click();
@@ -189,7 +191,12 @@ private:
     void startWatching(bool active);
     void keepWatching(DateValue now);
     bool fellDueWhileWatched(DateValue due) const;
-    void announceAlarm(int row);
+    // Shows the reminder of the alarm in `row` until the user closes its
+    // box; returns in how many minutes they asked for it again, if they did.
+    std::optional<int> announceAlarm(int row);
+    // Sets the alarm the user asked for from a reminder's notification:
+    // `reminder` again, `minutes` after the start of the present minute.
+    void snoozeAlarm(const QString& reminder, int minutes);
     // A list changed from outside a tick: the clock looks at once, even
     // while it sleeps until the next minute.
     void alarmsChanged();

@@ -482,8 +482,14 @@ class Desktop:
         return [c for c in calls if call is None or c["call"] == call]
 
     def notification_user(self, action):
-        """Plays the user at the newest open notification: "click" on it or "dismiss" it."""
-        os.kill(self.notification_service.pid, signal.SIGUSR1 if action == "click" else signal.SIGUSR2)
+        """Plays the user at the newest open notification: "click" on it, "dismiss" it, or choose its button
+        with this action key."""
+        if action in ("click", "dismiss"):
+            os.kill(self.notification_service.pid, signal.SIGUSR1 if action == "click" else signal.SIGUSR2)
+            return
+        with open(self.notification_log + ".choice", "w") as f:
+            f.write(action + "\n")
+        os.kill(self.notification_service.pid, signal.SIGHUP)
 
     def sound_played(self):
         """How many bytes of samples the sound card has been sent."""

@@ -6,8 +6,10 @@ nothing, and writes every call it gets to a log, one JSON object a line.
 
 With --silent it takes the calls and never answers them. SIGUSR1 plays a
 user who clicks the newest open notification (its default action), SIGUSR2
-one who dismisses it. Once the name is owned it writes "ready" to the
---ready-fd, or to standard output.
+one who dismisses it, SIGHUP one who chooses its button whose action key is
+written in the file LOG.choice; the notification then closes, as a chosen
+button closes it on the desktops' services. Once the name is owned it writes
+"ready" to the --ready-fd, or to standard output.
 
 Run with Debian's /usr/bin/python3: python3-dbus and python3-gi are Debian packages.
 """
@@ -106,6 +108,15 @@ class Server(dbus.service.Object):
             self.ActionInvoked(self.open[-1], "default")
         return True
 
+    def choose(self):
+        with open(self.log.name + ".choice") as f:
+            action = f.read().strip()
+        if self.open:
+            id = self.open.pop()
+            self.ActionInvoked(id, action)
+            self.NotificationClosed(id, 2)
+        return True
+
     def dismiss(self):
         if self.open:
             self.NotificationClosed(self.open.pop(), 2)
@@ -129,6 +140,7 @@ def main():
         loop = GLib.MainLoop()
         GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGUSR1, server.click)
         GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGUSR2, server.dismiss)
+        GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGHUP, server.choose)
         GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGTERM, lambda: loop.quit() or False)
         if options.ready_fd is None:
             print("ready", flush=True)

@@ -1,7 +1,9 @@
 """An alarm that fires is posted to the desktop's notification service too:
 critical, with the reminder, when it was due and the alarm sound named for
 the service to play. Choosing the notification brings the reminder box back
-to the keyboard; closing the box withdraws the notification. A service that
+to the keyboard; closing the box withdraws the notification. Its button
+"Remind Me in 10 Minutes" closes the box and sets the same reminder ten
+minutes on, when it comes again with the same buttons. A service that
 takes the calls and never answers costs the box nothing: it comes at once,
 the clock plays the alarm sound itself, and says so once. Nor does one that
 the bus starts on demand and that exits at once (a notifier installed for
@@ -51,7 +53,8 @@ def with_a_service(binary, screenshots):
         expect("the notification", notify, {
             "app_name": "Tickwell Alarm Clock", "replaces_id": 0, "app_icon": "org.example.Tickwell",
             "summary": "Feed the cat", "body": f"then the fish &amp; the ferns\n\nDue at {ENTRY}",
-            "actions": ["default", "Show Reminder"], "expire_timeout": 0})
+            "actions": ["default", "Show Reminder", "snooze-10", "Remind Me in 10 Minutes", "snooze-60",
+                        "Remind Me in 1 Hour"], "expire_timeout": 0})
         expect("its hints", hints, {"urgency": ["Byte", 2], "desktop-entry": ["String", "org.example.Tickwell"],
                                     "sound-name": ["String", "alarm-clock-elapsed"]})
         # (width, height, row stride, alpha, bits, channels, bytes)
@@ -75,6 +78,51 @@ def with_a_service(binary, screenshots):
         expect("bytes the clock played itself", desktop.sound_played(), 0)
         if "notification" in desktop.log_of("tickwell"):
             fail("the clock complained about a notification service that works")
+
+
+def record(minute):
+    return f'#{minute:%Y-%m-%d %H:%M}:00#,"Feed the cat\r\nthen the fish & the ferns"\r\n'.encode()
+
+
+def snoozed_from_the_notification(binary, screenshots):
+    with Desktop("notification-snooze", window_manager=True, screenshots=screenshots,
+                 notifications=["body", "actions", "sound"]) as desktop:
+        desktop.write_alarms(DUE + LATER)
+        # Ten times as fast: the ten minutes of the snooze take one.
+        clock = desktop.clock(binary, fake_time="2030-03-08 21:03:58", speed=10)
+        desktop.wait_icon()
+        clock.still_before(MINUTE - datetime.timedelta(seconds=30), "starting the clock")
+        box = wait_box(desktop, clock, "before a snooze")
+        notify = poll("the notification", lambda: desktop.notification_calls("Notify"), timeout=10)[0]
+        buttons = dict(zip(notify["actions"][1::2], notify["actions"][::2]))  # label: action key
+
+        # The present minute on the program's clock as the button is chosen,
+        # ten minutes on (the next one too, should the choice cross into it).
+        chosen = clock.fake_now().replace(second=0, microsecond=0)
+        desktop.notification_user(buttons["Remind Me in 10 Minutes"])
+        desktop.wait_unmapped(box, "the reminder box, by the notification's button")
+        answered = clock.fake_now().replace(second=0, microsecond=0)
+        ten = datetime.timedelta(minutes=10)
+
+        def snoozed_to():
+            held = desktop.read_alarms()
+            return next((m + ten for m in (chosen, answered) if held == LATER + record(m + ten)), None)
+
+        snoozed = poll("the snoozed alarm in the file", snoozed_to, timeout=10)
+        log(f"snoozed from {chosen:%H:%M} to {snoozed:%H:%M}")
+
+        clock.sleep_until(snoozed - datetime.timedelta(seconds=10))
+        # (The program's clock is never ahead of fake_now(): only a box seen before it says the minute is early.)
+        if desktop.visible(TITLE_BOX) and clock.fake_now() < snoozed:
+            fail("the snoozed reminder came before its minute")
+        box = desktop.wait_visible(TITLE_BOX, timeout=20)
+        again = poll("the snoozed alarm's notification", lambda: desktop.notification_calls("Notify")[1:],
+                     timeout=10)[0]
+        expect("the snoozed alarm's notification", (again["summary"], again["body"], again["actions"]),
+               ("Feed the cat", f"then the fish & the ferns\n\nDue at {snoozed:%-I:%M %p  %A, %B %-d, %Y}",
+                notify["actions"]))
+        desktop.close_box(box)
+        poll("the snoozed alarm to leave the file", lambda: desktop.read_alarms() == LATER, timeout=5)
 
 
 def with_a_service_that_never_answers(binary, screenshots):
@@ -146,6 +194,7 @@ def with_a_service_that_exits_at_once(binary, screenshots):
 
 def scenario(binary, screenshots):
     with_a_service(binary, screenshots)
+    snoozed_from_the_notification(binary, screenshots)
     with_a_service_that_never_answers(binary, screenshots)
     with_a_service_that_exits_at_once(binary, screenshots)
 

@@ -71,6 +71,8 @@ private Q_SLOTS:
     void anAlarmDueWhileABoxIsOpenFollowsIt();
     void switchedOffDuringABoxTheRestWait();
     void choosingTheNotificationRaisesItsOwnBox();
+    void snoozedFromTheNotificationItComesBackLater();
+    void aSnoozeThatCannotBeSavedIsSaid();
     void aRowThatDoesNotParseIsNeverDue();
     void aTickDuringAnOpenBoxOnlyRefreshesTheCaption();
     void shutdownAskedForDuringABoxWaitsForIt_data();
@@ -398,6 +400,86 @@ void ClockTickTest::choosingTheNotificationRaisesItsOwnBox()
     program.notifications.choose(2);
     QCOMPARE(program.messageBoxes.raised, 2);
     QCOMPARE(program.alarmFile(), "");
+}
+
+void ClockTickTest::snoozedFromTheNotificationItComesBackLater()
+{
+    ProgramUnderTest program;
+    const std::string taken = october5(10, 41, "taken") + october5(10, 42, "also taken");
+    program.writeAlarmFile(october5(9, 31, "Dentist\r\nbring the card") + taken);
+    program.clock.set(2030, 10, 5, 9, 30, 0);
+    program.start();
+    frmMain& editor = program.editor();
+    int late = 0; // a notice already withdrawn, chosen while the next box is open
+    int minutes = 60;
+    std::vector<std::string> fileWhileOpen;
+    program.messageBoxes.whileOpen = [&](const ShownBox& box) {
+        if (box.style != MessageStyle::SystemModal)
+            return;
+        fileWhileOpen.push_back(program.alarmFile());
+        if (late)
+            program.notifications.snooze(late, 10);
+        const int notice = program.notifications.showing().front();
+        program.notifications.snooze(notice, minutes);
+        // A second choice before the box has gone changes nothing.
+        program.notifications.snooze(notice, 10);
+    };
+
+    // An hour after the start of the minute the box was answered in.
+    program.clock.set(2030, 10, 5, 9, 31, 40);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.shown.size(), 1u);
+    QCOMPARE(program.messageBoxes.closedReminders, 1);
+    QCOMPARE(program.notifications.calls, QStringList({ "post 1", "withdraw 1" }));
+    QCOMPARE(fileWhileOpen[0], october5(9, 31, "Dentist\r\nbring the card") + taken);
+    QCOMPARE(program.alarmFile(), taken + october5(10, 31, "Dentist\r\nbring the card"));
+    QCOMPARE(program.rows(editor.lstReminders),
+        QStringList({ "taken", "also taken", "Dentist\r\nbring the card" }));
+
+    // Announced at its minute like any other, and snoozed again: ten
+    // minutes on are taken, so it goes to the next free minute.
+    late = 1;
+    minutes = 10;
+    program.clock.set(2030, 10, 5, 10, 30, 59);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.shown.size(), 1u);
+    program.clock.set(2030, 10, 5, 10, 31, 0);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.shown.size(), 2u);
+    QCOMPARE(program.messageBoxes.shown[1].text,
+        reminderBox("Dentist\r\nbring the card", "10:31 AM  Saturday, October 5, 2030"));
+    QCOMPARE(program.messageBoxes.closedReminders, 2);
+    const std::string snoozedTwice = taken + october5(10, 43, "Dentist\r\nbring the card");
+    QCOMPARE(program.alarmFile(), snoozedTwice);
+
+    // Chosen after its box was closed, the notice asks for nothing.
+    program.notifications.snooze(2, 60);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.closedReminders, 2);
+    QCOMPARE(program.alarmFile(), snoozedTwice);
+    QCOMPARE(editor.lstAlarms.listCount(), 3);
+}
+
+void ClockTickTest::aSnoozeThatCannotBeSavedIsSaid()
+{
+    ProgramUnderTest program;
+    program.writeAlarmFile(october5(9, 31, "Dentist"));
+    program.clock.set(2030, 10, 5, 9, 30, 0);
+    program.start();
+    program.messageBoxes.whileOpen = [&](const ShownBox& box) {
+        if (box.style != MessageStyle::SystemModal)
+            return;
+        std::filesystem::remove(program.alarmPath());
+        std::filesystem::create_directory(program.alarmPath());
+        program.notifications.snooze(program.notifications.showing().front(), 10);
+    };
+    program.clock.set(2030, 10, 5, 9, 31, 0);
+    program.editor().tmrTimer_Timer();
+    const ShownBox& said = program.messageBoxes.shown.back();
+    QCOMPARE(said.style, MessageStyle::Exclamation);
+    QCOMPARE(said.title, "Tickwell Alarm Clock");
+    QVERIFY2(said.text.startsWith("The alarm could not be saved to"), qPrintable(said.text));
+    QCOMPARE(program.editor().lstAlarms.listCount(), 0);
 }
 
 void ClockTickTest::aRowThatDoesNotParseIsNeverDue()

@@ -167,6 +167,8 @@ private Q_SLOTS:
     void withdrawnBeforeTheServiceAnswersItIsClosedOnceItDoes();
     void onlyChoosingTheNoticeItselfActivatesIt();
     void dismissedByTheUserItIsNotClosedAgain();
+    void aSnoozeButtonAsksForTheReminderAgain_data();
+    void aSnoozeButtonAsksForTheReminderAgain();
     void aNewServiceIsAskedWhatItCanDo();
     void madeReadyBeforeAServiceComesTheClockAsksItOnce();
 
@@ -221,7 +223,9 @@ void NotificationsTest::aNoticeCarriesTheReminderCriticalWithTheSoundNamed()
     QCOMPARE(call.appName, "Tickwell Alarm Clock");
     QCOMPARE(call.replacesId, 0u);
     QCOMPARE(call.appIcon, "org.example.Tickwell");
-    QCOMPARE(call.actions, QStringList({ "default", "Show Reminder" }));
+    QCOMPARE(call.actions,
+        QStringList({ "default", "Show Reminder", "snooze-10", "Remind Me in 10 Minutes", "snooze-60",
+            "Remind Me in 1 Hour" }));
     QCOMPARE(call.expireTimeout, 0);
     QCOMPARE(call.hints.value("urgency").metaType(), QMetaType::fromType<uchar>());
     QCOMPARE(call.hints.value("urgency").value<uchar>(), 2);
@@ -439,6 +443,43 @@ void NotificationsTest::dismissedByTheUserItIsNotClosedAgain()
     notifications().withdraw(next);
     QTRY_COMPARE(service.closed, QList<uint> { 42 });
     QCOMPARE(activated.size(), 0);
+}
+
+void NotificationsTest::aSnoozeButtonAsksForTheReminderAgain_data()
+{
+    QTest::addColumn<bool>("buttons"); // the service has "actions"
+    QTest::newRow("a service with buttons") << true;
+    QTest::newRow("a service without") << false;
+}
+
+void NotificationsTest::aSnoozeButtonAsksForTheReminderAgain()
+{
+    QFETCH(bool, buttons);
+    NotificationService service(
+        *m_bus, buttons ? everything : QStringList { QStringLiteral("body"), QStringLiteral("sound") });
+    QSignalSpy snoozed(&notifications(), &Notifications::snoozed);
+    QSignalSpy activated(&notifications(), &Notifications::activated);
+    const int first = post();
+    QTRY_COMPARE(service.notified.size(), 1u);
+    if (!buttons)
+        QCOMPARE(service.notified[0].actions, QStringList({ "default", "Show Reminder" }));
+
+    // Only the clock's own keys, for a notice the clock holds.
+    Q_EMIT service.ActionInvoked(41, QStringLiteral("snooze-60"));
+    Q_EMIT service.ActionInvoked(99, QStringLiteral("snooze-10"));
+    Q_EMIT service.ActionInvoked(41, QStringLiteral("snooze-5"));
+    Q_EMIT service.ActionInvoked(41, QStringLiteral("snooze-10"));
+    settle();
+    QCOMPARE(activated.size(), 0);
+    const QList<QVariantList> asked
+        = buttons ? QList<QVariantList> { { first, 60 }, { first, 10 } } : QList<QVariantList> {};
+    QCOMPARE(QList<QVariantList>(snoozed), asked);
+
+    // Withdrawn, its buttons are no longer the clock's.
+    notifications().withdraw(first);
+    Q_EMIT service.ActionInvoked(41, QStringLiteral("snooze-10"));
+    settle();
+    QCOMPARE(snoozed.size(), asked.size());
 }
 
 void NotificationsTest::aNewServiceIsAskedWhatItCanDo()

@@ -21,8 +21,9 @@ public:
     std::vector<ShownBox> shown;
     std::function<void(const ShownBox&)> whileOpen;
     int open = 0;
-    // Calls to bring the reminder on show to the front.
+    // Calls to bring the reminder on show to the front, and to close it.
     int raised = 0;
+    int closedReminders = 0;
     int prepared = 0;
     // Boxes asked for once the program ends are recorded here, not shown.
     bool closedAll = false;
@@ -38,16 +39,28 @@ public:
         }
         shown.push_back({ text, style, title });
         const ShownBox box = shown.back();
+        const int reminder = style == MessageStyle::SystemModal ? 1 : 0;
         ++open;
+        m_openReminders += reminder;
         if (onScreen)
             onScreen();
         if (whileOpen)
             whileOpen(box);
+        m_openReminders -= reminder;
         --open;
     }
     void raiseReminder() override { ++raised; }
+    // (The box returns when `whileOpen` does.)
+    void closeReminder() override
+    {
+        if (m_openReminders > 0)
+            ++closedReminders;
+    }
     void prepare() override { ++prepared; }
     void closeAll() override { closedAll = true; }
+
+private:
+    int m_openReminders = 0;
 };
 
 } // namespace tickwell::test

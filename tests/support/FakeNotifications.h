@@ -26,6 +26,8 @@ public:
     void prepare() override { ++prepared; }
 
     void choose(int notice) { Q_EMIT activated(notice); }
+    // The user chose one of the notice's buttons that ask for it again.
+    void snooze(int notice, int minutes) { Q_EMIT snoozed(notice, minutes); }
     // The notices posted and not withdrawn.
     QList<int> showing() const
     {

@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace tickwell {
@@ -60,6 +61,17 @@ const QString path = QStringLiteral("/org/freedesktop/Notifications");
 const QString& interface = service;
 const QString appName = QStringLiteral("Tickwell Alarm Clock");
 const QString alarmSoundName = QStringLiteral("alarm-clock-elapsed");
+
+// The notice's buttons that ask for the reminder again, by action key.
+struct SnoozeAction {
+    QLatin1String key;
+    QLatin1String label;
+    int minutes;
+};
+constexpr std::array snoozeActions {
+    SnoozeAction { QLatin1String("snooze-10"), QLatin1String("Remind Me in 10 Minutes"), 10 },
+    SnoozeAction { QLatin1String("snooze-60"), QLatin1String("Remind Me in 1 Hour"), 60 },
+};
 
 QDBusMessage callOf(const QString& method)
 {
@@ -215,9 +227,16 @@ void DBusNotifications::send(Posted& posted)
     const auto [summary, body]
         = noticeText(posted.notice, capabilities.contains(QStringLiteral("body-markup")));
 
+    QStringList actions { QStringLiteral("default"), QStringLiteral("Show Reminder") };
+    // A service without buttons would show the keys as text, or nothing.
+    posted.snoozeOffered = capabilities.contains(QStringLiteral("actions"));
+    if (posted.snoozeOffered) {
+        for (const SnoozeAction& snooze : snoozeActions)
+            actions << QString(snooze.key) << QString(snooze.label);
+    }
+
     QDBusMessage notify = callOf(QStringLiteral("Notify"));
-    notify << appName << uint(0) << QString::fromLatin1(desktopId) << summary << body
-           << QStringList { QStringLiteral("default"), QStringLiteral("Show Reminder") } << hints
+    notify << appName << uint(0) << QString::fromLatin1(desktopId) << summary << body << actions << hints
            << int(0); // no expiry
     // Only the service that said what it can do is sent the notice: one
     // that has gone since is not started again for it.
@@ -326,8 +345,20 @@ void DBusNotifications::ownerChanged(const QString&, const QString& oldOwner, co
 void DBusNotifications::serviceInvokedAction(uint id, const QString& action)
 {
     const Posted* posted = shownAs(id);
-    if (!posted || action != QLatin1String("default"))
+    if (!posted)
         return;
+    if (action != QLatin1String("default")) {
+        // Only the buttons this notice was given: a key of the service's
+        // own, or one sent for a notice without them, asks for nothing.
+        const auto snooze = std::find_if(snoozeActions.begin(), snoozeActions.end(),
+            [&action](const SnoozeAction& known) { return action == known.key; });
+        if (posted->snoozeOffered && snooze != snoozeActions.end()) {
+            // The token was for a window to come forward; none does.
+            m_activationToken.clear();
+            Q_EMIT snoozed(posted->number, snooze->minutes);
+        }
+        return;
+    }
     // On Wayland a window may come to the front only with the token the
     // service handed over for the user's click; the toolkit reads it from
     // the environment when the window is activated.

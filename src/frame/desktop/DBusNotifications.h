@@ -68,6 +68,8 @@ private:
         uint id = 0;
         bool withdrawn = false;
         bool ourSound = false;
+        // Sent with the buttons that ask for the reminder again.
+        bool snoozeOffered = false;
     };
 
     // Whether the service may be called now: not while it is paused after a failure.

@@ -38,6 +38,9 @@ public:
     // Brings the system-modal box on show, if one is, to the front with the
     // keyboard: the user asked for it from somewhere else on the desktop.
     virtual void raiseReminder() = 0;
+    // Closes the system-modal box on show, if one is, as its OK would: the
+    // user answered it from somewhere else on the desktop.
+    virtual void closeReminder() = 0;
     // A reminder is due within a minute: whatever its box needs the first
     // time (fonts, style, icons) is made ready now, so that the box shows
     // within milliseconds of its minute. Shows nothing.
@@ -60,6 +63,7 @@ public:
     void MsgBox(const QString& text, MessageStyle style, const QString& title,
         const std::function<void()>& onScreen) override;
     void raiseReminder() override;
+    void closeReminder() override;
     // Lays out a reminder box and makes its window, without showing it; the
     // next reminder takes it. The first box of a run loads the fonts, the
     // style and the button's icon from the icon theme, a quarter of a second

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 namespace tickwell {
 
 class MessageBoxes;
@@ -35,11 +37,16 @@ public:
 Q_SIGNALS:
     // The user chose the notice itself, not one of its buttons or its close.
     void activated(int notice);
+    // The user chose one of the notice's buttons that ask for the reminder
+    // again in so many minutes.
+    void snoozed(int notice, int minutes);
 };
 
 // A reminder's notice for as long as its box is open: posted when made,
 // withdrawn when it goes. Choosing the notice brings the box to the front;
-// dismissing it leaves the box, which is what removes the alarm.
+// dismissing it leaves the box, which is what removes the alarm. Asking for
+// the reminder again closes the box as its OK would, and is kept for the
+// tick to set the new alarm once the old one is gone.
 class ReminderNotification {
 public:
     ReminderNotification(Notifications& notifications, MessageBoxes& boxes, const ReminderNotice& notice);
@@ -47,10 +54,15 @@ public:
     ReminderNotification(const ReminderNotification&) = delete;
     ReminderNotification& operator=(const ReminderNotification&) = delete;
 
+    // In how many minutes the user asked for the reminder again, if they did.
+    std::optional<int> snoozedFor() const { return m_snoozedFor; }
+
 private:
     Notifications& m_notifications;
     int m_notice;
+    std::optional<int> m_snoozedFor;
     QMetaObject::Connection m_raise;
+    QMetaObject::Connection m_snooze;
 };
 
 } // namespace tickwell

@@ -225,4 +225,11 @@ void QtMessageBoxes::raiseReminder()
     m_reminder->activateWindow();
 }
 
+void QtMessageBoxes::closeReminder()
+{
+    // Its loop ends once whatever called this has returned to it.
+    if (m_reminder)
+        m_reminder->done(QMessageBox::Ok);
+}
+
 } // namespace tickwell

@@ -12,11 +12,21 @@ ReminderNotification::ReminderNotification(
         if (chosen == m_notice)
             boxes.raiseReminder();
     });
+    m_snooze
+        = QObject::connect(&notifications, &Notifications::snoozed, [this, &boxes](int chosen, int minutes) {
+              // The first choice closes the box; another before it has gone
+              // changes nothing.
+              if (chosen != m_notice || m_snoozedFor)
+                  return;
+              m_snoozedFor = minutes;
+              boxes.closeReminder();
+          });
 }
 
 ReminderNotification::~ReminderNotification()
 {
     QObject::disconnect(m_raise);
+    QObject::disconnect(m_snooze);
     m_notifications.withdraw(m_notice);
 }
 
