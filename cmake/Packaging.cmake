@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `make package` runs CPack on the release build
 # (cpack --preset release); the tests run it on their own build too.
 set(CPACK_GENERATOR DEB)

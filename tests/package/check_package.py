@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The Debian package CPack made, read with dpkg-deb: its control fields, and
 its files, which are the files `cmake --install` installs, owned by root.
 

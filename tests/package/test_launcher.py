@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The launcher the desktop entry starts, as installed: which folder it starts
 the clock in, how it makes that folder, and that it starts nothing when it
 cannot. A stand-in for the clock, beside the launcher, reports where it was
