@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The two commands a fresh Debian 12 machine needs: `make run` and `make test`.
 # Each installs what is missing, configures and builds first.
 

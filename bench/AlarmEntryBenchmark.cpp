@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading an alarm's date back from its entry text: done for every row at
 // every tick.
 #include "alarms/AlarmEntry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One whole tick over a loaded editor, none of its alarms due: what the
 // clock costs every 100 ms, whatever else the program is doing.
 #include "alarms/AlarmFileFormat.h"

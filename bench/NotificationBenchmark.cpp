@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a reminder's notification and sound cost the program's thread, the
 // one the tick and the box run on: posting and withdrawing a notice with no
 // notification service (no session bus at all) and a sound system that

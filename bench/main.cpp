@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The benchmarks need an application object for the windows; they run on
 // the offscreen platform unless told otherwise.
 #include <QApplication>

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # How soon after its minute a reminder is on screen: starts the clock under
 # faketime a few seconds before an alarm, on a private X server with a
 # window manager, and prints, on the monotonic clock (the wall clock may be

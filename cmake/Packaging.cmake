@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `make package` runs CPack on the release build
 # (cpack --preset release); the tests run it on their own build too.
 set(CPACK_GENERATOR DEB)
@@ -28,5 +29,21 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6 (>= ${Qt6_VERSION})")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+
+# Debian's papers in the package's documentation folder: the copyright in
+# the machine-readable format, and the changelog, written in Debian's format
+# from CHANGELOG.md and compressed as Debian keeps it (gzip -9n: the same
+# bytes at every build).
+set(TICKWELL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/tickwell)
+add_custom_command(OUTPUT changelog.gz
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${PROJECT_SOURCE_DIR}/CHANGELOG.md -DOUTPUT=changelog
+        -DPACKAGE=${CPACK_PACKAGE_NAME} -DMAINTAINER=${CPACK_PACKAGE_CONTACT}
+        -P ${CMAKE_CURRENT_LIST_DIR}/DebianChangelog.cmake
+    COMMAND gzip -9nf changelog
+    DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${CMAKE_CURRENT_LIST_DIR}/DebianChangelog.cmake
+    COMMENT "Writing the package's changelog" VERBATIM)
+add_custom_target(debian_changelog ALL DEPENDS changelog.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/debian/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+    DESTINATION ${TICKWELL_DOC_DIR})
 
 include(CPack)

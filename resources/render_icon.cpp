@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A build-time tool, not part of the program: draws the program's icon for
 // the hicolor icon theme with Qt's own SVG renderer.
 //     render_icon NAME FOLDER SIZE:SVG...

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Bash completion for tickwell and tickwell-launcher: their long options.
 # One command a call, so nothing more is offered once one is given; WHEN and
 # REMINDER after --add and --clear are free text.

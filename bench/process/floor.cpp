@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor the clock is measured against: the least a Qt program of the
 // clock's design costs. An icon in the notification area with a six-item
 // menu, three windows that are made and never shown (one of them with about

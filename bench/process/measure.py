@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The clock's process figures, side by side with the floor program's.
 
 Each round starts the floor, the clock with no alarms and the clock with

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Moments on a private X server, read from its events rather than by polling:
 when the notification area takes in an icon, and when the window manager
 takes on a window. A poller, or a tool whose output is read, would add its

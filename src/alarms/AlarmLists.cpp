@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frmMain's side of the alarm store: the lists are the working copy of the
 // alarms, and "Alarm.dat" follows every change to them.
 #include "editor/frmMain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frmMain's clock tick: the present-time caption, and the alarms whose time
 // has come.
 #include "editor/frmMain.h"

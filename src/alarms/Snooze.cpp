@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frmMain's side of "remind me again": the alarm the user asks for from a
 // reminder's notification.
 #include "editor/frmMain.h"

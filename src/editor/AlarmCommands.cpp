@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor's commands: Set Alarm, View Reminder, emptying the reminder box,
 // Close and About.
 #include "editor/frmMain.h"

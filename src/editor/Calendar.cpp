@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The month calendar: laying out the days, marking today, picking a day.
 #include "editor/frmMain.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The month table and the editor's state of the alarm being composed.
 #include "editor/frmMain.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The alarm being composed: NewAlarmDate and the caption that shows it.
 #include "editor/frmMain.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Putting the present date and time into the editor's fields.
 #include "editor/frmMain.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hour, minute and AM/PM fields of the alarm being composed.
 #include "editor/frmMain.h"
 

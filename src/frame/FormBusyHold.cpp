@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Busy windows: requests that would pull a window, or the whole program,
 // away from under a handler that waits in a nested event loop are kept
 // until the handler has returned.

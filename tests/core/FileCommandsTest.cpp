@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Commands carried out on the alarm file itself, where no clock runs: the
 // same checks as Set Alarm, the same store.
 #include "alarms/FileCommands.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A private desktop for one end-to-end run of the clock.
 
 Each test gets its own X server (Xvfb), notification area (trayer), window

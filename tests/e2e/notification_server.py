@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A desktop notification service for the tests: it owns
 org.freedesktop.Notifications on the session bus it is given, shows
 nothing, and writes every call it gets to a log, one JSON object a line.

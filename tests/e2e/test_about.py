@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """About... in the tray menu and in the editor shows the program's name with
 its version and its author, in a window without a title, closed by its own
 button."""

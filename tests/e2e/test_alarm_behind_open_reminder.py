@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """An alarm whose minute comes while the reminder of an earlier alarm is
 still on screen waits for that box: closed within the later alarm's minute,
 the later reminder follows at once, and neither record leaves the file

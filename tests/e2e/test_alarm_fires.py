@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """An alarm composed with the mouse and the keyboard alone is stored at once,
 and at its minute its reminder comes up once, above every window, another
 program's included. Closing the box takes the alarm off the list and off

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """An alarm on file fires at its minute with no window of the clock open,
 as it mostly will: the box comes up by itself, once, and closing it takes
 the alarm off the file."""

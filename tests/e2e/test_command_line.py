@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Without a notification area the clock is still reached, from a terminal
 or a script: switched off and on (the tray that comes later agrees),
 alarms added, listed and cleared, refusals and usage errors told by their

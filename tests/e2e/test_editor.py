@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A double click on the icon opens the editor, which shows the present time
 of the program's clock, a new alarm composed for that minute, and the alarms
 on file in their order."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Closing the editor by its window frame (Alt+F4) does what its "Close"
 button does: the window goes, the clock runs on, and the next alarm comes
 at its minute. Opened again, the editor still holds what was typed."""

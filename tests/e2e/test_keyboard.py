@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What a screen reader finds in the editor, and an alarm set with the keys
 alone, for a day in another month and the other half of the day: every
 field named, the calendar's days pressable items named by their dates with

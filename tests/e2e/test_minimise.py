@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Minimising the editor and bringing it back is not a fresh opening: the
 alarm being composed stays as the user left it. The icon brings a
 minimised editor back as well."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """An alarm that fires is posted to the desktop's notification service too:
 critical, with the reminder, when it was due and the alarm sound named for
 the service to play. Choosing the notification brings the reminder box back

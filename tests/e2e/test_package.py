@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The program as its Debian package installs it: unpacked into a scratch root
 and started as its menu entry starts it, from another folder, it shows its
 icon in the notification area and keeps its alarms in the user's own folder.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Set Alarm refuses, each time with its own box, an alarm for a minute that
 already has one, one in the past, and one without a day; none of them
 reaches the list or the file."""

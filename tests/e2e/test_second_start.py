@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A second start in the working directory of a running clock hands over:
 the running clock shows its editor, the second ends with status 0, and
 there is still one icon and one set of alarms. Another user's start on the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The desktop's session manager asks every program to save its work at a
 checkpoint too, after which the session goes on: the clock runs on through
 it. When the session really ends, the clock shuts down as its own menu

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Shut Down Alarm Clock ends the program at once with status 0 and takes
 its icon away; SIGTERM does the same. Neither touches the alarms on file.
 A signal ends the clock within two seconds whatever box is on show: the

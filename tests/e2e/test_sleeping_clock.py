@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Hidden, the clock sleeps from one minute to the next: over a whole minute
 with nothing due its process, every thread of it, hardly wakes (before, ten
 times a second). The alarm of the next minute still comes up in its minute,

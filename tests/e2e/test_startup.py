@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Start-up with alarms on file: the clock stays out of sight, its icon sits in
 the notification area with its tip, and an alarm already past leaves the
 file without a word while the others stay exactly as they were written."""

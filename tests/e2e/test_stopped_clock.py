@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A clock that did not run through its alarm's minute (a stopped process
 here; a sleeping laptop is the same to it) announces the alarm as soon as
 it runs again, with the time it was due."""

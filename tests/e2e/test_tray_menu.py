@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Deactivate Alarm Clock switches the icon's picture and lets an alarm's
 minute pass without a box; Activate Alarm Clock brings the first picture
 back, and the alarm missed meanwhile goes without a word."""

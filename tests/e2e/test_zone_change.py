@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The clock follows the system's time zone while it runs, with TZ unset as
 on most desktops: a zone file rewritten in place with its times kept (the
 same inode and the same modification time, all the C library looks at)

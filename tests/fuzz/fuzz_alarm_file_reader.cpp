@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reader of "Alarm.dat" on any bytes: it gives only records the writer
 // would write, keeps what it cannot read byte for byte, reads its own
 // rewrite back the same, and takes time in proportion to the bytes.

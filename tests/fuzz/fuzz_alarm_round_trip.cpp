@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The writer and the reader agree: a record the writer accepts reads back as
 // it was, one it refuses would not, and a file of accepted records with
 // unreadable bytes after them reads back to the same records and bytes.

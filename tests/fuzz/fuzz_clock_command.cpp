@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lines between two starts of the program, on any text: a line read as a
 // command or a reply is exactly what the writer writes for it, so there is one
 // spelling of each; what the writer writes reads back as it was. WHEN on any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text-to-date service on any text: a value it gives names a real minute,
 // and every text shape of that minute gives exactly the same value.
 #include "Check.h"

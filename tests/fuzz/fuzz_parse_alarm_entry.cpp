@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ParseAlarmEntry on any text, and on the entry text of any date value: a
 // value it gives is on a whole minute and comes back from its own entry text.
 // The tick's one-pass reading of the entry pattern, in bytes and in UTF-16,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes every picture as PNG files for a look by eye, not a test:
 //     cmake --build --preset dev --target pictures      (into build/dev/pictures)
 // The tray icons at 16, 22, 24, 32 and 64 pixels on a light and a dark panel,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader finds in the windows and the actions it can take,
 // through Qt's accessibility interfaces. The names and the focus as the
 // desktop's accessibility bus carries them are checked end to end

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The present date and time in the editor's fields, and the editor's commands.
 #include "support/Alarms.h"
 #include "support/ProgramUnderTest.h"

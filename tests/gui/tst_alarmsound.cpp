@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real alarm sound, played through libcanberra into a sound card of the
 // test's own: ALSA's default device writes the samples into a pipe that the
 // test reads, or leaves unread to play a sound system that hangs.

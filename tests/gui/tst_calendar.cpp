@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor's state, the calendar and the new-alarm caption.
 #include "support/Alarms.h"
 #include "support/ProgramUnderTest.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clock tick: the present-time caption, which alarms are announced and
 // which removed, and what may happen while a reminder box is open: commands
 // from another start of the program included.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor window as laid out, and the toolkit controls it is built from.
 #include "support/DarkPalette.h"
 #include "support/ProgramUnderTest.h"

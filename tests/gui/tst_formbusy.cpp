@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Busy windows: what is asked of a window, or of the program, while one of
 // its handlers holds it busy waits until the hold ends, and then runs from
 // the event loop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop notifications as the clock posts them over D-Bus, against a
 // notification service of the test's own on a bus of the test's own: what
 // each call carries, when the clock plays the alarm sound itself, and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The compiled-in pictures: that they load, and that they read where they are shown.
 #include "frame/controls/Pictures.h"
 

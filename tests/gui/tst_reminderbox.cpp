@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real reminder box: how it looks, and that it comes up over whatever
 // the program has open, a popup menu or a modal window.
 #include "support/ProgramUnderTest.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the alarm file at load, the removal path and shutdown.
 #include "support/Alarms.h"
 #include "support/ProgramUnderTest.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A tick that finds nothing due allocates the same few blocks however many
 // alarms it reads: the caption's text, and nothing for each row. This test
 // program counts every block allocated from the C heap, which is where

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tray icon, its menu and the clock's two states; the About window; one
 // clock per alarm file.
 #include "support/Alarms.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The files `cmake --install` puts in place, checked where they were installed
 (a staging prefix) with the desktop's own validators, and for what those do
 not look at: the icon's pixel sizes, the names that must agree, the desktop

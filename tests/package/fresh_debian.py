@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The package on a Debian 12 machine that has never seen it: a minimal
 Debian 12 made with debootstrap into a folder, the package installed there
 with `apt install ./tickwell_<version>_<arch>.deb` (apt fetches what it

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The launcher the desktop entry starts, as installed: which folder it starts
 the clock in, how it makes that folder, and that it starts nothing when it
 cannot. A stand-in for the clock, beside the launcher, reports where it was
@@ -37,16 +38,18 @@ class Launcher(unittest.TestCase):
         os.mkdir(self.home)
         self.report = os.path.join(self.root, "report")
 
-    def start(self, *args, xdg_data_home=None, umask=0o022, prefix=(), home=None, path=None):
-        """Starts the launcher as the desktop does, by name on the PATH, from the root folder;
-        returns its status, its error output, and the folder and arguments the clock got."""
+    def start(self, *args, xdg_data_home=None, umask=0o022, prefix=(), home=None, path=None,
+              command="tickwell-launcher", cwd="/"):
+        """Starts the launcher as the desktop does, by name on the PATH, from the root folder (or by
+        the given command from the given folder); returns its status, its error output, and the
+        folder and arguments the clock got."""
         env = {"PATH": f"{path or self.bin}:/usr/bin:/bin", "HOME": self.home if home is None else home,
                "REPORT": self.report}
         if xdg_data_home is not None:
             env["XDG_DATA_HOME"] = xdg_data_home
         if os.path.exists(self.report):
             os.remove(self.report)
-        done = subprocess.run(list(prefix) + ["tickwell-launcher", *args], env=env, cwd="/", capture_output=True,
+        done = subprocess.run(list(prefix) + [command, *args], env=env, cwd=cwd, capture_output=True,
                               text=True, timeout=30, preexec_fn=lambda: os.umask(umask))
         started = None
         if os.path.exists(self.report):
@@ -68,6 +71,22 @@ class Launcher(unittest.TestCase):
         self.assertEqual((status, errors), (7, ""))  # the clock's own status, from the clock
         self.assertEqual(started, (self.home, ["-x", "two words"]))
         self.assertFalse(os.path.exists(os.path.join(self.home, ".local")))
+
+    def test_started_by_a_relative_path_or_through_a_link(self):
+        # The clock beside the launcher is found however the launcher was named, also once it has
+        # changed to the folder for the alarms, where a path relative to the start leads nowhere.
+        folder = os.path.join(self.home, ".local", "share", FOLDER)
+        links = os.path.join(self.root, "links")
+        os.mkdir(links)
+        os.symlink(os.path.join("..", "bin", "tickwell-launcher"), os.path.join(links, "relative-link"))
+        os.symlink(os.path.join(self.bin, "tickwell-launcher"), os.path.join(links, "absolute-link"))
+        for cwd, command in ((self.root, "bin/tickwell-launcher"), (self.bin, "./tickwell-launcher"),
+                             (self.home, "../bin/tickwell-launcher"), (self.root, "links/relative-link"),
+                             (links, "./absolute-link"), ("/", os.path.join(links, "relative-link")),
+                             ("/", os.path.join(self.bin, "tickwell-launcher"))):
+            with self.subTest(cwd=cwd, command=command):
+                status, errors, started = self.start("--list", command=command, cwd=cwd, path="/nonexistent")
+                self.assertEqual((status, errors, started), (7, "", (folder, ["--list"])))
 
     def test_commands_reach_the_clock_of_the_users_folder(self):
         # From any folder, whole and in order: a WHEN with a space, an empty reminder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the program's windows on the offscreen platform into PNG files,
 // for a person to look at: `make screenshots`. Each window in the light and
 // in a dark colour scheme, at the desktop's scale and, run again by this

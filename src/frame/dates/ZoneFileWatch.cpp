@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "frame/dates/ZoneFileWatch.h"
 
 #include "frame/dates/TimeZoneFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "frame/desktop/DBusNotifications.h"
 
 #include "frame/controls/Pictures.h"
