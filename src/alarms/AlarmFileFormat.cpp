@@ -3,6 +3,7 @@
 
 #include "alarms/RewriteJournal.h"
 #include "alarms/TextEncoding.h"
+#include "frame/dates/DateText.h"
 
 #include <optional>
 
@@ -11,16 +12,6 @@ namespace tickwell {
 namespace {
 
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-
-void appendDigits(std::string& out, int number, int digits)
-{
-    char text[8] {};
-    for (int i = digits - 1; i >= 0; --i) {
-        text[i] = char('0' + number % 10);
-        number /= 10;
-    }
-    out.append(text, std::size_t(digits));
-}
 
 class RecordReader {
 public:

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "alarms/ClockCommand.h"
 
+#include "frame/dates/DateText.h"
+
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -122,25 +124,6 @@ std::optional<int> digitsValue(std::string_view digits)
         value = value * 10 + (c - '0');
     }
     return value;
-}
-
-void appendPadded(std::string& out, int number, int width)
-{
-    long long value = number;
-    if (value < 0) {
-        out += '-';
-        value = -value;
-    }
-    std::array<char, 20> digits {};
-    int count = 0;
-    do {
-        digits[std::size_t(count++)] = char('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    for (int i = count; i < width; ++i)
-        out += '0';
-    while (count > 0)
-        out += digits[std::size_t(--count)];
 }
 
 std::optional<WhenText> parseTime(std::string_view text)
@@ -302,26 +285,32 @@ std::optional<DateValue> resolveWhen(const WhenText& when, DateValue now)
         int(next.year()), int(unsigned(next.month())), int(unsigned(next.day())), when.hour, when.minute);
 }
 
+std::optional<DateValue> minuteOf(const ClockCommand& command, DateValue now)
+{
+    const std::optional<WhenText> when = parseWhen(command.when);
+    return when ? resolveWhen(*when, now) : std::nullopt;
+}
+
 std::string isoMinute(DateValue value)
 {
     const DateParts p = value.parts();
     std::string out;
     out.reserve(16);
-    appendPadded(out, p.year, 4);
+    appendDigits(out, p.year, 4);
     out += '-';
-    appendPadded(out, p.month, 2);
+    appendDigits(out, p.month, 2);
     out += '-';
-    appendPadded(out, p.day, 2);
+    appendDigits(out, p.day, 2);
     out += ' ';
-    appendPadded(out, p.hour, 2);
+    appendDigits(out, p.hour, 2);
     out += ':';
-    appendPadded(out, p.minute, 2);
+    appendDigits(out, p.minute, 2);
     return out;
 }
 
-std::string listLine(DateValue when, std::string_view reminder)
+std::string listLine(std::string_view minute, std::string_view reminder)
 {
-    std::string line = isoMinute(when);
+    std::string line(minute);
     line += '\t';
     for (std::size_t i = 0; i < reminder.size(); ++i) {
         const char c = reminder[i];

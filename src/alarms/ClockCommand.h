@@ -73,11 +73,14 @@ std::optional<WhenText> parseWhen(std::string_view text);
 // the next such minute, today, or tomorrow when today's has begun already.
 std::optional<DateValue> resolveWhen(const WhenText& when, DateValue now);
 
+// The minute an Add's or a Clear's WHEN names at `now`.
+std::optional<DateValue> minuteOf(const ClockCommand& command, DateValue now);
+
 // "YYYY-MM-DD HH:MM".
 std::string isoMinute(DateValue value);
-// One alarm as --list prints it: its minute, a tab, and the reminder with
-// its line breaks (CR LF, LF or CR) written as "\n", tabs as "\t" and
-// backslashes as "\\".
-std::string listLine(DateValue when, std::string_view reminder);
+// One alarm as --list prints it: its minute ("YYYY-MM-DD HH:MM", as an
+// Alarm answer carries it), a tab, and the reminder with its line breaks
+// (CR LF, LF or CR) written as "\n", tabs as "\t" and backslashes as "\\".
+std::string listLine(std::string_view minute, std::string_view reminder);
 
 } // namespace tickwell

@@ -15,12 +15,6 @@ ClockReply refused(std::string text)
     return { ReplyKind::Refused, {}, std::move(text) };
 }
 
-std::optional<DateValue> minuteOf(const ClockCommand& command, DateValue now)
-{
-    const std::optional<WhenText> when = parseWhen(command.when);
-    return when ? resolveWhen(*when, now) : std::nullopt;
-}
-
 std::vector<ClockReply> add(
     AlarmFile& file, std::vector<AlarmRecord> records, const ClockCommand& command, DateValue now)
 {

@@ -18,17 +18,11 @@ ClockReply refused(const QString& text)
     return { ReplyKind::Refused, {}, text.toStdString() };
 }
 
-std::optional<DateValue> minuteOf(const ClockCommand& command, const Clock& clock)
-{
-    const std::optional<WhenText> when = parseWhen(command.when);
-    return when ? resolveWhen(*when, clock.now()) : std::nullopt;
-}
-
 void clear(
     const Clock& clock, const ClockCommand& command, const std::function<void(const ClockReply&)>& answer)
 {
     frmMain& editor = *forms::frmMain;
-    const std::optional<DateValue> when = minuteOf(command, clock);
+    const std::optional<DateValue> when = minuteOf(command, clock.now());
     for (int i = 0; when && i < editor.lstAlarms.listCount(); ++i) {
         if (editor.ParseAlarmEntry(editor.lstAlarms.list(i)) != when
             || (command.reminder
@@ -67,7 +61,7 @@ void RunClockCommand(
         tray.mnuPopupExit_Click();
         return;
     case CommandKind::Add: {
-        const std::optional<DateValue> when = minuteOf(command, clock);
+        const std::optional<DateValue> when = minuteOf(command, clock.now());
         const QString reminder
             = QString::fromStdString(editorLineBreaks(command.reminder.value_or(std::string())));
         const QString refusal

@@ -27,9 +27,7 @@ int report(const std::vector<ClockReply>& replies, CommandKind kind)
     for (const ClockReply& reply : replies) {
         switch (reply.kind) {
         case ReplyKind::Alarm:
-            if (const std::optional<WhenText> when = parseWhen(reply.when))
-                if (const std::optional<DateValue> minute = resolveWhen(*when, DateValue {}))
-                    std::printf("%s\n", listLine(*minute, reply.text).c_str());
+            std::printf("%s\n", listLine(reply.when, reply.text).c_str());
             break;
         case ReplyKind::Ok:
             return 0;

@@ -185,5 +185,5 @@ TEST(clock_command, list_lines_show_minute_and_one_line_reminder)
              { "C:\\new", "2030-03-08 21:05\tC:\\\\new" },
              { "\n\r", "2030-03-08 21:05\t\\n\\n" },
          })
-        EXPECT_EQ(listLine(when, reminder), line) << line;
+        EXPECT_EQ(listLine(isoMinute(when), reminder), line) << line;
 }

@@ -331,4 +331,14 @@ std::optional<std::int32_t> roundToInt32(double number) noexcept
     return roundHalfToEven<std::int32_t>(number);
 }
 
+void appendDigits(std::string& out, int number, int digits)
+{
+    char text[8] {};
+    for (int i = digits - 1; i >= 0; --i) {
+        text[i] = char('0' + number % 10);
+        number /= 10;
+    }
+    out.append(text, std::size_t(digits));
+}
+
 } // namespace tickwell

@@ -23,6 +23,10 @@ std::string_view weekdayName(int weekday) noexcept;
 // "h:mm AMPM  dddd, mmmm d, yyyy", e.g. "9:05 PM  Friday, March 8, 2002".
 std::string formatEntryPattern(DateValue value);
 
+// `number` (not negative) as exactly `digits` decimal digits, zero-padded:
+// the dates of the alarm file and of the command line.
+void appendDigits(std::string& out, int number, int digits);
+
 // The pattern "00": at least two digits, with a leading zero. The number is
 // rounded to a whole number first, halves to even.
 std::string formatTwoDigits(double number);
