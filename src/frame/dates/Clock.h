@@ -9,26 +9,40 @@
 
 namespace tickwell {
 
-// The present local date and time. The windows are given one, so that tests
-// can set and move time.
+// The wall clock, as the windows are given it, so that tests can set and
+// move time. Every answer is made of one reading of it, to the nanosecond:
+// a wake at the start of a minute and the tick it brings must agree that
+// the minute has begun. (The C library's time() would not: it reads the
+// kernel's coarse seconds, which turn over a timer interrupt after the
+// moment a timer on the wall clock fires.)
 class Clock {
 public:
+    using Instant = std::chrono::system_clock::time_point;
+
     virtual ~Clock() = default;
-    virtual DateValue now() const = 0;
-    // Milliseconds until the wall clock next shows a whole tenth of a second,
-    // so that the alarm timer can tick in phase with it.
-    virtual int millisecondsToNextTenth() const = 0;
-    // The moment the next local minute begins, on the wall clock: a timer
-    // that sleeps between minutes wakes right as an alarm's minute does.
-    virtual std::chrono::system_clock::time_point nextMinuteStart() const = 0;
+    // The wall clock now.
+    virtual Instant instant() const = 0;
+    // The local date and time at `at`, to the second.
+    virtual DateValue localTime(Instant at) const = 0;
+
+    // The present local date and time.
+    DateValue now() const { return localTime(instant()); }
+    // Milliseconds until the wall clock next shows a whole tenth of a
+    // second (1 to 100), so that the alarm timer can tick in phase with it.
+    int millisecondsToNextTenth() const;
+    // The moment the next local minute begins: a timer that sleeps between
+    // minutes wakes right as an alarm's minute does. Read a hair before a
+    // minute begins, it is that minute; so a wake that comes early, or
+    // finds the wall clock set back a little, waits out the rest of the
+    // moment it was set for, and never a whole minute.
+    Instant nextMinuteStart() const;
 };
 
 class SystemClock final : public Clock {
 public:
     SystemClock();
-    DateValue now() const override;
-    int millisecondsToNextTenth() const override;
-    std::chrono::system_clock::time_point nextMinuteStart() const override;
+    Instant instant() const override;
+    DateValue localTime(Instant at) const override;
 
     // Readable when the time-zone file may have changed; -1 without one.
     int zoneWatchDescriptor() const noexcept { return m_zoneWatch.descriptor(); }
@@ -38,7 +52,7 @@ public:
 
 private:
     // The tick reads the clock once for every alarm; the conversion to
-    // local time is made once a second, the second itself read every time.
+    // local time is made once a second.
     mutable long long m_convertedSecond = -1;
     mutable DateValue m_converted;
     // The zone may change while the clock runs. Once a second the watch is

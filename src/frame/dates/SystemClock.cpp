@@ -7,15 +7,40 @@
 
 namespace tickwell {
 
+int Clock::millisecondsToNextTenth() const
+{
+    using namespace std::chrono;
+    // Whole milliseconds, cut down: a moment a hair before a tenth waits for it.
+    const auto sinceEpoch = duration_cast<milliseconds>(instant().time_since_epoch()).count();
+    return int(100 - (sinceEpoch % 100 + 100) % 100);
+}
+
+Clock::Instant Clock::nextMinuteStart() const
+{
+    using namespace std::chrono;
+    const Instant at = instant();
+    const auto second = floor<seconds>(at);
+    // The local minute: a zone's offset from UTC need not be whole minutes.
+    const int intoMinute = localTime(at).parts().second;
+    return second - seconds(intoMinute) + minutes(1);
+}
+
 SystemClock::SystemClock()
 {
     // The zone file as the C library has read it: what a change is told from.
     m_zone.followChanges();
 }
 
-DateValue SystemClock::now() const
+Clock::Instant SystemClock::instant() const
 {
-    const std::time_t seconds = std::time(nullptr);
+    // clock_gettime(CLOCK_REALTIME), the clock the wakes' timer runs on.
+    return std::chrono::system_clock::now();
+}
+
+DateValue SystemClock::localTime(Instant at) const
+{
+    const std::time_t seconds
+        = std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(at));
     if (seconds == m_convertedSecond)
         return m_converted;
     if (!m_zoneWatch.active() || m_zoneWatch.takeChanges())
@@ -36,23 +61,6 @@ bool SystemClock::followZoneChanges()
         return false;
     m_convertedSecond = -1;
     return true;
-}
-
-int SystemClock::millisecondsToNextTenth() const
-{
-    using namespace std::chrono;
-    const auto sinceEpoch = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-    return int(100 - sinceEpoch % 100);
-}
-
-std::chrono::system_clock::time_point SystemClock::nextMinuteStart() const
-{
-    using namespace std::chrono;
-    const std::time_t seconds = system_clock::to_time_t(floor<std::chrono::seconds>(system_clock::now()));
-    std::tm local {};
-    // The local minute: a zone's offset from UTC need not be whole minutes.
-    const int intoMinute = localtime_r(&seconds, &local) ? std::min(local.tm_sec, 59) : 0;
-    return system_clock::from_time_t(seconds - intoMinute + 60);
 }
 
 } // namespace tickwell
