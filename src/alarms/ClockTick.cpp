@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace tickwell {
 
@@ -72,7 +73,9 @@ void frmMain::tmrTimer_Timer()
             std::optional<int> snoozedFor;
             if (announce) {
                 writePendingRemovals();
+                m_reminderOnShow = i;
                 snoozedFor = announceAlarm(i);
+                m_reminderOnShow.reset();
             }
             const QString reminder = snoozedFor ? lstReminders.list(i) : QString();
             lstAlarms.setListIndex(i);
@@ -125,6 +128,17 @@ void frmMain::keepWatching(DateValue now)
     // repeated time look as if they fell due before watching began.
     if (!m_watchedSince || now < *m_watchedSince)
         m_watchedSince = startOfMinute(now);
+}
+
+void frmMain::reminderReadAtTheEnd()
+{
+    if (!m_reminderOnShow)
+        return;
+    // The tick that shows it waits in its box and will not return: its
+    // removal is made here, as the tick would make it once the box closed.
+    lstAlarms.setListIndex(*std::exchange(m_reminderOnShow, std::nullopt));
+    cmdClearAlarm_Click(0);
+    writePendingRemovals();
 }
 
 std::optional<int> frmMain::announceAlarm(int row)

@@ -56,6 +56,11 @@ public:
     // alarms whose minute has come and removes every alarm that is due.
     void tmrTimer_Timer();
 
+    // The program ends where it stands, without its event loop: the reminder
+    // on show, if one is, counts as read and its alarm leaves the list and
+    // the file; the alarms behind it stay.
+    void reminderReadAtTheEnd();
+
     // The calendar.
     void lblDate_Click(std::int16_t index);
     void cboMonth_Click();
@@ -224,6 +229,8 @@ private:
     bool m_saveFailureAnnounced = false;
     // Set while a tick scans the alarms, across the reminder boxes it waits in.
     bool m_scanningAlarms = false;
+    // The row whose reminder is on show, while its box is open.
+    std::optional<int> m_reminderOnShow;
     int m_removalBatches = 0;
     bool m_rewritePending = false;
     // The start of the minute in which the clock was last switched on (or

@@ -14,6 +14,14 @@ template <typename F> class FormReference {
 public:
     using Factory = std::function<std::unique_ptr<F>()>;
 
+    FormReference() = default;
+    // A window still referenced at the end of the program was left by an
+    // exit() from inside a library, the toolkit's end among them: it is left
+    // to the system, not destroyed without the toolkit it belongs to.
+    ~FormReference() { (void)m_instance.release(); }
+    FormReference(const FormReference&) = delete;
+    FormReference& operator=(const FormReference&) = delete;
+
     void setFactory(Factory factory) { m_factory = std::move(factory); }
 
     bool isEmpty() const noexcept { return !m_instance; }

@@ -9,6 +9,7 @@
 #include "frame/desktop/AlarmSound.h"
 #include "frame/desktop/DBusNotifications.h"
 #include "frame/desktop/DesktopId.h"
+#include "frame/desktop/DisplayLoss.h"
 #include "frame/desktop/FreedMemory.h"
 #include "frame/desktop/MessageBoxes.h"
 #include "frame/desktop/SessionEnd.h"
@@ -105,6 +106,9 @@ int main(int argc, char* argv[])
     forms::installFactories(services);
 
     const auto endProgram = [&messageBoxes] { EndProgram(messageBoxes); };
+    // The display going ends the clock as the session's end does, without
+    // the event loop the toolkit will not come back to.
+    const DisplayLoss displayLoss([&messageBoxes] { EndWithoutDisplay(messageBoxes); });
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, endProgram);
     QObject::connect(&sessionEnd, &SessionEnd::ending, &app, endProgram);
     QObject::connect(&single, &SingleClock::showRequested, &app, &ShowEditorOnRequest);

@@ -37,4 +37,15 @@ void EndProgram(MessageBoxes& boxes)
         forms::frmTaskbar->mnuPopupExit_Click();
 }
 
+void EndWithoutDisplay(MessageBoxes& boxes)
+{
+    frmMain* editor = forms::frmMain.instance();
+    if (editor)
+        editor->tmrTimer.stop();
+    // No box can be shown any more: what one would say goes to standard error.
+    boxes.closeAll();
+    if (editor)
+        editor->reminderReadAtTheEnd();
+}
+
 } // namespace tickwell

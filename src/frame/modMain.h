@@ -16,6 +16,11 @@ void Main();
 // taken on.
 void EndProgram(MessageBoxes& boxes);
 
+// The display has gone, and with it the event loop: what EndProgram would
+// write is written here and now, without a window. A reminder on show
+// counts as announced and leaves the file; nothing else changes.
+void EndWithoutDisplay(MessageBoxes& boxes);
+
 // A later start of the program asked for the editor: open it as "Edit
 // Alarms" does, unless the program is shutting down.
 void ShowEditorOnRequest();

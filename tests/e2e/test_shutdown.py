@@ -4,15 +4,16 @@ its icon away; SIGTERM does the same. Neither touches the alarms on file.
 A signal ends the clock within two seconds whatever box is on show: the
 warning about a file it did not read, a refusal, a reminder (which then
 counts as announced and leaves the file, while the next alarm of its minute
-stays on file)."""
+stays on file). So does the X server's end under the editor and a reminder,
+with status 0 and no crash."""
 
 import os
 import stat
 import sys
 import time
 
-from harness import (Desktop, Editor, TITLE_BOX, TITLE_REFUSAL, expect, fail, figure, log, poll, run,
-                     start_clock)
+from harness import (Desktop, Editor, TITLE_BOX, TITLE_EDITOR, TITLE_REFUSAL, expect, fail, figure, log, poll,
+                     run, start_clock)
 
 ALARMS = (b'#2031-01-02 08:00:00#,"Stays on file"\r\n'
           b'#2031-01-03#,"So does this one"\r\n')
@@ -72,6 +73,31 @@ def signalled_with_boxes(binary, screenshots):
                       within=2)
 
 
+def display_lost(binary, screenshots):
+    with Desktop("shutdown-display", window_manager=True, accessibility=False, screenshots=screenshots) as desktop:
+        due = b'#2030-03-08 21:05:00#,"On show as the display goes"\r\n'
+        same_minute = b'#2030-03-08 21:05:00#,"Behind it, kept"\r\n'
+        desktop.write_alarms(due + same_minute + ALARMS)
+        clock = desktop.clock(binary, fake_time="2030-03-08 21:04:52", preload=True)
+        icon = desktop.wait_icon()
+        desktop.click_window(icon, repeat=2)
+        desktop.wait_visible(TITLE_EDITOR)
+        desktop.wait_visible(TITLE_BOX, timeout=30)
+        # As a crash of the server would: no goodbye to its clients.
+        server = next(process for label, process in desktop.processes if label == "xvfb")
+        gone = time.monotonic()
+        server.kill()
+        server.wait(timeout=10)
+        status = clock.wait_exit(timeout=10)
+        figure("X server killed to the process ending", time.monotonic() - gone, "s")
+        said = desktop.log_of("tickwell")
+        if status != 0:
+            fail(f"with the display gone the clock ended with status {status}"
+                 f"{' (signal %d)' % -status if status < 0 else ''}; it said {said[-600:]!r}")
+        expect("Alarm.dat once the display has gone", desktop.read_alarms(), same_minute + ALARMS)
+        log("the X server killed under the editor and a reminder: status 0, the reminder read, the rest kept")
+
+
 def scenario(binary, screenshots):
     with Desktop("shutdown", accessibility=False, screenshots=screenshots) as desktop:
         desktop.write_alarms(ALARMS)
@@ -93,6 +119,7 @@ def scenario(binary, screenshots):
         ended_cleanly(desktop, clock, "SIGTERM", signalled)
 
     signalled_with_boxes(binary, screenshots)
+    display_lost(binary, screenshots)
 
 
 if __name__ == "__main__":
