@@ -355,6 +355,17 @@ void NotificationsTest::aServiceThatDoesNotAnswerDelaysTheSoundASecondAtMost()
     QCOMPARE(service.capabilitiesAsked, 1);
     QCOMPARE(service.notified.size(), 0u);
     notifications().withdraw(second);
+
+    // Replaced meanwhile, by the user or the desktop: the new service is
+    // asked at once, pause or not, and the next reminder is on it.
+    service.leave();
+    NotificationService replacement(*m_bus, everything, QStringLiteral("replacement"));
+    settle();
+    notifications().prepare();
+    QTRY_COMPARE(replacement.capabilitiesAsked, 1);
+    notifications().withdraw(post());
+    QTRY_COMPARE(replacement.notified.size(), 1u);
+    QCOMPARE(m_sound.calls, QStringList({ "play", "stop", "play", "stop" }));
 }
 
 void NotificationsTest::aServiceThatGoesWhileAskedIsNotStartedAgainAndAgain()

@@ -194,15 +194,12 @@ void DBusNotifications::capabilitiesAnswered(QDBusPendingCallWatcher& call)
     m_asking = 0;
     const QDBusPendingReply<QStringList> reply = call;
     if (reply.isError()) {
-        const QDBusError::ErrorType type = reply.error().type();
-        return failed(reply.error().name(),
-            type == QDBusError::ServiceUnknown
-                || reply.error().name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"));
+        return failed(reply.error().name());
     }
     m_capabilities = reply.value();
     m_pausedUntil.reset();
     m_failures = 0;
-    m_nobodyThere = false;
+    m_leftWhileAsked = false;
     for (Posted& posted : m_posted) {
         if (posted.stage == Stage::AwaitingCapabilities)
             send(posted);
@@ -272,13 +269,13 @@ void DBusNotifications::notifyAnswered(int number, QDBusPendingCallWatcher& call
         close(*posted);
 }
 
-void DBusNotifications::failed(const QString& problem, bool nobodyThere)
+void DBusNotifications::failed(const QString& problem, bool leftWhileAsked)
 {
     reportOnce(problem);
     m_capabilities.reset();
     m_asking = 0;
     ++m_failures;
-    m_nobodyThere = nobodyThere;
+    m_leftWhileAsked = leftWhileAsked;
     const auto pause
         = std::min<std::chrono::seconds>(firstPause * (1LL << std::min(m_failures - 1, 12)), longestPause);
     m_pausedUntil = QDeadlineTimer(pause);
@@ -326,21 +323,20 @@ void DBusNotifications::ownerChanged(const QString&, const QString& oldOwner, co
     const bool calling = m_asking || std::any_of(m_posted.begin(), m_posted.end(), [](const Posted& p) {
         return p.stage == Stage::Sending;
     });
-    if (newOwner.isEmpty() || !oldOwner.isEmpty()) {
+    if (calling && (newOwner.isEmpty() || !oldOwner.isEmpty())) {
         // Gone, or taken over, while it was being asked: no answer it gives
         // can be trusted, and one that exits at once would give none.
-        if (calling)
-            failed(newOwner.isEmpty() ? QStringLiteral("the notification service went away")
-                                      : QStringLiteral("the notification service was replaced"));
-        return;
+        return failed(newOwner.isEmpty() ? QStringLiteral("the notification service went away")
+                                         : QStringLiteral("the notification service was replaced"),
+            true);
     }
-    // A service took the name that nobody held (one started by a call of
-    // ours is answering it now). After a failure to find anyone at all,
-    // it may be asked at once.
-    if (m_nobodyThere && !calling) {
-        m_nobodyThere = false;
+    // A new owner of the name, not one that our own call is starting: it
+    // is asked at once, not when the pause after its predecessor's failure
+    // runs out. Not after a service that left while
+    // it was asked: that is a notifier that exits as soon as it starts, and
+    // whoever starts it next would have it asked, and started, again.
+    if (!newOwner.isEmpty() && !calling && !m_leftWhileAsked)
         m_pausedUntil.reset();
-    }
 }
 
 void DBusNotifications::serviceInvokedAction(uint id, const QString& action)

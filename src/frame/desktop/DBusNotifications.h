@@ -31,7 +31,8 @@ class AlarmSound;
 // then plays at once. A service that failed is not called again for a
 // while, longer after each failure: a desktop whose bus starts a notifier
 // that cannot serve it, and that exits at once, would otherwise be started
-// anew by every call.
+// anew by every call. A service that another program puts in its place is
+// asked at once.
 class DBusNotifications final : public Notifications {
     Q_OBJECT
 
@@ -80,8 +81,8 @@ private:
     void send(Posted& posted);
     void notifyAnswered(int number, QDBusPendingCallWatcher& call);
     // The service failed: the reminders waiting for it go without it, and
-    // it is left alone for a while.
-    void failed(const QString& problem, bool nobodyThere = false);
+    // it is left alone for a while, or until another program takes its name.
+    void failed(const QString& problem, bool leftWhileAsked = false);
     void noService(Posted& posted);
     void playSound(Posted& posted);
     void ownerChanged(const QString& service, const QString& oldOwner, const QString& newOwner);
@@ -103,9 +104,9 @@ private:
     // After a failure, no call before this time.
     std::optional<QDeadlineTimer> m_pausedUntil;
     int m_failures = 0;
-    // The last failure was that nobody held the name and none could be
-    // started: one that takes it later may be asked at once.
-    bool m_nobodyThere = false;
+    // The last failure was the service leaving while it was asked: a new
+    // owner of its name does not end the pause.
+    bool m_leftWhileAsked = false;
     std::vector<Posted> m_posted;
     int m_lastNumber = 0;
     QString m_activationToken;
