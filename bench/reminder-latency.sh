@@ -30,39 +30,8 @@ cleanup()
 }
 trap cleanup EXIT
 
-# Logs, once, the faked wall clock and the real monotonic clock at the first
-# clock read that reaches the alarm's second: the tick that finds the alarm.
-cat > "$work/firstread.c" <<'C'
-#define _GNU_SOURCE
-#include <dlfcn.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <sys/syscall.h>
-#include <time.h>
-#include <unistd.h>
-time_t time(time_t* out)
-{
-    static time_t (*next)(time_t*);
-    static time_t target;
-    static int done;
-    if (!next) {
-        next = (time_t(*)(time_t*))dlsym(RTLD_NEXT, "time");
-        target = atol(getenv("FIRSTREAD_SECOND"));
-    }
-    time_t now = next(out);
-    if (!done && now >= target) {
-        struct timespec faked, real;
-        done = 1;
-        clock_gettime(CLOCK_REALTIME, &faked);
-        syscall(SYS_clock_gettime, CLOCK_MONOTONIC, &real);
-        FILE* log = fopen(getenv("FIRSTREAD_LOG"), "w");
-        fprintf(log, "%ld.%09ld %ld.%09ld\n", (long)faked.tv_sec, faked.tv_nsec, (long)real.tv_sec, real.tv_nsec);
-        fclose(log);
-    }
-    return now;
-}
-C
-gcc -O2 -shared -fPIC "$work/firstread.c" -o "$work/firstread.so" -ldl
+# Notes when the tick that finds the alarm reads the (faked) wall clock.
+gcc -O2 -shared -fPIC "$(dirname "$(realpath "$0")")/process/firstread.c" -o "$work/firstread.so" -ldl -lpthread
 libfaketime=$(find /usr/lib -name libfaketime.so.1 -path '*faketime*' | head -1)
 
 exec 3>"$work/display"
@@ -101,7 +70,7 @@ for run in $(seq "$runs"); do
     python3 "$watch" client-list "$dir/clients.log" &
     spy=$!
     for _ in $(seq 50); do grep -q ready "$dir/clients.log" 2>/dev/null && break; sleep 0.1; done
-    (cd "$dir" && FIRSTREAD_SECOND=$minute FIRSTREAD_LOG="$dir/firstread.log" \
+    (cd "$dir" && FIRSTREAD_MOMENTS=$minute FIRSTREAD_LOG="$dir/firstread.log" \
         LD_PRELOAD="$work/firstread.so $libfaketime" FAKETIME='@2030-03-08 21:04:55' \
         exec "$program" >/dev/null 2>&1) &
     clock=$!
@@ -122,7 +91,7 @@ for run in $(seq "$runs"); do
     python3 - "$minute" "$dir" "$kept" "$left" "$work/notifications.log" <<'P'
 import json, os, sys
 minute, folder, kept, left, notifications = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
-faked, real = map(float, open(folder + '/firstread.log').read().split())
+_, faked, real = map(float, open(folder + '/firstread.log').readline().split())
 # The alarm's minute on the monotonic clock: a fraction of a second before
 # the tick, over which no slewing of the wall clock counts.
 offset = faked - real
