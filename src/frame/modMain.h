@@ -16,8 +16,4 @@ void Main();
 // taken on.
 void EndProgram(MessageBoxes& boxes);
 
-// A later start of the program asked for the editor: open it as "Edit
-// Alarms" does, unless the program is shutting down.
-void ShowEditorOnRequest();
-
 } // namespace tickwell

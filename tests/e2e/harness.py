@@ -429,17 +429,44 @@ class Desktop:
         process = self._spawn(label, argv, env=env, cwd=self.work)
         return Clock(self, process, started, fake_time, speed=speed, wrapped=fake_time is not None and not preload)
 
-    def command(self, binary, *args, runner=(), env=None):
-        """Runs the program with a command line in the working directory, as a user at a terminal would, to its
-        end: (status, standard output, standard error)."""
+    def command(self, binary, *args, runner=(), env=None, cwd=None, quiet=False):
+        """Runs the program with a command line in the working directory (or `cwd`), as a user at a terminal
+        would, to its end: (status, standard output, standard error)."""
         try:
-            done = subprocess.run([*runner, binary, *args], env={**self.env, **(env or {})}, cwd=self.work,
-                                  stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=30)
+            done = subprocess.run([*runner, binary, *args], env={**self.env, **(env or {})}, cwd=cwd or self.work,
+                                  stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=60)
         except subprocess.TimeoutExpired:
-            fail(f"tickwell {' '.join(args)} did not end within 30 s")
-        log(f"tickwell {' '.join(args)}: status {done.returncode}"
-            + (f", said {done.stderr.strip()!r}" if done.stderr.strip() else ""))
+            fail(f"tickwell {' '.join(args)} did not end within 60 s")
+        if not quiet:
+            log(f"tickwell {' '.join(args)}: status {done.returncode}"
+                + (f", said {done.stderr.strip()!r}" if done.stderr.strip() else ""))
         return done.returncode, done.stdout, done.stderr
+
+    def command_started(self, binary, *args, stdout=subprocess.DEVNULL, label="tickwell-command", cwd=None):
+        """Starts the program with a command line in the working directory (or `cwd`) and leaves it running: its
+        Popen, standard error a pipe (read it with said_until()), standard output `stdout`."""
+        process = subprocess.Popen([binary, *args], env=self.env, cwd=cwd or self.work, stdin=subprocess.DEVNULL,
+                                   stdout=stdout, stderr=subprocess.PIPE, preexec_fn=_die_with_parent)
+        self.processes.append((label, process))
+        return process
+
+    def said_until(self, process, wanted, timeout=15.0):
+        """What a process started with command_started() has written to its standard error, read until it
+        holds `wanted` (fails after `timeout` seconds)."""
+        said = b""
+        end = time.monotonic() + timeout
+        while wanted.encode() not in said:
+            left = end - time.monotonic()
+            if left <= 0:
+                fail(f"{' '.join(process.args[1:])} did not say {wanted!r} within {timeout:g} s: {said!r}")
+            ready, _, _ = select.select([process.stderr], [], [], min(left, 0.2))
+            if ready:
+                chunk = os.read(process.stderr.fileno(), 4096)
+                if not chunk and process.poll() is not None:
+                    fail(f"{' '.join(process.args[1:])} ended ({process.returncode}) without saying {wanted!r}:"
+                         f" {said!r}")
+                said += chunk
+        return said.decode(errors="replace")
 
     def signal(self, pid, name):
         os.kill(pid, getattr(signal, name))

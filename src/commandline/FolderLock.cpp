@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frame/desktop/LockHolder.h"
+#include "commandline/FolderLock.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <utility>
 
 namespace tickwell {
 
@@ -23,17 +26,47 @@ bool sameFile(const std::string& field, dev_t device, ino_t inode)
         && std::size_t(used) == field.size() && major == ::major(device) && minor == ::minor(device)
         && number == inode;
 }
-
-std::filesystem::path networkOf(const std::string& process)
-{
-    std::error_code error;
-    return std::filesystem::read_symlink("/proc/" + process + "/ns/net", error);
-}
 } // namespace
 
-LockHolder findLockHolder(dev_t device, ino_t inode)
+FolderLock::FolderLock(std::filesystem::path folder)
+    : m_folder(std::move(folder))
 {
-    LockHolder holder;
+}
+
+FolderLock::State FolderLock::tryLock()
+{
+    if (m_held)
+        return State::Held;
+    if (!m_descriptor.valid()) {
+        // Close-on-exec: a program this one starts must not hold the lock
+        // on past the clock's end.
+        m_descriptor.reset(::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat info { };
+        if (!m_descriptor.valid() || ::fstat(m_descriptor.get(), &info) != 0) {
+            m_error = errno;
+            m_descriptor.reset(-1);
+            return State::Unavailable;
+        }
+        m_device = info.st_dev;
+        m_inode = info.st_ino;
+    }
+    int result;
+    do
+        result = ::flock(m_descriptor.get(), LOCK_EX | LOCK_NB);
+    while (result != 0 && errno == EINTR);
+    if (result == 0) {
+        m_held = true;
+        return State::Held;
+    }
+    if (errno == EWOULDBLOCK)
+        return State::Busy;
+    m_error = errno;
+    return State::Unavailable;
+}
+
+FolderLock::Holder FolderLock::holder() const
+{
+    Holder holder;
     // "1: FLOCK  ADVISORY  WRITE 3284 fd:01:1234 0 EOF"; a process waiting
     // for the lock is listed with "->" before the kind, and is not its holder.
     std::ifstream locks("/proc/locks");
@@ -42,26 +75,19 @@ LockHolder findLockHolder(dev_t device, ino_t inode)
         std::istringstream fields(line);
         std::string number, kind, mode, access, pid, file;
         fields >> number >> kind >> mode >> access >> pid >> file;
-        if (kind != "FLOCK" || access != "WRITE" || !sameFile(file, device, inode))
+        if (kind != "FLOCK" || access != "WRITE" || !sameFile(file, m_device, m_inode))
             continue;
         if (std::from_chars(pid.data(), pid.data() + pid.size(), holder.pid).ec != std::errc()
             || holder.pid <= 0)
             return {};
         break;
     }
-    if (holder.pid == 0)
-        return holder;
-
     // /proc's folder of a process belongs to the user it runs as.
-    const std::string process = std::to_string(holder.pid);
     struct stat info { };
-    if (::stat(("/proc/" + process).c_str(), &info) == 0) {
+    if (holder.pid != 0 && ::stat(("/proc/" + std::to_string(holder.pid)).c_str(), &info) == 0) {
         holder.userKnown = true;
         holder.user = info.st_uid;
     }
-    // Only a process of this user's own can be looked into so far.
-    const std::filesystem::path theirs = networkOf(process);
-    holder.otherNetwork = !theirs.empty() && theirs != networkOf("self");
     return holder;
 }
 

@@ -8,20 +8,21 @@
 
 namespace tickwell {
 
-// An exclusive lock on a directory, held for as long as the object lives.
+// The exclusive lock on the folder of an alarm file that the clock holds
+// for as long as it runs, and a command line while it works on the file.
 //
-// The lock is on the directory itself, the one thing that every path, link,
+// The lock is on the folder itself, the one thing that every path, link,
 // bind mount, user and namespace that reaches a file in it reaches too. It
 // belongs to this process's open descriptor, which no program this one
 // starts inherits: a process that ends, however it ends, leaves it free.
-class DirectoryLock {
+class FolderLock {
 public:
-    explicit DirectoryLock(std::filesystem::path directory);
+    explicit FolderLock(std::filesystem::path folder);
 
     enum class State {
         Held, // by this object
-        Busy, // by another open descriptor of the directory: another clock
-        // The directory cannot be opened or locked at all (no right to read
+        Busy, // by another open descriptor of the folder: a clock, or a command line
+        // The folder cannot be opened or locked at all (no right to read
         // it, a file system without such locks).
         Unavailable,
     };
@@ -30,12 +31,18 @@ public:
     bool held() const noexcept { return m_held; }
     // The errno of the last try that came to Unavailable.
     int error() const noexcept { return m_error; }
-    // The directory's device and inode, once it has been opened.
-    dev_t device() const noexcept { return m_device; }
-    ino_t inode() const noexcept { return m_inode; }
+
+    // The process that holds the lock, as far as this one can see it.
+    struct Holder {
+        pid_t pid = 0; // 0 where it cannot be seen (another PID namespace, no /proc)
+        bool userKnown = false;
+        uid_t user = 0;
+    };
+    // After Busy.
+    Holder holder() const;
 
 private:
-    std::filesystem::path m_directory;
+    std::filesystem::path m_folder;
     FileDescriptor m_descriptor;
     bool m_held = false;
     int m_error = 0;
