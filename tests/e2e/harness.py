@@ -431,9 +431,11 @@ class Desktop:
 
     def command(self, binary, *args, runner=(), env=None, cwd=None, quiet=False):
         """Runs the program with a command line in the working directory (or `cwd`), as a user at a terminal
-        would, to its end: (status, standard output, standard error)."""
+        would, to its end: (status, standard output, standard error). `env`: variables to set, or with None to
+        unset."""
+        environment = {name: value for name, value in {**self.env, **(env or {})}.items() if value is not None}
         try:
-            done = subprocess.run([*runner, binary, *args], env={**self.env, **(env or {})}, cwd=cwd or self.work,
+            done = subprocess.run([*runner, binary, *args], env=environment, cwd=cwd or self.work,
                                   stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=60)
         except subprocess.TimeoutExpired:
             fail(f"tickwell {' '.join(args)} did not end within 60 s")
@@ -794,6 +796,21 @@ def remove_faketime_leftovers(pids=None):
         if ended:
             with contextlib.suppress(FileNotFoundError):
                 os.unlink(path)
+
+
+def channel_of(pid):
+    """The path of the socket the clock `pid` listens on, from the kernel's table of sockets."""
+    inodes = set()
+    for fd in os.listdir(f"/proc/{pid}/fd"):
+        target = os.readlink(f"/proc/{pid}/fd/{fd}")
+        if target.startswith("socket:["):
+            inodes.add(target[8:-1])
+    with open("/proc/net/unix") as f:
+        for line in f.readlines()[1:]:
+            fields = line.split()
+            if len(fields) >= 8 and fields[6] in inodes and os.path.basename(fields[7]).startswith("tickwell-"):
+                return fields[7]
+    fail("the clock listens on no socket")
 
 
 def faketime_library():

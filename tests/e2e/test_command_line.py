@@ -14,7 +14,7 @@ import signal
 import subprocess
 import sys
 
-from harness import Desktop, TITLE_BOX, TITLE_EDITOR, expect, fail, poll, run
+from harness import Desktop, TITLE_BOX, TITLE_EDITOR, channel_of, expect, fail, poll, run
 
 LATER = b'#2030-03-09 07:30:00#,"Water the ferns"\r\n'
 AT_FIVE = b'#2030-03-08 21:05:00#,"Feed the cat\r\nthen the fish"\r\n'
@@ -37,21 +37,6 @@ def expect_command(desktop, binary, args, status, stdout=None, said=None, **opti
 def status_of(desktop, binary, **options):
     out = expect_command(desktop, binary, ["--status"], 0, **options)
     return dict(line.split(": ", 1) for line in out.splitlines())
-
-
-def clock_socket(pid):
-    """The path the clock listens on, from the kernel's table of sockets."""
-    inodes = set()
-    for fd in os.listdir(f"/proc/{pid}/fd"):
-        target = os.readlink(f"/proc/{pid}/fd/{fd}")
-        if target.startswith("socket:["):
-            inodes.add(target[8:-1])
-    with open("/proc/net/unix") as f:
-        for line in f.readlines()[1:]:
-            fields = line.split()
-            if len(fields) >= 8 and fields[6] in inodes and os.path.basename(fields[7]).startswith("tickwell-"):
-                return fields[7]
-    fail("the clock listens on no socket")
 
 
 def scenario(binary, screenshots):
@@ -118,7 +103,7 @@ def scenario(binary, screenshots):
         probe = ("import socket, sys\ntry:\n    socket.socket(socket.AF_UNIX).connect(sys.argv[1])\n"
                  "    print('reached')\nexcept OSError as error:\n    print(error.strerror)\n")
         expect("another user's program on the clock's channel",
-               desktop.x([*runner, "/usr/bin/python3", "-c", probe, clock_socket(clock.pid)]).strip(),
+               desktop.x([*runner, "/usr/bin/python3", "-c", probe, channel_of(clock.pid)]).strip(),
                "Permission denied")
         expect_command(desktop, binary, ["--quit"], 1, runner=runner, said="another user")
         if clock.process.poll() is not None:
