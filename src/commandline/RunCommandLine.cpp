@@ -36,9 +36,9 @@ std::string oneLine(std::string text)
     return text;
 }
 
-// The user's own folder for alarms, as tickwell-launcher chooses it: the
-// home folder when an Alarm.dat is there, otherwise the program's folder in
-// the data home.
+// The user's own folder for alarms, as tickwell-launcher chooses it (keep
+// the two alike): the home folder when an Alarm.dat is there, otherwise the
+// program's folder in the data home.
 std::optional<fs::path> ownAlarmFolder()
 {
     const char* home = std::getenv("HOME");
