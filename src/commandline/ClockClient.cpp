@@ -31,6 +31,9 @@ public:
     {
         const sigset_t set = terminationSet();
         m_fd.reset(::signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC));
+        // Without the descriptor the signals keep their usual effect.
+        if (!m_fd.valid())
+            ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
     }
     int fd() const noexcept { return m_fd.get(); }
 

@@ -46,19 +46,12 @@ std::optional<std::vector<std::string_view>> fieldsOf(std::string_view line)
     }
 }
 
-// WHEN in its one spelling.
-std::optional<When> exactWhen(std::string_view field)
-{
-    const std::optional<When> when = parseWhen(field);
-    return when && whenText(*when) == field ? when : std::nullopt;
-}
-
 // A minute the clock names: always with its date, since a time alone would
 // name another minute depending on when the answer is read.
 bool isMinute(std::string_view field)
 {
-    const std::optional<When> when = exactWhen(field);
-    return when && when->date;
+    const std::optional<When> when = parseWhen(field);
+    return when && when->date && whenText(*when) == field;
 }
 
 } // namespace
@@ -147,37 +140,23 @@ std::string encodeCommand(const ClockCommand& command)
 std::optional<ClockCommand> decodeCommand(std::string_view line)
 {
     const auto fields = fieldsOf(line);
-    if (!fields || fields->size() < 2)
+    if (!fields || fields->size() < 2 || fields->size() > 4)
         return std::nullopt;
-    ClockCommand command;
     const auto keyword = std::find_if(commandWords.begin(), commandWords.end(),
         [&](const Keyword& candidate) { return candidate.word == fields->front(); });
-    std::optional<std::string> file = unescaped((*fields)[1]);
-    // A name in a folder: no path, no byte no name holds.
-    if (keyword == commandWords.end() || !file || file->empty()
-        || file->find_first_of(std::string_view("/\0", 2)) != std::string::npos)
+    if (keyword == commandWords.end())
         return std::nullopt;
-    command.kind = keyword->kind;
-    command.file = std::move(*file);
-    const std::size_t count = fields->size();
-    switch (command.kind) {
-    case CommandKind::Add:
-        if (count != 4)
-            return std::nullopt;
-        break;
-    case CommandKind::Clear:
-        if (count != 3 && count != 4)
-            return std::nullopt;
-        break;
-    default:
-        return count == 2 ? std::optional(command) : std::nullopt;
-    }
-    command.when = exactWhen((*fields)[2]);
-    if (count == 4)
+    ClockCommand command { keyword->kind, {}, {}, unescaped((*fields)[1]).value_or(std::string()) };
+    if (fields->size() > 2)
+        command.when = parseWhen((*fields)[2]);
+    if (fields->size() > 3)
         command.reminder = unescaped((*fields)[3]);
-    if (!command.when || (count == 4 && !command.reminder))
+    // A name in a folder: no path, no byte no name holds.
+    if (command.file.empty() || command.file.find_first_of(std::string_view("/\0", 2)) != std::string::npos)
         return std::nullopt;
-    return command;
+    // Exactly what the writer writes for it, or nothing: the checks the
+    // clock makes see the command as it was sent.
+    return encodeCommand(command) == std::string(line) + '\n' ? std::optional(command) : std::nullopt;
 }
 
 std::string encodeReply(const ClockReply& reply)
@@ -214,34 +193,16 @@ std::optional<ClockReply> decodeReply(std::string_view line)
     if (word == replyWords.end())
         return std::nullopt;
     ClockReply reply { ReplyKind(word - replyWords.begin()), {}, {} };
-    const std::size_t count = fields->size();
-    switch (reply.kind) {
-    case ReplyKind::Ok:
-        if (count == 1 || (count == 2 && isMinute((*fields)[1]))) {
-            reply.when = count == 2 ? std::string((*fields)[1]) : std::string();
-            return reply;
-        }
-        return std::nullopt;
-    case ReplyKind::Alarm:
-        if (count != 3 || !isMinute((*fields)[1]))
+    if ((reply.kind == ReplyKind::Alarm || reply.kind == ReplyKind::Ok) && fields->size() > 1) {
+        reply.when = (*fields)[1];
+        if (!isMinute(reply.when))
             return std::nullopt;
-        reply.when = std::string((*fields)[1]);
-        break;
-    case ReplyKind::State:
-        if (count != 2 || ((*fields)[1] != "on" && (*fields)[1] != "off"))
-            return std::nullopt;
-        break;
-    case ReplyKind::Waiting:
-    case ReplyKind::Refused:
-        if (count != 2)
-            return std::nullopt;
-        break;
     }
-    std::optional<std::string> text = unescaped(fields->back());
-    if (!text)
+    if (reply.kind != ReplyKind::Ok)
+        reply.text = unescaped(fields->back()).value_or(std::string());
+    if (reply.kind == ReplyKind::State && reply.text != "on" && reply.text != "off")
         return std::nullopt;
-    reply.text = std::move(*text);
-    return reply;
+    return encodeReply(reply) == std::string(line) + '\n' ? std::optional(reply) : std::nullopt;
 }
 
 std::optional<std::string> LineReader::next()
