@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -230,11 +231,17 @@ Claimed claimFolder(FolderLock& lock, const AlarmFile& file, const Patience& pat
         return { Claimed::Outcome::TheClock, {},
             "the folder of " + file.displayPath().string() + " cannot be locked (" + reasonText(lock.error())
                 + "); a clock on it of another user's will not be noticed" };
-    case Asked::Outcome::Answered:
-        if (!asked.replies.empty() && asked.replies.back().kind == ReplyKind::Ok)
+    case Asked::Outcome::Answered: {
+        if (asked.replies.back().kind == ReplyKind::Ok)
             return { Claimed::Outcome::HandedOver, {}, {} };
-        return { Claimed::Outcome::Refused, asked.replies.empty() ? std::string() : asked.replies.back().text,
-            {} };
+        // Said as a part of "...; this clock does not start".
+        std::string why = asked.replies.back().text;
+        if (why.ends_with('.'))
+            why.pop_back();
+        if (!why.empty())
+            why[0] = char(std::tolower(static_cast<unsigned char>(why[0])));
+        return { Claimed::Outcome::Refused, why, {} };
+    }
     case Asked::Outcome::Failed:
         break;
     }

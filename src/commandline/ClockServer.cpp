@@ -147,8 +147,8 @@ void ClockServer::hear(Caller& caller)
     if (command->file != m_fileName)
         return reply(caller.id,
             { ReplyKind::Refused, {},
-                "The clock in this folder runs on " + m_path + ", not on " + command->file
-                    + ": one clock runs per folder." });
+                "the clock in this folder runs on " + m_path + ", not on " + command->file
+                    + ": one clock runs per folder" });
     // Carried out from the event loop, not from inside this notifier's
     // signal: a command may open a box, whose loop would hear on meanwhile.
     QMetaObject::invokeMethod(

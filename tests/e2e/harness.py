@@ -405,8 +405,8 @@ class Desktop:
     # ----- the program -----
 
     def clock(self, binary, *, fake_time=None, speed=1, preload=False, label="tickwell", extra_env=None,
-              runner=()):
-        """Starts the clock in the working directory; under faked time if a start time is given, running
+              runner=(), cwd=None):
+        """Starts the clock in the working directory (or `cwd`); under faked time if a start time is given, running
         `speed` times as fast as the real one. With `preload` the faking library is loaded into the clock
         itself rather than through the faketime wrapper, so that signals reach the clock's own process.
         `runner`: a command that runs the clock in its own process, such as another_user()'s."""
@@ -426,7 +426,7 @@ class Desktop:
                 argv = ["faketime", "-f", faked_clock, binary]
         argv = list(runner) + argv
         started = time.monotonic()
-        process = self._spawn(label, argv, env=env, cwd=self.work)
+        process = self._spawn(label, argv, env=env, cwd=cwd or self.work)
         return Clock(self, process, started, fake_time, speed=speed, wrapped=fake_time is not None and not preload)
 
     def command(self, binary, *args, runner=(), env=None, cwd=None, quiet=False):

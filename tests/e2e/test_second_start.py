@@ -74,6 +74,26 @@ def scenario(binary, screenshots):
             fail(f"Alarm.dat holds {desktop.read_alarms()!r} after another user's start")
         log("another user's start on the same file refused to run beside the clock")
 
+        # An Alarm.dat that leads to another file in the clock's folder: one clock per folder, and the
+        # refusal, at once, names the clock's file.
+        other_file = os.path.join(desktop.root, "other-file")
+        os.mkdir(other_file)
+        os.symlink(os.path.join(desktop.work, "Other.dat"), os.path.join(other_file, "Alarm.dat"))
+        wanted = f"the clock in this folder runs on {desktop.alarm_file()}, not on Other.dat: one clock runs per folder"
+        status, _, said = desktop.command(binary, "--add", "2031-01-03 8:00", "x", cwd=other_file)
+        if status != 1 or f"tickwell: {wanted}\n" != said:
+            fail(f"--add on another file of the clock's folder: status {status}, said {said!r}")
+        refused = desktop.clock(binary, label="tickwell-other-file", cwd=other_file)
+        box = desktop.wait_visible(TITLE_BOX, timeout=15)
+        figure("a start on another file of the clock's folder to its box", time.monotonic() - refused.started, "s")
+        if f"tickwell: {wanted}; this clock does not start" not in desktop.log_of("tickwell-other-file"):
+            fail(f"the start on another file said {desktop.log_of('tickwell-other-file')!r}")
+        desktop.close_box(box, "the box of the start on another file")
+        if refused.wait_exit(timeout=15) != 1 or not first.running():
+            fail(f"the start on another file ended with status {refused.process.returncode}")
+        if os.path.exists(os.path.join(desktop.work, "Other.dat")) or desktop.read_alarms() != ALARMS:
+            fail("the refused starts changed the alarm files")
+
         # Without a display: a start that only asks the running clock needs none.
         no_display = {"DISPLAY": None, "WAYLAND_DISPLAY": None}
         for args in (["--edit"], []):
