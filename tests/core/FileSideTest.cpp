@@ -119,11 +119,13 @@ TEST(alarm_checks, set_alarm_in_its_order_and_clear_alarm_by_minute_and_reminder
     EXPECT_EQ(check(free, "").reminder, defaultReminder);
     EXPECT_EQ(check(free, " ").reminder, " ");
 
+    // (The last as a text editor may leave it, with a line feed alone.)
     const std::vector<AlarmRecord> alarms { { at(2030, 3, 9), "first" }, { at(2030, 3, 10), "a\r\nb" },
-        { at(2030, 3, 10), "c" }, { at(2030, 3, 10), "a\r\nb" } };
+        { at(2030, 3, 10), "c" }, { at(2030, 3, 10), "a\r\nb" }, { at(2030, 3, 11), "x\ny" } };
     EXPECT_EQ(alarmToClear(alarms, at(2030, 3, 10), std::nullopt), 1u);
     EXPECT_EQ(alarmToClear(alarms, at(2030, 3, 10), "c"), 2u);
     EXPECT_EQ(alarmToClear(alarms, at(2030, 3, 10), "a\nb"), 1u);
     EXPECT_EQ(alarmToClear(alarms, at(2030, 3, 10), "a"), std::nullopt);
-    EXPECT_EQ(alarmToClear(alarms, at(2030, 3, 11), std::nullopt), std::nullopt);
+    EXPECT_EQ(alarmToClear(alarms, at(2030, 3, 11), "x\ny"), 4u);
+    EXPECT_EQ(alarmToClear(alarms, at(2030, 3, 12), std::nullopt), std::nullopt);
 }
