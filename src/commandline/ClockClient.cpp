@@ -100,19 +100,6 @@ std::string spoken(std::chrono::milliseconds wait)
     return seconds >= 120 ? std::to_string(seconds / 60) + " minutes" : std::to_string(seconds) + " s";
 }
 
-// What the clock does with the command once it can.
-std::string deed(CommandKind kind)
-{
-    switch (kind) {
-    case CommandKind::Quit:
-        return "shuts down";
-    case CommandKind::Clear:
-        return "clears the alarm";
-    default:
-        return "carries the command out";
-    }
-}
-
 // The command over a connected socket, and the whole answer back.
 Asked converse(FileDescriptor socket, const ClockCommand& command, const std::string& path,
     const Patience& patience, const Interruptions& signals)
@@ -136,10 +123,10 @@ Asked converse(FileDescriptor socket, const ClockCommand& command, const std::st
     std::array<char, 65536> bytes;
     for (;;) {
         if (!signals.wait(socket.get(), POLLIN, deadline, onSignal))
-            return failed(waitingFor.empty() ? "the clock for " + path
-                        + " has the command but has not answered in " + spoken(patience.answer)
-                                             : "gave up waiting after " + spoken(patience.user)
-                        + ": the clock still " + deed(command.kind) + " once " + waitingFor);
+            return failed(waitingFor.empty()
+                    ? "the clock for " + path + " has the command but has not answered in "
+                        + spoken(patience.answer)
+                    : "gave up waiting after " + spoken(patience.user) + ": " + waitingFor);
         const ssize_t n = ::recv(socket.get(), bytes.data(), bytes.size(), 0);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
@@ -158,12 +145,9 @@ Asked converse(FileDescriptor socket, const ClockCommand& command, const std::st
                 return failed("the clock's answer cannot be read (is it another version of the program?)");
             if (reply->kind == ReplyKind::Waiting) {
                 waitingFor = reply->text;
-                std::fprintf(stderr,
-                    "tickwell: the clock %s once %s; waiting until then, %s at most (Ctrl+C stops waiting)\n",
-                    deed(command.kind).c_str(), waitingFor.c_str(), spoken(patience.user).c_str());
-                onSignal = "stopped waiting; the command has reached the clock, which " + deed(command.kind)
-                    + " once " + waitingFor
-                    + (command.kind == CommandKind::Quit ? "" : " (unless it is shut down first)");
+                std::fprintf(stderr, "tickwell: %s; waiting until then, %s at most (Ctrl+C stops waiting)\n",
+                    waitingFor.c_str(), spoken(patience.user).c_str());
+                onSignal = "stopped waiting; the command has reached the clock: " + waitingFor;
                 deadline = Steady::now() + patience.user;
             }
             asked.replies.push_back(std::move(*reply));

@@ -15,7 +15,11 @@ using Answer = std::function<void(const ClockReply&)>;
 
 const ClockReply ok { ReplyKind::Ok, {}, {} };
 const ClockReply shuttingDown { ReplyKind::Refused, {}, "The clock is shutting down." };
-const ClockReply waitingForTheBox { ReplyKind::Waiting, {}, "the box on show is closed" };
+// Said when a command waits for the user to close the box on show.
+const ClockReply shutsDownOnceClosed { ReplyKind::Waiting, {},
+    "the clock shuts down once the box on show is closed" };
+const ClockReply clearsOnceClosed { ReplyKind::Waiting, {},
+    "the clock clears the alarm once the box on show is closed, unless it is shut down first" };
 
 bool shutdownBegun()
 {
@@ -65,7 +69,7 @@ void RunClockCommand(const Clock& clock, const ClockCommand& command, const Answ
         return answer(ok);
     case CommandKind::Quit:
         if (Form::busyForm())
-            answer(waitingForTheBox);
+            answer(shutsDownOnceClosed);
         tray.mnuPopupExit_Click();
         return;
     case CommandKind::Add: {
@@ -85,7 +89,7 @@ void RunClockCommand(const Clock& clock, const ClockCommand& command, const Answ
         // Not under a tick that waits in a reminder box: it would go on
         // through rows that had moved.
         if (forms::frmMain->isBusy())
-            answer(waitingForTheBox);
+            answer(clearsOnceClosed);
         forms::frmMain->whenIdle([&clock, command, answer] { clear(clock, command, answer); });
         return;
     }

@@ -21,7 +21,10 @@ std::string october5(int hour, int minute, const std::string& reminder)
 }
 
 const ClockReply ok { ReplyKind::Ok, {}, {} };
-const ClockReply waiting { ReplyKind::Waiting, {}, "the box on show is closed" };
+const ClockReply clearsOnceClosed { ReplyKind::Waiting, {},
+    "the clock clears the alarm once the box on show is closed, unless it is shut down first" };
+const ClockReply shutsDownOnceClosed { ReplyKind::Waiting, {},
+    "the clock shuts down once the box on show is closed" };
 const ClockReply shuttingDown { ReplyKind::Refused, {}, "The clock is shutting down." };
 
 // Runs commands on the program's clock, each answer kept under its name.
@@ -66,7 +69,7 @@ void ClockSideTest::commandsDuringAReminder()
         lines.run("status", CommandKind::Status);
         lines.run("add", CommandKind::Add, "9:50", "added\nby a script");
         lines.run("past", CommandKind::Add, "2030-10-05 09:29", "");
-        QVERIFY(lines.answers["clear"] == std::vector { waiting });
+        QVERIFY(lines.answers["clear"] == std::vector { clearsOnceClosed });
     };
     program.clock.set(2030, 10, 5, 9, 31, 0);
     program.editor().tmrTimer_Timer();
@@ -123,8 +126,8 @@ void ClockSideTest::commandsOnceTheShutdownHasBegunChangeNothing()
     program.editor().tmrTimer_Timer();
     QTRY_COMPARE(program.events, QStringList({ "unload frmAbout", "unload frmMain", "unload frmTaskbar" }));
     QTRY_COMPARE(lines.answers["clear"].size(), 2u);
-    QVERIFY(lines.answers["clear"] == (std::vector { waiting, shuttingDown }));
-    QVERIFY(lines.answers["quit"] == std::vector { waiting });
+    QVERIFY(lines.answers["clear"] == (std::vector { clearsOnceClosed, shuttingDown }));
+    QVERIFY(lines.answers["quit"] == std::vector { shutsDownOnceClosed });
     for (const char* refused : { "add", "list", "edit" })
         QVERIFY2(lines.answers[refused] == std::vector { shuttingDown }, refused);
     // The reminder on show counts as read; nothing else changed, and no
