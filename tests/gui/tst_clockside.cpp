@@ -101,6 +101,13 @@ void ClockSideTest::commandsDuringAReminder()
     lines.run("on", CommandKind::Activate);
     QVERIFY(program.editor().tmrTimer.enabled());
     QVERIFY(lines.answers["off"] == std::vector { ok } && lines.answers["on"] == std::vector { ok });
+
+    // A reminder that starts with a byte-order mark keeps it, in the file and in the list.
+    const std::string marked = "\xEF\xBB\xBFmarked";
+    lines.run("marked", CommandKind::Add, "2030-10-05 10:00", marked);
+    QVERIFY(program.alarmFile().ends_with(october5(10, 0, marked)));
+    const ListBox& reminders = program.editor().lstReminders;
+    QCOMPARE(reminders.list(reminders.listCount() - 1).toStdString(), marked);
 }
 
 void ClockSideTest::commandsOnceTheShutdownHasBegunChangeNothing()
