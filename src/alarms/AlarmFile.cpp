@@ -187,17 +187,16 @@ std::filesystem::path AlarmFile::displayPath() const
     return error ? path() : absolute;
 }
 
-std::string AlarmFile::identity() const
+AlarmFile::Identity AlarmFile::identity() const
 {
-    // The directory by its device and inode, which neither links, bind mounts
-    // nor rewrites of the file change, and the file's own name in it.
-    const std::filesystem::path target = resolveLinks(path());
+    // Neither links, bind mounts nor rewrites of the file change these.
+    Identity identity { 0, 0, resolveLinks(path()).filename().string() };
     struct stat info { };
-    if (::stat(resolvedDirectory().c_str(), &info) == 0)
-        return "directory " + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + ", file "
-            + target.filename().string();
-    std::error_code error;
-    return std::filesystem::absolute(target, error).lexically_normal().string();
+    if (::stat(resolvedDirectory().c_str(), &info) == 0) {
+        identity.device = info.st_dev;
+        identity.inode = info.st_ino;
+    }
+    return identity;
 }
 
 std::filesystem::path AlarmFile::resolvedDirectory() const

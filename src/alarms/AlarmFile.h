@@ -77,9 +77,19 @@ public:
     // The path as a message names it: absolute while the working directory
     // still has a name.
     std::filesystem::path displayPath() const;
-    // A name for the file the path reaches, the same through every symbolic
-    // link and from every working directory that reaches it.
-    std::string identity() const;
+    // Which alarm file the path reaches, the same through every symbolic
+    // link and from every working directory: the folder it lies in at the
+    // end of its links, by device and inode (0 where the folder cannot be
+    // looked at), and its name there. One clock runs per folder: its lock
+    // and its channel go by the folder, and a command checks the name.
+    struct Identity {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::string name;
+
+        friend bool operator==(const Identity&, const Identity&) = default;
+    };
+    Identity identity() const;
     // The directory the file lies in, at the end of its symbolic links ("."
     // for the working directory): the one directory every path to it reaches.
     std::filesystem::path resolvedDirectory() const;

@@ -202,11 +202,7 @@ std::string formatDateLiteral(DateValue when)
     std::string text;
     text.reserve(21);
     text += '#';
-    appendDigits(text, p.year, 4);
-    text += '-';
-    appendDigits(text, p.month, 2);
-    text += '-';
-    appendDigits(text, p.day, 2);
+    appendIsoDate(text, p.year, p.month, p.day);
     if (p.hour != 0 || p.minute != 0 || p.second != 0) {
         text += ' ';
         appendDigits(text, p.hour, 2);

@@ -20,16 +20,16 @@
 namespace tickwell {
 
 namespace {
-// QString::fromStdString() drops a byte-order mark at the start, which would
-// take a reminder's first character with it.
-QString reminderText(const std::string& utf8)
+const QString clockTitle = QStringLiteral("Tickwell Alarm Clock");
+} // namespace
+
+QString frmMain::reminderText(const std::string& utf8)
 {
+    // QString::fromStdString() drops a byte-order mark at the start, which
+    // would take a reminder's first character with it.
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     return decoder(QByteArrayView(utf8.data(), qsizetype(utf8.size())));
 }
-
-const QString clockTitle = QStringLiteral("Tickwell Alarm Clock");
-} // namespace
 
 std::optional<DateValue> frmMain::ParseAlarmEntry(const QString& entry) const
 {

@@ -7,28 +7,7 @@
 #include "frame/dates/Clock.h"
 #include "frame/desktop/MessageBoxes.h"
 
-#include <chrono>
-
 namespace tickwell {
-
-namespace {
-
-// The start of the minute of `value`, `minutes` later on the calendar;
-// none past the last date a value can hold.
-std::optional<DateValue> minutesAfterItsStart(DateValue value, int minutes)
-{
-    using namespace std::chrono;
-    const DateParts p = value.parts();
-    const sys_seconds moved = sys_days { year { p.year } / p.month / p.day } + hours { p.hour }
-        + std::chrono::minutes { p.minute + minutes };
-    const auto day = floor<days>(moved);
-    const year_month_day date { day };
-    const hh_mm_ss time { moved - day };
-    return DateValue::fromParts(int(date.year()), int(unsigned(date.month())), int(unsigned(date.day())),
-        int(time.hours().count()), int(time.minutes().count()));
-}
-
-} // namespace
 
 void frmMain::snoozeAlarm(const QString& reminder, int minutes)
 {
@@ -43,7 +22,7 @@ void frmMain::snoozeAlarm(const QString& reminder, int minutes)
     // Set as Set Alarm sets it; what can still go wrong is the file (or a
     // reminder made longer by hand than the editor takes), said as the
     // clock says any other write that failed.
-    const QString refusal = setAlarm(*when, reminder);
+    const QString refusal = setAlarm(*when, reminder.toStdString());
     if (!refusal.isEmpty())
         m_services.messageBoxes.MsgBox(
             refusal, MessageStyle::Exclamation, QStringLiteral("Tickwell Alarm Clock"));

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
+#include <utility>
 
 // Writing a whole file so that no failure and no kill at any moment leaves
 // anything but the old file or the new one.
@@ -17,8 +18,15 @@ public:
         : m_fd(fd)
     {
     }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept
+        : m_fd(std::exchange(other.m_fd, -1))
+    {
+    }
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
+        reset(std::exchange(other.m_fd, -1));
+        return *this;
+    }
     ~FileDescriptor() { close(); }
 
     int get() const noexcept { return m_fd; }

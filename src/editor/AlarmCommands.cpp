@@ -4,8 +4,8 @@
 #include "editor/frmMain.h"
 
 #include "about/frmAbout.h"
+#include "alarms/AlarmChecks.h"
 #include "alarms/AlarmEntry.h"
-#include "alarms/NewAlarm.h"
 #include "frame/Forms.h"
 #include "frame/Services.h"
 #include "frame/dates/Clock.h"
@@ -20,8 +20,7 @@ const QString cantSetAlarm = QStringLiteral("Can't Set Alarm");
 void frmMain::cmdSetAlarm_Click()
 {
     UpdateNewAlarmCaption();
-    const QString refusal = NewAlarmDate == DateValue::noDate() ? QString::fromLatin1(noDateRefusal)
-                                                                : setAlarm(NewAlarmDate, txtReminder.text());
+    const QString refusal = setAlarm(NewAlarmDate, txtReminder.text().toStdString());
     if (!refusal.isEmpty()) {
         m_services.messageBoxes.MsgBox(refusal, MessageStyle::Exclamation, cantSetAlarm);
         return;
@@ -29,25 +28,20 @@ void frmMain::cmdSetAlarm_Click()
     txtReminder.setText(QString());
 }
 
-QString frmMain::setAlarm(DateValue when, QString reminder)
+QString frmMain::setAlarm(std::optional<DateValue> when, std::string_view reminder)
 {
-    if (when < m_services.clock.now())
-        return QString::fromLatin1(pastRefusal);
-    if (hasAlarmAt(when))
-        return QString::fromLatin1(duplicateRefusal);
-    // The editor's field takes no more; another start may send more.
-    if (std::size_t(reminder.size()) > longestReminder)
-        return QString::fromLatin1(tooLongRefusal);
-    if (reminder.isEmpty())
-        reminder = QString::fromLatin1(defaultReminder);
+    const NewAlarm alarm = checkNewAlarm(
+        when, m_services.clock.now(), [this](DateValue minute) { return hasAlarmAt(minute); }, reminder);
+    if (!alarm.refusal.empty())
+        return QString::fromUtf8(alarm.refusal.data(), qsizetype(alarm.refusal.size()));
 
     // The file first: only an alarm that is safely stored is listed.
-    const StoreResult stored = appendAlarmRecord({ when, reminder.toStdString() });
+    const StoreResult stored = appendAlarmRecord({ *when, alarm.reminder });
     if (!stored.ok())
         return QStringLiteral("The alarm could not be saved to \"%1\": %2.")
             .arg(alarmFilePath(), QString::fromStdString(stored.failure));
-    lstAlarms.addItem(QString::fromStdString(alarmEntryText(when)));
-    lstReminders.addItem(reminder);
+    lstAlarms.addItem(QString::fromStdString(alarmEntryText(*when)));
+    lstReminders.addItem(reminderText(alarm.reminder));
     alarmsChanged();
     return {};
 }

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tickwell {
@@ -92,16 +93,19 @@ public:
 
     // The commands.
     void cmdSetAlarm_Click();
-    // Set Alarm's work for an alarm at `when` with `reminder`, from the
-    // editor or from another start of the program: the checks, the file and
-    // the lists. Returns why it refused, empty once the alarm is set.
-    QString setAlarm(DateValue when, QString reminder);
+    // Set Alarm's work for an alarm at `when` with `reminder` (UTF-8), from
+    // the editor, a snooze or a command line: the checks, the file and the
+    // lists. Returns why it refused, empty once the alarm is set.
+    QString setAlarm(std::optional<DateValue> when, std::string_view reminder);
     // Whether an alarm is set for the minute `when`.
     bool hasAlarmAt(DateValue when) const;
     void cmdViewReminder_Click();
     void txtReminder_DblClick();
     void cmdClose_Click();
     void cmdAbout_Click();
+
+    // The rows as records; none, with the reason, if a row cannot be read back.
+    std::vector<AlarmRecord> recordsFromLists(std::string& failure) const;
 
     static bool IsLeapYear(std::int16_t year) { return isLeapYear(year); }
 
@@ -207,11 +211,11 @@ private:
     // while it sleeps until the next minute.
     void alarmsChanged();
 
-    // The rows as records; none, with the reason, if a row cannot be read back.
-    std::vector<AlarmRecord> recordsFromLists(std::string& failure) const;
     StoreResult appendAlarmRecord(const AlarmRecord& record);
     void rewriteAlarmFile();
     QString alarmFilePath() const;
+    // A reminder as the file holds it, as a row of lstReminders shows it.
+    static QString reminderText(const std::string& utf8);
     // The messages about the file: a write that failed, another program's
     // version kept beside it, a file not read at start.
     void announceSaveFailure(const StoreResult& result);

@@ -74,6 +74,8 @@ public:
     // program, which would otherwise also end the nested loop a handler
     // waits in.
     static void whenNoneBusy(std::function<void()> action);
+    // A window that is busy, if one is.
+    static Form* busyForm();
 
 Q_SIGNALS:
     void loaded();
@@ -97,7 +99,6 @@ protected:
 private:
     static Form* activeForm();
     void becomeActiveForm();
-    static Form* busyForm();
     void releaseHold();
     void runWaitingActions();
 

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "alarms/AlarmFile.h"
-#include "frame/ClockCommands.h"
-#include "frame/CommandClient.h"
-#include "frame/CommandLine.h"
+#include "commandline/ClockClient.h"
+#include "commandline/ClockServer.h"
+#include "commandline/ClockSide.h"
+#include "commandline/FolderLock.h"
+#include "commandline/RunCommandLine.h"
+#include "frame/DisplayCheck.h"
 #include "frame/Forms.h"
 #include "frame/Services.h"
 #include "frame/dates/Clock.h"
@@ -13,7 +16,6 @@
 #include "frame/desktop/FreedMemory.h"
 #include "frame/desktop/MessageBoxes.h"
 #include "frame/desktop/SessionEnd.h"
-#include "frame/desktop/SingleClock.h"
 #include "frame/desktop/TerminationSignals.h"
 #include "frame/desktop/TrayService.h"
 #include "frame/desktop/WallClockWakes.h"
@@ -26,26 +28,33 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 namespace {
 // Two clocks on one file would announce every alarm twice: this one says why
 // it does not run, in a box too where there is a desktop to show it on.
-int refuseToRun(const QString& why, tickwell::TerminationSignals& termination)
+int refuseToRun(const std::string& why, int& argc, char** argv)
 {
     using namespace tickwell;
-    std::fprintf(stderr, "tickwell: %s; this clock does not start\n", qPrintable(why));
+    std::fprintf(stderr, "tickwell: %s; this clock does not start\n", why.c_str());
+    std::optional<DisplayCheck> quietlyWithout(std::in_place, DisplayCheck::OnFailure::Quiet);
+    const QApplication app(argc, argv);
+    quietlyWithout.reset();
     const QString platform = QGuiApplication::platformName();
-    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
-        QtMessageBoxes boxes;
-        // Told to end, it does not wait for the user to read the box.
-        const QMetaObject::Connection closing = QObject::connect(&termination,
-            &TerminationSignals::terminationRequested, &termination, [&boxes] { boxes.closeAll(); });
-        boxes.MsgBox(why.left(1).toUpper() + why.mid(1)
-                + QStringLiteral(
-                    ".\r\n\r\nTwo clocks would announce every alarm twice: this one does not start."),
-            MessageStyle::Exclamation, QStringLiteral("Tickwell Alarm Clock"));
-        QObject::disconnect(closing);
-    }
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return 1;
+    TerminationSignals termination;
+    QtMessageBoxes boxes;
+    // Told to end, it does not wait for the user to read the box.
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &termination,
+        [&boxes] { boxes.closeAll(); });
+    const QString text = QString::fromStdString(why);
+    boxes.MsgBox(text.left(1).toUpper() + text.mid(1)
+            + QStringLiteral(
+                ".\r\n\r\nTwo clocks would announce every alarm twice: this one does not start."),
+        MessageStyle::Exclamation, QStringLiteral("Tickwell Alarm Clock"));
     return 1;
 }
 } // namespace
@@ -62,38 +71,39 @@ int main(int argc, char* argv[])
 
     // A command for the clock needs no display: a script, a terminal or a
     // desktop without one can send it.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    if (asksForCommand(arguments)) {
-        QCoreApplication app(argc, argv);
-        QCoreApplication::setApplicationName(QStringLiteral("tickwell"));
-        QCoreApplication::setApplicationVersion(QStringLiteral("1.1"));
-        const CommandLine line = parseCommandLine(arguments);
-        if (line.exitStatus)
-            return *line.exitStatus;
-        if (line.command)
-            return RunCommandLine(*line.command);
-        // --edit alone after all: a plain start, below.
-    }
+    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    if (const std::optional<int> status = RunCommandLine(parseCommandLine(arguments)))
+        return *status;
 
+    // One clock per alarm folder, however the working directory reaches it;
+    // a start that finds one hands over to it, and needs no display either.
+    const AlarmFile alarmFile;
+    FolderLock folderLock(alarmFile.resolvedDirectory());
+    const Claimed claimed = claimFolder(folderLock, alarmFile);
+    if (claimed.outcome == Claimed::Outcome::HandedOver)
+        return 0;
+    if (claimed.outcome == Claimed::Outcome::Refused)
+        return refuseToRun(claimed.why, argc, argv);
+    if (!claimed.warning.empty())
+        std::fprintf(stderr, "tickwell: %s\n", claimed.warning.c_str());
+
+    std::optional<DisplayCheck> displayCheck(std::in_place);
     QApplication app(argc, argv);
+    displayCheck.reset();
     QApplication::setApplicationName(QStringLiteral("tickwell"));
-    QApplication::setApplicationVersion(QStringLiteral("1.1"));
+    QApplication::setApplicationVersion(
+        QString::fromLatin1(programVersion.data(), qsizetype(programVersion.size())));
     QApplication::setDesktopFileName(QString::fromLatin1(desktopId));
     // The program has no main window; it ends when it is shut down.
     QApplication::setQuitOnLastWindowClosed(false);
 
     TerminationSignals termination;
-    // One clock per alarm file, however the working directory reaches it.
-    SingleClock single { AlarmFile() };
-    const SingleClock::Claim claim = single.claim();
-    for (const QString& warning : single.warnings())
-        std::fprintf(stderr, "tickwell: %s\n", qPrintable(warning));
-    if (claim == SingleClock::Claim::HandedOver)
-        return 0;
-    if (claim == SingleClock::Claim::Refused)
-        return refuseToRun(single.refusal(), termination);
+    ClockServer server(alarmFile, folderLock.held());
+    if (!server.failure().empty())
+        std::fprintf(stderr, "tickwell: the channel for commands to this clock cannot be made (%s); %s\n",
+            server.failure().c_str(),
+            folderLock.held() ? "a second start for this alarm file cannot reach this clock and will not run"
+                              : "a second start for this alarm file will not be noticed");
 
     SessionEnd sessionEnd;
     SystemClock clock;
@@ -111,11 +121,10 @@ int main(int argc, char* argv[])
     const DisplayLoss displayLoss([&messageBoxes] { EndWithoutDisplay(messageBoxes); });
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, endProgram);
     QObject::connect(&sessionEnd, &SessionEnd::ending, &app, endProgram);
-    QObject::connect(&single, &SingleClock::showRequested, &app, &ShowEditorOnRequest);
     QObject::connect(
-        &single, &SingleClock::commandReceived, &app, [&](int caller, const ClockCommand& command) {
+        &server, &ClockServer::commandReceived, &app, [&](int caller, const ClockCommand& command) {
             RunClockCommand(
-                clock, command, [&single, caller](const ClockReply& reply) { single.reply(caller, reply); });
+                clock, command, [&server, caller](const ClockReply& reply) { server.reply(caller, reply); });
         });
 
     Main();

@@ -18,12 +18,6 @@ void Main()
     forms::frmTaskbar.Load();
 }
 
-void ShowEditorOnRequest()
-{
-    if (!forms::frmTaskbar.isEmpty())
-        forms::frmTaskbar->mnuPopupEdit_Click();
-}
-
 void EndProgram(MessageBoxes& boxes)
 {
     // The clock stops first: the tick whose reminder is closed below must

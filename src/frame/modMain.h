@@ -21,8 +21,4 @@ void EndProgram(MessageBoxes& boxes);
 // counts as announced and leaves the file; nothing else changes.
 void EndWithoutDisplay(MessageBoxes& boxes);
 
-// A later start of the program asked for the editor: open it as "Edit
-// Alarms" does, unless the program is shutting down.
-void ShowEditorOnRequest();
-
 } // namespace tickwell

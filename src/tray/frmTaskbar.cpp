@@ -123,6 +123,7 @@ void frmTaskbar::mnuPopupExit_Click()
 {
     // A window that waits for the user, such as a reminder on show, finishes
     // its work first: ending now would close the box and lose that work.
+    m_shutdownBegun = true;
     whenNoneBusy(&frmTaskbar::shutDown);
 }
 

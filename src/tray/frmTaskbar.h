@@ -31,6 +31,8 @@ public:
     // program, once no window is busy.
     void mnuPopupExit_Click();
     void mnuPopupAbout_Click();
+    // From "Shut Down Alarm Clock" on, also while it waits for a box.
+    bool shutdownBegun() const noexcept { return m_shutdownBegun; }
 
     // The two pictures of the icon.
     QIcon imgActivatedIcon;
@@ -56,6 +58,7 @@ private:
 
     TrayService& m_tray;
     TrayIconRecord TrayIconData;
+    bool m_shutdownBegun = false;
 };
 
 } // namespace tickwell

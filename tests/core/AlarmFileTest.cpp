@@ -600,11 +600,19 @@ TEST(alarm_file, every_path_to_one_file_has_one_identity)
     TemporaryDirectory dir;
     std::filesystem::create_directories(dir / "data");
     std::filesystem::create_directories(dir / "elsewhere");
+    std::filesystem::create_directories(dir / "other");
     std::filesystem::create_directory_symlink("data", dir / "linked");
     std::filesystem::create_symlink("../data/Alarm.dat", dir / "elsewhere" / "Alarm.dat");
-    const std::string one = AlarmFile { dir / "data" }.identity();
+    std::filesystem::create_symlink("../data/Other.dat", dir / "other" / "Alarm.dat");
+    const AlarmFile::Identity one = AlarmFile { dir / "data" }.identity();
+    EXPECT_NE(one.inode, 0u);
+    EXPECT_EQ(one.name, "Alarm.dat");
     EXPECT_EQ(AlarmFile { dir / "linked" }.identity(), one);
     EXPECT_EQ(AlarmFile { dir / "elsewhere" }.identity(), one); // before the file exists, too
     EXPECT_EQ(AlarmFile { dir / "data" / ".." / "data" }.identity(), one);
     EXPECT_NE(AlarmFile { dir.path() }.identity(), one);
+    // Another file in the same folder: the same folder, another name.
+    const AlarmFile::Identity other = AlarmFile { dir / "other" }.identity();
+    EXPECT_EQ(std::pair(other.device, other.inode), std::pair(one.device, one.inode));
+    EXPECT_EQ(other.name, "Other.dat");
 }

@@ -404,8 +404,8 @@ class Desktop:
     # ----- the program -----
 
     def clock(self, binary, *, fake_time=None, speed=1, preload=False, label="tickwell", extra_env=None,
-              runner=()):
-        """Starts the clock in the working directory; under faked time if a start time is given, running
+              runner=(), cwd=None):
+        """Starts the clock in the working directory (or `cwd`); under faked time if a start time is given, running
         `speed` times as fast as the real one. With `preload` the faking library is loaded into the clock
         itself rather than through the faketime wrapper, so that signals reach the clock's own process.
         `runner`: a command that runs the clock in its own process, such as another_user()'s."""
@@ -425,20 +425,49 @@ class Desktop:
                 argv = ["faketime", "-f", faked_clock, binary]
         argv = list(runner) + argv
         started = time.monotonic()
-        process = self._spawn(label, argv, env=env, cwd=self.work)
+        process = self._spawn(label, argv, env=env, cwd=cwd or self.work)
         return Clock(self, process, started, fake_time, speed=speed, wrapped=fake_time is not None and not preload)
 
-    def command(self, binary, *args, runner=(), env=None):
-        """Runs the program with a command line in the working directory, as a user at a terminal would, to its
-        end: (status, standard output, standard error)."""
+    def command(self, binary, *args, runner=(), env=None, cwd=None, quiet=False):
+        """Runs the program with a command line in the working directory (or `cwd`), as a user at a terminal
+        would, to its end: (status, standard output, standard error). `env`: variables to set, or with None to
+        unset."""
+        environment = {name: value for name, value in {**self.env, **(env or {})}.items() if value is not None}
         try:
-            done = subprocess.run([*runner, binary, *args], env={**self.env, **(env or {})}, cwd=self.work,
-                                  stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=30)
+            done = subprocess.run([*runner, binary, *args], env=environment, cwd=cwd or self.work,
+                                  stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=60)
         except subprocess.TimeoutExpired:
-            fail(f"tickwell {' '.join(args)} did not end within 30 s")
-        log(f"tickwell {' '.join(args)}: status {done.returncode}"
-            + (f", said {done.stderr.strip()!r}" if done.stderr.strip() else ""))
+            fail(f"tickwell {' '.join(args)} did not end within 60 s")
+        if not quiet:
+            log(f"tickwell {' '.join(args)}: status {done.returncode}"
+                + (f", said {done.stderr.strip()!r}" if done.stderr.strip() else ""))
         return done.returncode, done.stdout, done.stderr
+
+    def command_started(self, binary, *args, stdout=subprocess.DEVNULL, label="tickwell-command", cwd=None):
+        """Starts the program with a command line in the working directory (or `cwd`) and leaves it running: its
+        Popen, standard error a pipe (read it with said_until()), standard output `stdout`."""
+        process = subprocess.Popen([binary, *args], env=self.env, cwd=cwd or self.work, stdin=subprocess.DEVNULL,
+                                   stdout=stdout, stderr=subprocess.PIPE, preexec_fn=_die_with_parent)
+        self.processes.append((label, process))
+        return process
+
+    def said_until(self, process, wanted, timeout=15.0):
+        """What a process started with command_started() has written to its standard error, read until it
+        holds `wanted` (fails after `timeout` seconds)."""
+        said = b""
+        end = time.monotonic() + timeout
+        while wanted.encode() not in said:
+            left = end - time.monotonic()
+            if left <= 0:
+                fail(f"{' '.join(process.args[1:])} did not say {wanted!r} within {timeout:g} s: {said!r}")
+            ready, _, _ = select.select([process.stderr], [], [], min(left, 0.2))
+            if ready:
+                chunk = os.read(process.stderr.fileno(), 4096)
+                if not chunk and process.poll() is not None:
+                    fail(f"{' '.join(process.args[1:])} ended ({process.returncode}) without saying {wanted!r}:"
+                         f" {said!r}")
+                said += chunk
+        return said.decode(errors="replace")
 
     def signal(self, pid, name):
         os.kill(pid, getattr(signal, name))
@@ -766,6 +795,21 @@ def remove_faketime_leftovers(pids=None):
         if ended:
             with contextlib.suppress(FileNotFoundError):
                 os.unlink(path)
+
+
+def channel_of(pid):
+    """The path of the socket the clock `pid` listens on, from the kernel's table of sockets."""
+    inodes = set()
+    for fd in os.listdir(f"/proc/{pid}/fd"):
+        target = os.readlink(f"/proc/{pid}/fd/{fd}")
+        if target.startswith("socket:["):
+            inodes.add(target[8:-1])
+    with open("/proc/net/unix") as f:
+        for line in f.readlines()[1:]:
+            fields = line.split()
+            if len(fields) >= 8 and fields[6] in inodes and os.path.basename(fields[7]).startswith("tickwell-"):
+                return fields[7]
+    fail("the clock listens on no socket")
 
 
 def faketime_library():

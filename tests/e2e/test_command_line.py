@@ -1,20 +1,27 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Without a notification area the clock is still reached, from a terminal
-or a script: switched off and on (the tray that comes later agrees),
-alarms added, listed and cleared, refusals and usage errors told by their
-exit status, and the clock shut down. An added alarm fires at its minute.
-Another user's commands are not heard. With no clock running, the file
-itself is listed and changed."""
+or a script: switched off and on (the tray that comes later agrees), its
+state shown, alarms added (the minute said), listed and cleared again as
+listed, whatever their reminders hold, refusals and usage errors told by
+their exit status. Another user cannot reach the clock. Behind a reminder a
+command says what it waits for, Ctrl+C ends it at once, and once the
+shutdown has begun commands change nothing. With no clock running, the file
+itself is listed and changed; with no Alarm.dat here either, the user's own
+folder is, and its clock."""
 
-import datetime
 import os
-import socket
+import signal
+import subprocess
 import sys
 
-from harness import Desktop, TITLE_BOX, TITLE_EDITOR, expect, fail, log, poll, run
+from harness import Desktop, TITLE_BOX, TITLE_EDITOR, channel_of, expect, fail, poll, run
 
 LATER = b'#2030-03-09 07:30:00#,"Water the ferns"\r\n'
-MINUTE = datetime.datetime(2030, 3, 8, 21, 5)
+AT_FIVE = b'#2030-03-08 21:05:00#,"Feed the cat\r\nthen the fish"\r\n'
+TOMORROW = b'#2030-03-09 21:04:00#,"Tomorrow"\r\n'
+# Reminders as a script may give them: --list prints each on one line, and
+# --clear takes it back as printed.
+AWKWARD = ["C:\\temp\\new", "a tab\there", "two\nlines\\n", "-v", "--help", "-- and breathe"]
 
 
 def expect_command(desktop, binary, args, status, stdout=None, said=None, **options):
@@ -27,29 +34,22 @@ def expect_command(desktop, binary, args, status, stdout=None, said=None, **opti
     return out
 
 
-def clock_socket(pid):
-    """The abstract name the clock listens on, from the kernel's table of sockets."""
-    inodes = set()
-    for fd in os.listdir(f"/proc/{pid}/fd"):
-        target = os.readlink(f"/proc/{pid}/fd/{fd}")
-        if target.startswith("socket:["):
-            inodes.add(target[8:-1])
-    with open("/proc/net/unix") as f:
-        for line in f.readlines()[1:]:
-            fields = line.split()
-            if len(fields) >= 8 and fields[6] in inodes and fields[7].startswith("@tickwell-"):
-                return fields[7][1:]
-    fail("the clock listens on no socket")
+def status_of(desktop, binary, **options):
+    out = expect_command(desktop, binary, ["--status"], 0, **options)
+    return dict(line.split(": ", 1) for line in out.splitlines())
 
 
 def scenario(binary, screenshots):
     with Desktop("command-line", window_manager=True, tray=False, screenshots=screenshots) as desktop:
-        desktop.write_alarms(LATER)
+        desktop.write_alarms(LATER + AT_FIVE)
         clock = desktop.clock(binary, fake_time="2030-03-08 21:04:20", preload=True)
         # Without a notification area, the editor is the clock's only window.
         desktop.wait_visible(TITLE_EDITOR, timeout=20)
 
         expect_command(desktop, binary, ["--deactivate"], 0)
+        expect("--status of a clock switched off", status_of(desktop, binary),
+               {"running": "yes", "active": "no", "file": desktop.alarm_file(), "alarms": "2",
+                "next": "2030-03-08 21:05\tFeed the cat\\nthen the fish"})
         # A notification area that comes now shows the switched-off clock; --activate switches it on.
         desktop.start_tray()
         icon = desktop.wait_icon()
@@ -58,55 +58,115 @@ def scenario(binary, screenshots):
         expect_command(desktop, binary, ["--activate"], 0)
         poll("the icon to show the clock switched on",
              lambda: desktop.differing_pixels(inactive, desktop.grab(icon, pictures.format("active"))) > 0, timeout=5)
+        expect("--status once switched on", status_of(desktop, binary)["active"], "yes")
 
-        # Set, listed, refused, cleared.
-        expect_command(desktop, binary, ["--add", "2030-03-08 21:05", "Feed the cat\nthen the fish"], 0)
-        expect_command(desktop, binary, ["--add", "2030-03-09 08:00", "Back\\slash"], 0)
-        expect_command(desktop, binary, ["--list"], 0,
-                       "2030-03-09 07:30\tWater the ferns\n"
-                       "2030-03-08 21:05\tFeed the cat\\nthen the fish\n"
-                       "2030-03-09 08:00\tBack\\\\slash\n")
+        # Set, with the minute said: a time whose minute has begun is tomorrow's; an hour of one digit.
+        expect_command(desktop, binary, ["--add", "21:04", "Tomorrow"], 0,
+                       "The alarm is set for 2030-03-09 21:04.\n")
+        expect_command(desktop, binary, ["--add", "2030-03-09 8:00", "Breakfast"], 0,
+                       "The alarm is set for 2030-03-09 08:00.\n")
+        for minute, reminder in enumerate(AWKWARD, start=1):
+            expect_command(desktop, binary, ["--add", f"2030-03-09 08:0{minute}", reminder], 0)
+        listed = expect_command(desktop, binary, ["--list"], 0)
+        expect("--list's lines", listed.splitlines(), [
+            "2030-03-09 07:30\tWater the ferns",
+            "2030-03-08 21:05\tFeed the cat\\nthen the fish",
+            "2030-03-09 21:04\tTomorrow",
+            "2030-03-09 08:00\tBreakfast",
+            "2030-03-09 08:01\tC:\\\\temp\\\\new",
+            "2030-03-09 08:02\ta tab\\there",
+            "2030-03-09 08:03\ttwo\\nlines\\\\n",
+            "2030-03-09 08:04\t-v",
+            "2030-03-09 08:05\t--help",
+            "2030-03-09 08:06\t-- and breathe"])
+        # Each cleared as --list printed it.
+        for line in listed.splitlines()[4:]:
+            when, reminder = line.split("\t")
+            expect_command(desktop, binary, ["--clear", when, reminder], 0)
         expect_command(desktop, binary, ["--add", "2030-03-08 21:05", "Again"], 1,
                        said="Alarm already exists for that Time/Date.")
         expect_command(desktop, binary, ["--add", "2030-03-08 20:00", "Gone"], 1, said="is in the past!")
         expect_command(desktop, binary, ["--add", "2030-03-09 09:00", "x" * 129], 1, said="too long")
         expect_command(desktop, binary, ["--clear", "2030-03-09 08:00", "Not this one"], 1, said="No alarm")
-        expect_command(desktop, binary, ["--clear", "2030-03-09 08:00"], 0)
+        expect_command(desktop, binary, ["--clear", "2030-03-09 8:00"], 0)
         expect_command(desktop, binary, ["--clear", "2030-03-09 08:00"], 1, said="No alarm")
+        expect_command(desktop, binary, ["--clear", "08:00", "C:\\temp\\"], 2, said="as --list prints it")
         expect_command(desktop, binary, ["--add", "tomorrow", "x"], 2, said="WHEN")
         expect_command(desktop, binary, ["--list", "--quit"], 2, said="one command at a time")
         expect_command(desktop, binary, ["--frobnicate"], 2)
-        expect("Alarm.dat after the commands", desktop.read_alarms(),
-               LATER + b'#2030-03-08 21:05:00#,"Feed the cat\r\nthen the fish"\r\n')
+        if "--" not in expect_command(desktop, binary, ["--help"], 0):
+            fail("--help does not say how -- works")
+        expect("Alarm.dat after the commands", desktop.read_alarms(), LATER + AT_FIVE + TOMORROW)
 
-        # Another user reaches the clock's socket, but is not heard.
-        name = clock_socket(clock.pid)
+        # Another user can neither reach the clock's channel nor have it shut down.
         runner, _ = desktop.another_user()
-        sender = ("import socket, sys\ns = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)\n"
-                  "s.connect('\\0' + sys.argv[1])\ntry:\n    s.sendall(b'quit\\n')\n    print(s.recv(100))\n"
-                  "except OSError as error:\n    print(error)\n")
-        desktop.x([*runner, "/usr/bin/python3", "-c", sender, name])
+        probe = ("import socket, sys\ntry:\n    socket.socket(socket.AF_UNIX).connect(sys.argv[1])\n"
+                 "    print('reached')\nexcept OSError as error:\n    print(error.strerror)\n")
+        expect("another user's program on the clock's channel",
+               desktop.x([*runner, "/usr/bin/python3", "-c", probe, channel_of(clock.pid)]).strip(),
+               "Permission denied")
         expect_command(desktop, binary, ["--quit"], 1, runner=runner, said="another user")
         if clock.process.poll() is not None:
             fail("another user's command shut the clock down")
 
-        # The added alarm fires at its minute.
-        box = desktop.wait_visible(TITLE_BOX, timeout=(clock.moment_of(MINUTE) - clock.started) + 20)
+        # Behind the reminder: a clear says what it waits for, and Ctrl+C ends it at once.
+        box = desktop.wait_visible(TITLE_BOX, timeout=60)
+        clearing = desktop.command_started(binary, "--clear", "2030-03-09 07:30")
+        desktop.said_until(clearing, "waiting until then")
+        clearing.send_signal(signal.SIGINT)
+        try:
+            clearing.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            fail("--clear did not end at once on SIGINT")
+        said = clearing.stderr.read().decode()
+        expect("--clear's end on SIGINT", clearing.returncode, -signal.SIGINT)
+        if "the command has reached the clock" not in said:
+            fail(f"--clear ended on SIGINT saying {said!r}")
+        expect("--status behind the reminder", status_of(desktop, binary)["alarms"], "3")
+        # A shutdown waits for the reminder and says so; from then on nothing is changed.
+        quitting = desktop.command_started(binary, "--quit")
+        desktop.said_until(quitting, "the clock shuts down once the box on show is closed")
+        expect_command(desktop, binary, ["--add", "2030-03-10 09:00", "Too late"], 1,
+                       said="The clock is shutting down.")
         desktop.close_box(box)
-        poll("the alarm to leave the file", lambda: desktop.read_alarms() == LATER, timeout=5)
-        expect_command(desktop, binary, ["--list"], 0, "2030-03-09 07:30\tWater the ferns\n")
-
-        expect_command(desktop, binary, ["--quit"], 0)
+        expect("the exit status of --quit", quitting.wait(timeout=15), 0)
         expect("the clock's exit status after --quit", clock.wait_exit(timeout=10), 0)
+        # The reminder on show counts as read; the clear that waited behind it changed nothing.
+        expect("Alarm.dat after the shutdown", desktop.read_alarms(), LATER + TOMORROW)
 
         # No clock: the file itself.
         expect_command(desktop, binary, ["--activate"], 1, said="no clock is running")
-        expect_command(desktop, binary, ["--add", "2031-01-01 09:00", ""], 0, said="no clock is running")
+        expect_command(desktop, binary, ["--clear", "2030-03-09 21:04"], 0, said="the file itself is changed")
+        expect_command(desktop, binary, ["--add", "2031-01-01 9:00", ""], 0, said="no clock is running")
         expect_command(desktop, binary, ["--list"], 0,
                        "2030-03-09 07:30\tWater the ferns\n"
                        "2031-01-01 09:00\tYou were supposed to remember something!\n")
+        expect("--status with no clock", status_of(desktop, binary),
+               {"running": "no", "file": desktop.alarm_file(), "alarms": "2",
+                "next": "2030-03-09 07:30\tWater the ferns"})
         expect_command(desktop, binary, ["--clear", "2031-01-01 09:00"], 0)
         expect("Alarm.dat after the commands on the file", desktop.read_alarms(), LATER)
+
+        # Nor an Alarm.dat here: the user's own folder, as the launcher's commands have it, said so.
+        elsewhere = os.path.join(desktop.root, "elsewhere")
+        os.mkdir(elsewhere)
+        own = os.path.join(desktop.home, ".local", "share", "org.example.Tickwell")
+        expect_command(desktop, binary, ["--add", "2031-01-02 8:00", "Mine"], 0, cwd=elsewhere,
+                       said=f"the command goes to your own alarms, in {own}")
+        if os.listdir(elsewhere):
+            fail(f"the command left {os.listdir(elsewhere)} where there was no Alarm.dat")
+        expect("the own folder's mode", oct(os.stat(own).st_mode & 0o777), "0o700")
+        # --edit from there starts the clock of that folder, and later hands over to it: one clock.
+        started = desktop.command_started(binary, "--edit", cwd=elsewhere, label="tickwell-own")
+        poll("the clock of the own folder to run",
+             lambda: status_of(desktop, binary, cwd=elsewhere, quiet=True)["running"] == "yes", timeout=20)
+        expect_command(desktop, binary, ["--edit"], 0, cwd=elsewhere)
+        desktop.wait_visible(TITLE_EDITOR, timeout=10)
+        expect("the own folder's clock", status_of(desktop, binary, cwd=elsewhere),
+               {"running": "yes", "active": "yes", "file": os.path.join(own, "Alarm.dat"), "alarms": "1",
+                "next": "2031-01-02 08:00\tMine"})
+        expect_command(desktop, binary, ["--quit"], 0, cwd=elsewhere)
+        expect("the own folder's clock's exit status", started.wait(timeout=15), 0)
 
 
 if __name__ == "__main__":

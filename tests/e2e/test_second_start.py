@@ -1,10 +1,13 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """A second start in the working directory of a running clock hands over:
 the running clock shows its editor, the second ends with status 0, and
-there is still one icon and one set of alarms. Another user's start on the
-same file cannot reach that clock: it says so, in a box too, and ends with
-status 1 rather than run beside it."""
+there is still one icon and one set of alarms; so does --edit, also without
+a display of its own (over ssh, say). Another user's start on the same file
+cannot reach that clock: it says so, in a box too, and ends with status 1
+rather than run beside it. A start that needs a display and has none, or
+one it cannot reach, says so in one line and ends with status 1."""
 
+import os
 import sys
 import time
 
@@ -70,6 +73,45 @@ def scenario(binary, screenshots):
         if desktop.read_alarms() != ALARMS:
             fail(f"Alarm.dat holds {desktop.read_alarms()!r} after another user's start")
         log("another user's start on the same file refused to run beside the clock")
+
+        # An Alarm.dat that leads to another file in the clock's folder: one clock per folder, and the
+        # refusal, at once, names the clock's file.
+        other_file = os.path.join(desktop.root, "other-file")
+        os.mkdir(other_file)
+        os.symlink(os.path.join(desktop.work, "Other.dat"), os.path.join(other_file, "Alarm.dat"))
+        wanted = f"the clock in this folder runs on {desktop.alarm_file()}, not on Other.dat: one clock runs per folder"
+        status, _, said = desktop.command(binary, "--add", "2031-01-03 8:00", "x", cwd=other_file)
+        if status != 1 or f"tickwell: {wanted}\n" != said:
+            fail(f"--add on another file of the clock's folder: status {status}, said {said!r}")
+        refused = desktop.clock(binary, label="tickwell-other-file", cwd=other_file)
+        box = desktop.wait_visible(TITLE_BOX, timeout=15)
+        figure("a start on another file of the clock's folder to its box", time.monotonic() - refused.started, "s")
+        if f"tickwell: {wanted}; this clock does not start" not in desktop.log_of("tickwell-other-file"):
+            fail(f"the start on another file said {desktop.log_of('tickwell-other-file')!r}")
+        desktop.close_box(box, "the box of the start on another file")
+        if refused.wait_exit(timeout=15) != 1 or not first.running():
+            fail(f"the start on another file ended with status {refused.process.returncode}")
+        if os.path.exists(os.path.join(desktop.work, "Other.dat")) or desktop.read_alarms() != ALARMS:
+            fail("the refused starts changed the alarm files")
+
+        # Without a display: a start that only asks the running clock needs none.
+        no_display = {"DISPLAY": None, "WAYLAND_DISPLAY": None}
+        for args in (["--edit"], []):
+            status, _, said = desktop.command(binary, *args, env=no_display)
+            if status != 0 or said:
+                fail(f"tickwell {' '.join(args)} without a display beside a running clock: status {status}, said {said!r}")
+        first.process.terminate()
+        if first.wait_exit(timeout=10) != 0:
+            fail(f"the clock ended with status {first.process.returncode} on SIGTERM")
+        # A start that needs a display: none, or one that cannot be reached.
+        unused = next(n for n in range(5000, 6000) if not os.path.exists(f"/tmp/.X11-unix/X{n}"))
+        for env in (no_display, {"DISPLAY": f":{unused}", "WAYLAND_DISPLAY": None}):
+            status, _, said = desktop.command(binary, env=env)
+            lines = said.splitlines()
+            if status != 1 or len(lines) != 1 or "DISPLAY" not in lines[0] or "WAYLAND_DISPLAY" not in lines[0]:
+                fail(f"a start with {env} ended with status {status}, saying {said!r}")
+        if desktop.read_alarms() != ALARMS:
+            fail(f"Alarm.dat holds {desktop.read_alarms()!r} after the starts without a display")
 
 
 if __name__ == "__main__":

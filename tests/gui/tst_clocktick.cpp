@@ -6,8 +6,6 @@
 #include "support/ProgramUnderTest.h"
 
 #include "alarms/AlarmFileFormat.h"
-#include "alarms/NewAlarm.h"
-#include "frame/ClockCommands.h"
 #include "frame/desktop/WallClockWakes.h"
 
 #include <QEventLoop>
@@ -79,7 +77,6 @@ private Q_SLOTS:
     void shutdownAskedForDuringABoxWaitsForIt_data();
     void shutdownAskedForDuringABoxWaitsForIt();
     void theEditorClosedByItsFrameDuringABoxIsOnlyHidden();
-    void commandsFromAnotherStartDuringABox();
     void hiddenTheClockSleepsFromMinuteToMinute();
     void theWallClockWakesComeAtTheirMomentAndWithANewZone();
 };
@@ -640,62 +637,6 @@ void ClockTickTest::theEditorClosedByItsFrameDuringABoxIsOnlyHidden()
     editor->tmrTimer_Timer();
     QCOMPARE(program.messageBoxes.shown.size(), 3u);
     QCOMPARE(program.alarmFile(), "");
-}
-
-void ClockTickTest::commandsFromAnotherStartDuringABox()
-{
-    ProgramUnderTest program;
-    const std::string second = october5(9, 32, "second");
-    program.writeAlarmFile(october5(9, 31, "first") + second + october5(9, 40, "cleared"));
-    program.clock.set(2030, 10, 5, 9, 30, 0);
-    program.start();
-    std::vector<ClockReply> listed;
-    std::vector<ClockReply> cleared;
-    std::vector<ClockReply> added;
-    const auto command = [&](CommandKind kind, const char* when, std::optional<std::string> reminder,
-                             std::vector<ClockReply>& replies) {
-        RunClockCommand(program.clock, { kind, when, std::move(reminder) },
-            [&replies](const ClockReply& reply) { replies.push_back(reply); });
-    };
-    program.messageBoxes.whileOpen = [&](const ShownBox& box) {
-        if (!box.text.startsWith("first"))
-            return;
-        // Listing and adding go on at once; a clear waits until the tick
-        // that shows the box is through the list, or it would remove rows
-        // from under it.
-        command(CommandKind::Clear, "2030-10-05 09:40", std::nullopt, cleared);
-        command(CommandKind::List, "", std::nullopt, listed);
-        command(CommandKind::Add, "09:50", "added\nby a script", added);
-        command(CommandKind::Add, "2030-10-05 09:29", "", added);
-        QCOMPARE(cleared.size(), 0u);
-    };
-    program.clock.set(2030, 10, 5, 9, 31, 0);
-    program.editor().tmrTimer_Timer();
-
-    const std::vector<ClockReply> wholeList { { ReplyKind::Alarm, "2030-10-05 09:31", "first" },
-        { ReplyKind::Alarm, "2030-10-05 09:32", "second" },
-        { ReplyKind::Alarm, "2030-10-05 09:40", "cleared" }, { ReplyKind::Ok, {}, {} } };
-    QVERIFY(listed == wholeList);
-    QCOMPARE(added.size(), 2u);
-    QVERIFY(added[0] == (ClockReply { ReplyKind::Ok, {}, {} }));
-    QVERIFY(added[1] == (ClockReply { ReplyKind::Refused, {}, std::string(pastRefusal) }));
-    QTRY_COMPARE(cleared.size(), 1u);
-    QVERIFY(cleared[0] == (ClockReply { ReplyKind::Ok, {}, {} }));
-    QCOMPARE(QString::fromStdString(program.alarmFile()),
-        QString::fromStdString(second + october5(9, 50, "added\r\nby a script")));
-    QCOMPARE(program.messageBoxes.shown.size(), 1u);
-
-    // None there: refused; and the menu's commands, tray or no tray.
-    command(CommandKind::Clear, "2030-10-05 09:40", std::nullopt, cleared);
-    QTRY_COMPARE(cleared.size(), 2u);
-    QCOMPARE(cleared[1].kind, ReplyKind::Refused);
-    std::vector<ClockReply> switched;
-    command(CommandKind::Deactivate, "", std::nullopt, switched);
-    QVERIFY(!program.editor().tmrTimer.enabled());
-    QVERIFY(forms::frmTaskbar->mnuPopupActivate->isVisible());
-    command(CommandKind::Activate, "", std::nullopt, switched);
-    QVERIFY(program.editor().tmrTimer.enabled());
-    QCOMPARE(switched.size(), 2u);
 }
 
 void ClockTickTest::hiddenTheClockSleepsFromMinuteToMinute()

@@ -5,9 +5,9 @@
 #include "support/ProgramUnderTest.h"
 
 #include "alarms/AlarmFile.h"
-#include "frame/desktop/DirectoryLock.h"
-#include "frame/desktop/LockHolder.h"
-#include "frame/desktop/SingleClock.h"
+#include "commandline/ClockClient.h"
+#include "commandline/ClockServer.h"
+#include "commandline/FolderLock.h"
 
 #include <QFile>
 #include <QPointer>
@@ -42,18 +42,47 @@ void closeAboutWhenShown(QObject* context, bool* wasVisible)
             forms::frmAbout.instance()->cmdClose_Click();
     });
 }
-// Writes `bytes` to the clock's socket as some other program might, and hangs up.
-void sendRaw(const QString& name, const std::string& bytes)
+// Asks the clock of `folder` from another thread, as another process would,
+// while this one goes on serving its event loop.
+Asked askFromAnotherThread(
+    const std::filesystem::path& folder, const ClockCommand& command, const Patience& patience = {})
+{
+    Asked asked;
+    const std::unique_ptr<QThread> asker(QThread::create([&] {
+        const AlarmFile file(folder);
+        FolderLock lock(file.resolvedDirectory());
+        asked = askClock(lock, file, command, patience);
+    }));
+    asker->start();
+    // Not an event loop of its own: a test before may have ended the
+    // application's, which ends every later one at once.
+    if (!QTest::qWaitFor([&asker] { return asker->isFinished(); }, 60000))
+        qFatal("the thread that asks the clock did not end");
+    return asked;
+}
+
+// The socket of the clock of `folder`, in this test's runtime folder.
+std::filesystem::path channelOf(const std::filesystem::path& folder)
+{
+    const AlarmFile::Identity identity = AlarmFile(folder).identity();
+    return std::filesystem::path(qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString())
+        / ("tickwell-" + std::to_string(identity.device) + "-" + std::to_string(identity.inode) + ".socket");
+}
+
+// A caller of the clock's as some other program might be: it says `bytes`
+// and stays on the line.
+int callWith(const std::filesystem::path& channel, std::string_view bytes)
 {
     const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
-    const QByteArray path = name.toUtf8();
-    std::memcpy(address.sun_path + 1, path.constData(), std::size_t(path.size()));
-    const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + std::size_t(path.size()));
-    QCOMPARE(::connect(socket, reinterpret_cast<const sockaddr*>(&address), length), 0);
-    QCOMPARE(::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size()));
-    ::close(socket);
+    std::memcpy(address.sun_path, channel.c_str(), channel.native().size() + 1);
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
+        || ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL) != ssize_t(bytes.size())) {
+        ::close(socket);
+        return -1;
+    }
+    return socket;
 }
 
 } // namespace
@@ -78,8 +107,7 @@ private Q_SLOTS:
     void shutdownFromEitherStateUnloadsInOrderAndRemovesTheIcon();
     void withoutANotificationAreaTheEditorIsShown();
     void aSecondClockForTheSameFileHandsOver();
-    void aNameHeldByAnotherUsersProgramDoesNotStopTheClock();
-    void aFolderHasOneLockHolderAtATime();
+    void anotherUsersProgramCanNeitherTakeNorReachTheChannel();
     void aSecondStartOfTheProgramHandsOverAndEnds();
     void aFolderThatCannotBeLockedLeavesTheSocketAlone();
 
@@ -319,138 +347,145 @@ void TrayTest::withoutANotificationAreaTheEditorIsShown()
 void TrayTest::aSecondClockForTheSameFileHandsOver()
 {
     // One file, reached from two directories: one holds it, the other a
-    // symbolic link to it.
+    // symbolic link to it; and a link to another file in the same folder.
     TemporaryDirectory directory;
     std::filesystem::create_directories(directory / "data");
     std::filesystem::create_directories(directory / "elsewhere");
+    std::filesystem::create_directories(directory / "other");
     std::filesystem::create_symlink("../data/Alarm.dat", directory / "elsewhere" / "Alarm.dat");
-    SingleClock first(AlarmFile(directory / "data"));
-    QCOMPARE(first.claim(), SingleClock::Claim::TheClock);
-    QVERIFY2(first.warnings().isEmpty(), qPrintable(first.warnings().join('\n')));
-    QSignalSpy shows(&first, &SingleClock::showRequested);
+    std::filesystem::create_symlink("../data/Other.dat", directory / "other" / "Alarm.dat");
+    const AlarmFile file(directory / "data");
+    FolderLock lock(file.resolvedDirectory());
+    const Claimed first = claimFolder(lock, file);
+    QCOMPARE(first.outcome, Claimed::Outcome::TheClock);
+    QVERIFY2(first.warning.empty(), first.warning.c_str());
+    ClockServer server(file, lock.held());
+    QVERIFY2(server.failure().empty(), server.failure().c_str());
 
-    // The second clock asks from another thread, as another process would,
-    // while this one goes on serving its event loop.
-    SingleClock::Claim handedOver = SingleClock::Claim::TheClock;
-    QThread* asker = QThread::create([&] {
-        SingleClock asking(AlarmFile(directory / "elsewhere"));
-        handedOver = asking.claim(5000);
+    // The commands heard, each answered to its own caller; a list of ten
+    // thousand alarms comes whole.
+    std::vector<ClockCommand> heard;
+    std::vector<ClockReply> list;
+    for (int i = 0; i < 10000; ++i)
+        list.push_back(
+            { ReplyKind::Alarm, "2030-10-05 09:31", "alarm " + std::to_string(i) + "\r\nline two" });
+    list.push_back({ ReplyKind::Ok, {}, {} });
+    connect(&server, &ClockServer::commandReceived, &server, [&](int caller, const ClockCommand& command) {
+        heard.push_back(command);
+        for (const ClockReply& reply : command.kind == CommandKind::List ? list : std::vector { list.back() })
+            server.reply(caller, reply);
     });
-    asker->start();
-    QTRY_VERIFY_WITH_TIMEOUT(asker->isFinished(), 6000);
-    delete asker;
-    QCOMPARE(handedOver, SingleClock::Claim::HandedOver);
-    QCOMPARE(shows.count(), 1);
+    const Asked shown = askFromAnotherThread(directory / "elsewhere", {});
+    QVERIFY2(shown.outcome == Asked::Outcome::Answered, shown.why.c_str());
+    QVERIFY(shown.replies == std::vector { list.back() });
+    QVERIFY(heard == std::vector { ClockCommand {} });
 
-    // Commands: only whole, well-formed lines are heard, and each is
-    // answered to its own caller.
-    QSignalSpy commands(&first, &SingleClock::commandReceived);
-    connect(&first, &SingleClock::commandReceived, &first, [&first](int caller, const ClockCommand& command) {
-        if (command.kind == CommandKind::List)
-            first.reply(caller, { ReplyKind::Alarm, "2030-10-05 09:31", "a\r\nb" });
-        first.reply(caller, { ReplyKind::Ok, {}, {} });
-    });
-    sendRaw(first.socketName(), "lisst\nadd\tsoon\tx\nclear\t2030-10-05 09:31\tx\t\n");
-    sendRaw(first.socketName(), std::string(5000, 'x') + "\nquit\n");
-    std::vector<ClockReply> replies;
-    SingleClock::Delivery delivered = SingleClock::Delivery::Refused;
-    QThread* commander = QThread::create([&] {
-        SingleClock asking(AlarmFile(directory / "elsewhere"));
-        delivered = asking.deliver({ CommandKind::List, {}, {} }, replies);
-    });
-    commander->start();
-    QTRY_VERIFY_WITH_TIMEOUT(commander->isFinished(), 6000);
-    delete commander;
-    QCOMPARE(delivered, SingleClock::Delivery::Answered);
-    QVERIFY(replies
-        == (std::vector<ClockReply> {
-            { ReplyKind::Alarm, "2030-10-05 09:31", "a\r\nb" }, { ReplyKind::Ok, {}, {} } }));
-    QCOMPARE(commands.count(), 1);
+    // Only a whole, well-formed line is a command; and callers that say
+    // nothing, more of them than the clock keeps, make room for one that
+    // does.
+    std::vector<int> silent;
+    for (std::size_t i = 0; i < ClockServer::maxCallers + 4; ++i)
+        silent.push_back(callWith(channelOf(directory / "data"), ""));
+    const int garbled = callWith(channelOf(directory / "data"), "lisst\tAlarm.dat\n");
+    const int flooding = callWith(channelOf(directory / "data"), std::string(5000, 'x'));
+    const Asked listed = askFromAnotherThread(directory / "elsewhere", { CommandKind::List, {}, {} });
+    QCOMPARE(listed.outcome, Asked::Outcome::Answered);
+    QCOMPARE(listed.replies.size(), list.size());
+    QCOMPARE(listed.replies[9999].text, "alarm 9999\nline two");
+    QCOMPARE(heard.size(), 2u);
+    // It was answered at once, before the list.
+    char answer[200] {};
+    QVERIFY(::recv(garbled, answer, sizeof answer - 1, MSG_DONTWAIT) > 0);
+    QVERIFY2(std::string_view(answer).starts_with("refused\tThe clock did not understand"), answer);
+    for (const int socket : silent)
+        ::close(socket);
+    ::close(garbled);
+    ::close(flooding);
+
+    // Another file in the clock's folder: refused at once, naming the
+    // clock's file.
+    const Asked other = askFromAnotherThread(directory / "other", { CommandKind::List, {}, {} });
+    QCOMPARE(other.outcome, Asked::Outcome::Answered);
+    QCOMPARE(other.replies.back().kind, ReplyKind::Refused);
+    QVERIFY2(other.replies.back().text.find(
+                 file.displayPath().string() + ", not on Other.dat: one clock runs per folder")
+            != std::string::npos,
+        other.replies.back().text.c_str());
+    QCOMPARE(heard.size(), 2u);
 
     // Asked while this thread cannot answer, the clock does not answer: the
     // second may not run beside it.
-    SingleClock unanswered(AlarmFile(directory / "elsewhere"));
-    QCOMPARE(unanswered.claim(300), SingleClock::Claim::Refused);
-    QVERIFY2(unanswered.refusal().contains(pathOf(directory / "elsewhere"))
-            && unanswered.refusal().contains("does not answer"),
-        qPrintable(unanswered.refusal()));
+    const AlarmFile elsewhere(directory / "elsewhere");
+    FolderLock theirLock(elsewhere.resolvedDirectory());
+    const Claimed unanswered = claimFolder(
+        theirLock, elsewhere, { std::chrono::milliseconds(300), std::chrono::milliseconds(300), {} });
+    QCOMPARE(unanswered.outcome, Claimed::Outcome::Refused);
+    QVERIFY2(unanswered.why.find("has not answered") != std::string::npos, unanswered.why.c_str());
 
-    SingleClock other(AlarmFile(directory.path()));
-    QCOMPARE(other.claim(), SingleClock::Claim::TheClock);
+    const AlarmFile another(directory.path());
+    FolderLock anotherLock(another.resolvedDirectory());
+    QCOMPARE(claimFolder(anotherLock, another).outcome, Claimed::Outcome::TheClock);
 
-    // Neither a lock nor a socket that can be made at all is another clock:
+    // Neither a lock nor a channel that can be made at all is another clock:
     // this one runs, and says what it lacks. (No descriptor can be opened
     // while the limit stands.)
     TemporaryDirectory third;
-    SingleClock unguarded { AlarmFile(third.path()) };
+    const AlarmFile unguarded(third.path());
+    FolderLock noLock(unguarded.resolvedDirectory());
     rlimit files {};
     ::getrlimit(RLIMIT_NOFILE, &files);
     const rlimit none { 0, files.rlim_max };
     ::setrlimit(RLIMIT_NOFILE, &none);
-    const SingleClock::Claim claim = unguarded.claim();
+    const Claimed claimed = claimFolder(noLock, unguarded);
+    const ClockServer unheard(unguarded, noLock.held());
     ::setrlimit(RLIMIT_NOFILE, &files);
-    QCOMPARE(claim, SingleClock::Claim::TheClock);
-    const QString warnings = unguarded.warnings().join('\n');
-    QCOMPARE(unguarded.warnings().size(), 2);
-    QVERIFY2(warnings.contains(pathOf(third.path())) && warnings.contains("@tickwell-")
-            && warnings.contains("will not be noticed"),
-        qPrintable(warnings));
+    QCOMPARE(claimed.outcome, Claimed::Outcome::TheClock);
+    QVERIFY2(
+        claimed.warning.find(unguarded.displayPath().string() + " cannot be locked") != std::string::npos,
+        claimed.warning.c_str());
+    QVERIFY(!unheard.failure().empty());
 }
 
-void TrayTest::aNameHeldByAnotherUsersProgramDoesNotStopTheClock()
+void TrayTest::anotherUsersProgramCanNeitherTakeNorReachTheChannel()
 {
     if (::geteuid() != 0)
-        QSKIP("only root can listen as another user here");
+        QSKIP("only root can be another user here");
     TemporaryDirectory directory;
-    SingleClock clock { AlarmFile(directory.path()) };
-    // Another user's program takes the clock's name first.
-    QProcess squatter;
-    squatter.start(QStringLiteral("setpriv"),
-        { "--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/python3", "-c",
-            "import socket, sys, time\n"
-            "s = socket.socket(socket.AF_UNIX)\n"
-            "s.bind('\\0' + sys.argv[1]); s.listen()\n"
-            "print('listening', flush=True)\n"
-            "while True: s.accept()[0].close()\n",
-            clock.socketName() });
-    QVERIFY(squatter.waitForReadyRead(10000));
-    QCOMPARE(clock.claim(), SingleClock::Claim::TheClock);
-    QCOMPARE(clock.warnings().size(), 1);
-    QVERIFY2(clock.warnings().first().contains("will not run"), qPrintable(clock.warnings().first()));
-    // The lock still keeps a second clock from running beside it, though
-    // it cannot be handed over to.
-    SingleClock second { AlarmFile(directory.path()) };
-    QCOMPARE(second.claim(1000), SingleClock::Claim::Refused);
-    squatter.kill();
-    squatter.waitForFinished();
-}
-
-void TrayTest::aFolderHasOneLockHolderAtATime()
-{
-    // Each lock opens the folder afresh, as another process would.
-    TemporaryDirectory directory;
-    std::optional<DirectoryLock> first(directory.path());
-    DirectoryLock second(directory.path());
-    QCOMPARE(first->tryLock(), DirectoryLock::State::Held);
-    QCOMPARE(second.tryLock(), DirectoryLock::State::Busy);
-    QCOMPARE(second.tryLock(), DirectoryLock::State::Busy);
-    const LockHolder holder = findLockHolder(second.device(), second.inode());
-    QCOMPARE(holder.pid, ::getpid());
-    QVERIFY(holder.userKnown && holder.user == ::geteuid() && !holder.otherNetwork);
-    first.reset();
-    QCOMPARE(second.tryLock(), DirectoryLock::State::Held);
-    QCOMPARE(findLockHolder(second.device(), second.inode()).pid, ::getpid());
-
-    DirectoryLock missing(directory / "gone");
-    QCOMPARE(missing.tryLock(), DirectoryLock::State::Unavailable);
-    QCOMPARE(missing.error(), ENOENT);
+    // Another user's program goes for the clock's name before the clock
+    // starts, and for the clock once it runs: it has no right to either
+    // (without root's capabilities, which it does not keep).
+    const auto tryAsAnotherUser = [&] {
+        QProcess other;
+        other.start(QStringLiteral("setpriv"),
+            { "--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/python3", "-c",
+                "import socket, sys\n"
+                "for how in ('bind', 'connect'):\n"
+                "    try:\n"
+                "        getattr(socket.socket(socket.AF_UNIX), how)(sys.argv[1]); print(how, 'done')\n"
+                "    except OSError as error: print(how, error.strerror)\n",
+                QString::fromStdString(channelOf(directory.path()).string()) });
+        other.waitForFinished(10000);
+        return QString::fromLocal8Bit(other.readAllStandardOutput());
+    };
+    QCOMPARE(tryAsAnotherUser(), "bind Permission denied\nconnect Permission denied\n");
+    const AlarmFile file(directory.path());
+    FolderLock lock(file.resolvedDirectory());
+    QCOMPARE(claimFolder(lock, file).outcome, Claimed::Outcome::TheClock);
+    ClockServer server(file, lock.held());
+    QVERIFY2(server.failure().empty(), server.failure().c_str());
+    QCOMPARE(tryAsAnotherUser(), "bind Permission denied\nconnect Permission denied\n");
+    connect(&server, &ClockServer::commandReceived, &server, [&](int caller, const ClockCommand&) {
+        server.reply(caller, { ReplyKind::Ok, {}, {} });
+    });
+    QCOMPARE(askFromAnotherThread(directory.path(), {}).outcome, Asked::Outcome::Answered);
 }
 
 void TrayTest::aSecondStartOfTheProgramHandsOverAndEnds()
 {
     // The second start comes from another directory whose "Alarm.dat" is a
     // link to the first one's, with a runtime folder of its own whose path
-    // is longer than a local socket's path may be.
+    // is longer than a local socket's path may be: it finds the clock in the
+    // runtime folder of the process that holds the folder's lock.
     TemporaryDirectory directory;
     std::filesystem::create_directories(directory / "first");
     std::filesystem::create_directories(directory / "second");
@@ -480,19 +515,14 @@ void TrayTest::aSecondStartOfTheProgramHandsOverAndEnds()
     QCOMPARE(second.exitCode(), 0);
     QCOMPARE(first.state(), QProcess::Running);
 
-    // From another network namespace the socket cannot be reached, but the
-    // folder's lock can: that start must not run beside the first. (Only
+    // From another network namespace too: the channel is a file. (Only
     // where this process may make a network namespace.)
     if (QProcess::execute(QStringLiteral("unshare"), { "-n", "true" }) == 0) {
         QProcess isolated;
         isolated.setWorkingDirectory(QString::fromStdString((directory / "second").string()));
         isolated.start(QStringLiteral("unshare"), { "-n", QStringLiteral(TICKWELL_BINARY) });
         QVERIFY(isolated.waitForFinished(10000));
-        const QString said = QString::fromLocal8Bit(isolated.readAllStandardError());
-        QCOMPARE(isolated.exitCode(), 1);
-        QVERIFY2(said.contains("tickwell: another clock runs for " + pathOf(directory / "second"))
-                && said.contains("another network namespace"),
-            qPrintable(said));
+        QCOMPARE(isolated.exitCode(), 0);
         QCOMPARE(first.state(), QProcess::Running);
     }
 

@@ -341,4 +341,13 @@ void appendDigits(std::string& out, int number, int digits)
     out.append(text, std::size_t(digits));
 }
 
+void appendIsoDate(std::string& out, int year, int month, int day)
+{
+    appendDigits(out, year, 4);
+    out += '-';
+    appendDigits(out, month, 2);
+    out += '-';
+    appendDigits(out, day, 2);
+}
+
 } // namespace tickwell

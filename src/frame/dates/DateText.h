@@ -26,6 +26,8 @@ std::string formatEntryPattern(DateValue value);
 // `number` (not negative) as exactly `digits` decimal digits, zero-padded:
 // the dates of the alarm file and of the command line.
 void appendDigits(std::string& out, int number, int digits);
+// "YYYY-MM-DD": the dates of the alarm file and of the command line.
+void appendIsoDate(std::string& out, int year, int month, int day);
 
 // The pattern "00": at least two digits, with a leading zero. The number is
 // rounded to a whole number first, halves to even.

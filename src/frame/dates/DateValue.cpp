@@ -39,4 +39,17 @@ bool sameMinute(DateValue a, DateValue b) noexcept
         && x.minute == y.minute;
 }
 
+std::optional<DateValue> minutesAfterItsStart(DateValue value, int minutes) noexcept
+{
+    using namespace std::chrono;
+    const DateParts p = value.parts();
+    const sys_seconds moved = sys_days { year { p.year } / p.month / p.day } + hours { p.hour }
+        + std::chrono::minutes { p.minute + minutes };
+    const auto day = floor<days>(moved);
+    const year_month_day date { day };
+    const hh_mm_ss time { moved - day };
+    return DateValue::fromParts(int(date.year()), int(unsigned(date.month())), int(unsigned(date.day())),
+        int(time.hours().count()), int(time.minutes().count()));
+}
+
 } // namespace tickwell

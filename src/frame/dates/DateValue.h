@@ -87,6 +87,11 @@ static_assert(!isLeapYear(1900) && !isLeapYear(1999) && !isLeapYear(2100) && !is
 // hour and minute all equal, whatever the seconds.
 bool sameMinute(DateValue a, DateValue b) noexcept;
 
+// The start of the minute of `value`, `minutes` later on the calendar (local
+// time has no gaps here: the next day's 07:30 is 1440 minutes on); none past
+// the last date a value can hold.
+std::optional<DateValue> minutesAfterItsStart(DateValue value, int minutes) noexcept;
+
 static_assert(DateValue::noDate().serial() == -657434.0);
 static_assert(DateValue::noDate() < *DateValue::fromParts(1899, 12, 30));
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frame/desktop/TerminationSignals.h"
 
+#include "frame/desktop/TerminationSet.h"
+
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -8,18 +10,6 @@
 #include <unistd.h>
 
 namespace tickwell {
-
-namespace {
-sigset_t terminationSet()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGTERM);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGHUP);
-    return set;
-}
-} // namespace
 
 void TerminationSignals::block()
 {
