@@ -52,7 +52,8 @@ void DisplayLoss::onMessage(QtMsgType type, const QMessageLogContext& context, c
     if (application && QThread::currentThread() != application->thread()) {
         // Seen on a thread of the plugin's: the end belongs on the program's
         // thread, and this one must not end the process under it meanwhile.
-        QMetaObject::invokeMethod(application, [watch] { watch->finish(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            application, [watch] { watch->finish(); }, Qt::QueuedConnection);
         for (;;)
             ::pause();
     }
