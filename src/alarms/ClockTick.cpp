@@ -3,11 +3,14 @@
 // has come.
 #include "editor/frmMain.h"
 
+#include "alarms/AlarmRing.h"
 #include "frame/Services.h"
 #include "frame/dates/Clock.h"
 #include "frame/dates/DateText.h"
+#include "frame/desktop/AlarmSound.h"
 #include "frame/desktop/MessageBoxes.h"
 #include "frame/desktop/Notifications.h"
+#include "preferences/PreferencesStore.h"
 
 #include <QScopedValueRollback>
 
@@ -101,6 +104,7 @@ void frmMain::tmrTimer_Timer()
     if (reminderNear) {
         m_services.messageBoxes.prepare();
         m_services.notifications.prepare();
+        m_services.sound.prepare();
     }
 }
 
@@ -145,14 +149,20 @@ std::optional<int> frmMain::announceAlarm(int row)
 {
     const QString reminder = lstReminders.list(row);
     const QString entry = lstAlarms.list(row);
-    // Seen and heard beyond the box, for as long as it is open. Posted once
-    // the box is on the screen: the notification service it wakes must not
-    // hold up the box.
+    // Heard and seen beyond the box, for as long as it is open: its ring
+    // until it is answered, and its notification. Both start once the box
+    // is on the screen: the sound system and the notification service they
+    // wake must not hold up the box.
+    std::optional<AlarmRing> ring;
     std::optional<ReminderNotification> notification;
     m_services.messageBoxes.MsgBox(reminder + QStringLiteral("\r\n\r\n(") + entry + u')',
         MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"), [&] {
-            notification.emplace(
-                m_services.notifications, m_services.messageBoxes, ReminderNotice { reminder, entry });
+            // Read afresh: a change in the Preferences window, or by hand,
+            // counts from the next reminder on.
+            const Preferences preferences = m_services.preferences.load();
+            ring.emplace(m_services.sound, m_services.clock, preferences);
+            notification.emplace(m_services.notifications, m_services.messageBoxes,
+                ReminderNotice { reminder, entry, preferences.snoozeMinutes }, [&ring] { ring->silence(); });
         });
     return notification ? notification->snoozedFor() : std::nullopt;
 }

@@ -5,9 +5,11 @@
 
 namespace tickwell {
 
+class AlarmSound;
 class Clock;
 class MessageBoxes;
 class Notifications;
+class PreferencesStore;
 class TrayService;
 class WakeSource;
 
@@ -19,6 +21,9 @@ struct Services {
     MessageBoxes& messageBoxes;
     TrayService& tray;
     Notifications& notifications;
+    // The ring of a reminder, and the Preferences window's sample of it.
+    AlarmSound& sound;
+    PreferencesStore& preferences;
     // Where "Alarm.dat" lies; empty for the working directory.
     std::filesystem::path alarmDirectory;
 };

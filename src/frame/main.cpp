@@ -18,6 +18,7 @@
 #include "frame/desktop/TrayService.h"
 #include "frame/desktop/WallClockWakes.h"
 #include "frame/modMain.h"
+#include "preferences/PreferencesStore.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -100,9 +101,11 @@ int main(int argc, char* argv[])
     QtMessageBoxes messageBoxes;
     QSystemTrayService tray;
     CanberraSound sound;
-    DBusNotifications notifications(sound);
+    DBusNotifications notifications;
     WallClockWakes wakes(clock);
-    const Services services { clock, wakes, messageBoxes, tray, notifications, {} };
+    PreferencesFile preferences(PreferencesFile::defaultPath(desktopId),
+        [](const std::string& problem) { std::fprintf(stderr, "tickwell: %s\n", problem.c_str()); });
+    const Services services { clock, wakes, messageBoxes, tray, notifications, sound, preferences, {} };
     forms::installFactories(services);
 
     const auto endProgram = [&messageBoxes] { EndProgram(messageBoxes); };

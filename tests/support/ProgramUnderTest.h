@@ -9,9 +9,11 @@
 #include "frame/modMain.h"
 #include "tray/frmTaskbar.h"
 
+#include "support/FakeAlarmSound.h"
 #include "support/FakeClock.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeNotifications.h"
+#include "support/FakePreferencesStore.h"
 #include "support/FakeTrayService.h"
 #include "support/FakeWakeSource.h"
 #include "support/TemporaryDirectory.h"
@@ -21,8 +23,9 @@
 namespace tickwell::test {
 
 // The whole program in the test process, on fakes: a clock that stands
-// still, message boxes and notifications that only record, "Alarm.dat" in a
-// directory of its own. Each window's load and unload is written to `events`.
+// still, message boxes, notifications and a sound that only record,
+// preferences in memory, "Alarm.dat" in a directory of its own. Each
+// window's load and unload is written to `events`.
 class ProgramUnderTest {
 public:
     TemporaryDirectory directory;
@@ -31,7 +34,10 @@ public:
     FakeTrayService tray;
     FakeNotifications notifications;
     FakeWakeSource wakes;
-    Services services { clock, wakes, messageBoxes, tray, notifications, directory.path() };
+    FakeAlarmSound sound;
+    FakePreferencesStore preferences;
+    Services services { clock, wakes, messageBoxes, tray, notifications, sound, preferences,
+        directory.path() };
     QStringList events;
 
     ProgramUnderTest()
