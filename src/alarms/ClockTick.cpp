@@ -8,6 +8,7 @@
 #include "frame/dates/Clock.h"
 #include "frame/dates/DateText.h"
 #include "frame/desktop/AlarmSound.h"
+#include "frame/desktop/MachineWake.h"
 #include "frame/desktop/MessageBoxes.h"
 #include "frame/desktop/Notifications.h"
 #include "preferences/PreferencesStore.h"
@@ -58,6 +59,7 @@ void frmMain::tmrTimer_Timer()
     // while, the next alarm is judged by the time the box was closed.
     const DateValue scanStart = now;
     bool reminderNear = false;
+    std::optional<DateValue> nextAlarm;
     int i = 0;
     while (i <= lstAlarms.listCount() - 1) {
         // Switched off from the tray while a reminder was open: the rest
@@ -94,18 +96,46 @@ void frmMain::tmrTimer_Timer()
             // The next alarm has moved up into row i.
         } else {
             reminderNear = reminderNear || (d && d->serial() - present.serial() <= reminderLead);
+            if (d && (!nextAlarm || *d < *nextAlarm))
+                nextAlarm = d;
             ++i;
         }
     }
     // Every alarm due by the start of this scan has been dealt with.
     if (tmrTimer.enabled()) {
         std::erase_if(m_earlierWatches, [scanStart](const Watch& watch) { return watch.until <= scanStart; });
+        wakeMachineFor(nextAlarm);
     }
     if (reminderNear) {
         m_services.messageBoxes.prepare();
         m_services.notifications.prepare();
         m_services.sound.prepare();
     }
+}
+
+void frmMain::wakeMachineFor(std::optional<DateValue> nextAlarm)
+{
+    if (!nextAlarm) {
+        cancelMachineWake();
+        return;
+    }
+    // The same alarm at the same moment, as at almost every tick: the timer
+    // stays as it is.
+    if (m_machineWake && m_machineWake->alarm == *nextAlarm
+        && m_services.clock.localTime(m_machineWake->moment) == m_machineWake->shows)
+        return;
+    const Clock::Instant moment = m_services.clock.firstMomentAt(*nextAlarm);
+    const DateValue shows = m_services.clock.localTime(moment);
+    const bool sameMoment = m_machineWake && m_machineWake->moment == moment;
+    m_machineWake = MachineWakeTime { *nextAlarm, moment, shows };
+    if (!sameMoment)
+        m_services.machineWake.wakeMachineAt(moment);
+}
+
+void frmMain::cancelMachineWake()
+{
+    if (std::exchange(m_machineWake, std::nullopt))
+        m_services.machineWake.cancel();
 }
 
 void frmMain::startWatching(bool active)

@@ -206,6 +206,11 @@ void frmMain::connectHandlers()
     connect(&picCalendar, &PictureFrame::lostFocus, this, &frmMain::picCalendar_LostFocus);
     connect(&tmrTimer, &Timer::timer, this, &frmMain::tmrTimer_Timer);
     connect(&tmrTimer, &Timer::enabledChanged, this, &frmMain::startWatching);
+    // Switched off, the clock announces nothing: no machine wakes for it.
+    connect(&tmrTimer, &Timer::enabledChanged, this, [this](bool enabled) {
+        if (!enabled)
+            cancelMachineWake();
+    });
     connect(this, &Form::hidden, &tmrTimer, [this] { tmrTimer.setAsleep(true); });
     connect(&cboMonth, &ComboBox::click, this, &frmMain::cboMonth_Click);
     connect(&updYear, &SpinControl::change, this, &frmMain::updYear_Change);
@@ -254,6 +259,8 @@ void frmMain::showEvent(QShowEvent* event)
 
 void frmMain::Form_Unload()
 {
+    // Unloaded, the editor's clock is gone, and with it its alarms' wake.
+    cancelMachineWake();
     forms::frmMain.clear(this);
 }
 

@@ -14,6 +14,7 @@
 #include "frame/controls/SpinControl.h"
 #include "frame/controls/TextBox.h"
 #include "frame/controls/Timer.h"
+#include "frame/dates/Clock.h"
 #include "frame/dates/DateValue.h"
 
 #include <array>
@@ -206,6 +207,11 @@ private:
     // A list changed from outside a tick: the clock looks at once, even
     // while it sleeps until the next minute.
     void alarmsChanged();
+    // A machine asleep when the next alarm falls due wakes for it: asked
+    // only when that alarm, or the moment its minute begins, changes. None
+    // while the clock is off.
+    void wakeMachineFor(std::optional<DateValue> nextAlarm);
+    void cancelMachineWake();
 
     // The rows as records; none, with the reason, if a row cannot be read back.
     std::vector<AlarmRecord> recordsFromLists(std::string& failure) const;
@@ -245,6 +251,15 @@ private:
         DateValue until;
     };
     std::vector<Watch> m_earlierWatches;
+    // The alarm the machine is to wake for, the moment it wakes at, and the
+    // local time that moment showed when asked: should the zone change, it
+    // shows another.
+    struct MachineWakeTime {
+        DateValue alarm;
+        Clock::Instant moment;
+        DateValue shows;
+    };
+    std::optional<MachineWakeTime> m_machineWake;
 };
 
 } // namespace tickwell

@@ -7,6 +7,7 @@ namespace tickwell {
 
 class AlarmSound;
 class Clock;
+class MachineWake;
 class MessageBoxes;
 class Notifications;
 class PreferencesStore;
@@ -18,6 +19,8 @@ struct Services {
     const Clock& clock;
     // What the alarm timer sleeps on between minutes while the editor is hidden.
     WakeSource& wakes;
+    // What wakes a sleeping machine for the next alarm.
+    MachineWake& machineWake;
     MessageBoxes& messageBoxes;
     TrayService& tray;
     Notifications& notifications;

@@ -11,6 +11,7 @@
 #include "frame/desktop/DesktopId.h"
 #include "frame/desktop/DisplayLoss.h"
 #include "frame/desktop/FreedMemory.h"
+#include "frame/desktop/MachineWake.h"
 #include "frame/desktop/MessageBoxes.h"
 #include "frame/desktop/SessionEnd.h"
 #include "frame/desktop/SingleClock.h"
@@ -103,9 +104,11 @@ int main(int argc, char* argv[])
     CanberraSound sound;
     DBusNotifications notifications;
     WallClockWakes wakes(clock);
+    WakeAlarmTimer machineWake;
     PreferencesFile preferences(PreferencesFile::defaultPath(desktopId),
         [](const std::string& problem) { std::fprintf(stderr, "tickwell: %s\n", problem.c_str()); });
-    const Services services { clock, wakes, messageBoxes, tray, notifications, sound, preferences, {} };
+    const Services services { clock, wakes, machineWake, messageBoxes, tray, notifications, sound,
+        preferences, {} };
     forms::installFactories(services);
 
     const auto endProgram = [&messageBoxes] { EndProgram(messageBoxes); };

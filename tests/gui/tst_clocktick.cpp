@@ -84,6 +84,7 @@ private Q_SLOTS:
     void theEditorClosedByItsFrameDuringABoxIsOnlyHidden();
     void commandsFromAnotherStartDuringABox();
     void hiddenTheClockSleepsFromMinuteToMinute();
+    void aSleepingMachineWakesForTheNextAlarm();
     void theWallClockWakesComeAtTheirMomentAndWithANewZone();
 };
 
@@ -797,6 +798,66 @@ void ClockTickTest::commandsFromAnotherStartDuringABox()
     command(CommandKind::Activate, "", std::nullopt, switched);
     QVERIFY(program.editor().tmrTimer.enabled());
     QCOMPARE(switched.size(), 2u);
+}
+
+void ClockTickTest::aSleepingMachineWakesForTheNextAlarm()
+{
+    ProgramUnderTest program;
+    program.writeAlarmFile(october5(10, 0, "later") + october5(9, 31, "Dentist") + "#garbage\r\n");
+    program.clock.set(2030, 10, 5, 9, 30, 0);
+    program.start();
+    frmMain& editor = program.editor();
+    FakeMachineWake& machine = program.machineWake;
+    const auto minute = [](int hour, int m) { return FakeClock::momentOf(2030, 10, 5, hour, m); };
+
+    // The earliest alarm's minute, whatever its place in the list; asked
+    // for once, not at every tick.
+    editor.tmrTimer_Timer();
+    QVERIFY(machine.moment == minute(9, 31));
+    for (int tick = 0; tick < 20; ++tick) {
+        program.clock.advance(std::chrono::milliseconds(100));
+        editor.tmrTimer_Timer();
+    }
+    QCOMPARE(machine.asked, 1);
+
+    // A new first alarm, by the editor or from another start: the next tick
+    // moves the wake to it.
+    QCOMPARE(editor.setAlarm(*DateValue::fromParts(2030, 10, 5, 9, 45), QStringLiteral("Tea")), QString());
+    editor.tmrTimer_Timer();
+    QCOMPARE(machine.asked, 1);
+    editor.lstAlarms.setListIndex(1);
+    editor.cmdClearAlarm_Click(0); // the 9:31 one
+    editor.tmrTimer_Timer();
+    QVERIFY(machine.moment == minute(9, 45));
+    QCOMPARE(machine.asked, 2);
+
+    // Switched off: no machine wakes for an alarm that will not ring; on
+    // again, it does.
+    forms::frmTaskbar->mnuPopupDeactivate_Click();
+    QVERIFY(!machine.moment);
+    forms::frmTaskbar->mnuPopupActivate_Click();
+    editor.tmrTimer_Timer();
+    QVERIFY(machine.moment == minute(9, 45));
+
+    // Announced, the alarm leaves; the next is the one to wake for, and
+    // with none left there is no wake.
+    program.clock.set(2030, 10, 5, 9, 45, 0);
+    editor.tmrTimer_Timer();
+    QVERIFY(machine.moment == minute(10, 0));
+    program.clock.set(2030, 10, 5, 10, 0, 0);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.shown.size(), 2u);
+    QVERIFY(!machine.moment);
+    const int asked = machine.asked;
+    editor.tmrTimer_Timer();
+    QCOMPARE(machine.asked, asked);
+
+    // Unloaded, the editor's clock is gone: so is the wake.
+    QCOMPARE(editor.setAlarm(*DateValue::fromParts(2030, 10, 6, 7, 0), QStringLiteral("Up")), QString());
+    editor.tmrTimer_Timer();
+    QVERIFY(machine.moment == FakeClock::momentOf(2030, 10, 6, 7, 0));
+    editor.Unload();
+    QVERIFY(!machine.moment);
 }
 
 void ClockTickTest::hiddenTheClockSleepsFromMinuteToMinute()

@@ -11,6 +11,7 @@
 
 #include "support/FakeAlarmSound.h"
 #include "support/FakeClock.h"
+#include "support/FakeMachineWake.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeNotifications.h"
 #include "support/FakePreferencesStore.h"
@@ -23,9 +24,9 @@
 namespace tickwell::test {
 
 // The whole program in the test process, on fakes: a clock that stands
-// still, message boxes, notifications and a sound that only record,
-// preferences in memory, "Alarm.dat" in a directory of its own. Each
-// window's load and unload is written to `events`.
+// still, message boxes, notifications, a sound and a machine's wake that
+// only record, preferences in memory, "Alarm.dat" in a directory of its own.
+// Each window's load and unload is written to `events`.
 class ProgramUnderTest {
 public:
     TemporaryDirectory directory;
@@ -34,9 +35,10 @@ public:
     FakeTrayService tray;
     FakeNotifications notifications;
     FakeWakeSource wakes;
+    FakeMachineWake machineWake;
     FakeAlarmSound sound;
     FakePreferencesStore preferences;
-    Services services { clock, wakes, messageBoxes, tray, notifications, sound, preferences,
+    Services services { clock, wakes, machineWake, messageBoxes, tray, notifications, sound, preferences,
         directory.path() };
     QStringList events;
 
