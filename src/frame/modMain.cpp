@@ -28,6 +28,12 @@ void ShowEditorOnRequest()
         forms::frmTaskbar->mnuPopupEdit_Click();
 }
 
+void ShowPreferencesOnRequest()
+{
+    if (!forms::frmTaskbar.isEmpty())
+        forms::frmTaskbar->mnuPopupPreferences_Click();
+}
+
 void EndProgram(MessageBoxes& boxes)
 {
     // The clock stops first: the tick whose reminder is closed below must

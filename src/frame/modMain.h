@@ -24,5 +24,8 @@ void EndWithoutDisplay(MessageBoxes& boxes);
 // A later start of the program asked for the editor: open it as "Edit
 // Alarms" does, unless the program is shutting down.
 void ShowEditorOnRequest();
+// A later start of the program asked for the Preferences window: open it as
+// "Preferences..." does, unless the program is shutting down.
+void ShowPreferencesOnRequest();
 
 } // namespace tickwell

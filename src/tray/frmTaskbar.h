@@ -30,6 +30,7 @@ public:
     // "Shut Down Alarm Clock": unloads the three windows and ends the
     // program, once no window is busy.
     void mnuPopupExit_Click();
+    void mnuPopupPreferences_Click();
     void mnuPopupAbout_Click();
 
     // The two pictures of the icon.
@@ -42,6 +43,7 @@ public:
     QAction* mnuPopupActivate;
     QAction* mnuPopupExit;
     QAction* mnuSeparator;
+    QAction* mnuPopupPreferences;
     QAction* mnuPopupAbout;
 
 protected:

@@ -7,6 +7,7 @@
 #include "frame/Forms.h"
 #include "frame/Services.h"
 #include "frame/modMain.h"
+#include "preferences/frmPreferences.h"
 #include "tray/frmTaskbar.h"
 
 #include "support/FakeAlarmSound.h"
@@ -47,6 +48,7 @@ public:
         install(forms::frmMain, "frmMain");
         install(forms::frmTaskbar, "frmTaskbar");
         install(forms::frmAbout, "frmAbout");
+        install(forms::frmPreferences, "frmPreferences");
     }
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
