@@ -42,6 +42,9 @@ Q_SIGNALS:
     // Sound `number` has played to its end: not when it was stopped or cut
     // short, nor when it could not be played.
     void finished(int number);
+    // Sound `number` was stopped, or cut short by another: the sound system
+    // has let it go.
+    void silenced(int number);
 };
 
 // The sound theme's "alarm-clock-elapsed" (its "bell" where the theme has

@@ -282,14 +282,22 @@ int CanberraSound::Player::playFile(const Request& request)
 
 void CanberraSound::Player::soundEnded(ca_context*, std::uint32_t id, int error, void* player)
 {
-    // Called on a thread of libcanberra's own.
-    if (error != CA_SUCCESS)
+    // Called on a thread of libcanberra's own, or on the sound's while it
+    // stops one.
+    if (error != CA_SUCCESS && error != CA_ERROR_CANCELED)
         return;
     auto* self = static_cast<Player*>(player);
     const std::scoped_lock lock(self->mutex);
-    if (CanberraSound* owner = self->owner)
+    CanberraSound* owner = self->owner;
+    if (!owner)
+        return;
+    const int number = int(id);
+    if (error == CA_SUCCESS)
         QMetaObject::invokeMethod(
-            owner, [owner, number = int(id)] { Q_EMIT owner->finished(number); }, Qt::QueuedConnection);
+            owner, [owner, number] { Q_EMIT owner->finished(number); }, Qt::QueuedConnection);
+    else
+        QMetaObject::invokeMethod(
+            owner, [owner, number] { Q_EMIT owner->silenced(number); }, Qt::QueuedConnection);
 }
 
 void CanberraSound::Player::reportOnce(int error)
