@@ -178,15 +178,8 @@ frmMain::~frmMain() = default;
 
 void frmMain::setTabOrder()
 {
-    const std::initializer_list<QWidget*> order { &cboMonth, &txtYear, &updYear, &picCalendar, &txtHour,
-        &txtMin, &lstAlarms, &cmdSetAlarm, &cmdClose, &cmdClearAlarm(0), &cmdClearAlarm(1), &txtReminder,
-        &cmdViewReminder, &cmdAbout };
-    QWidget* previous = nullptr;
-    for (QWidget* control : order) {
-        if (previous)
-            QWidget::setTabOrder(previous, control);
-        previous = control;
-    }
+    chainTabOrder({ &cboMonth, &txtYear, &updYear, &picCalendar, &txtHour, &txtMin, &lstAlarms, &cmdSetAlarm,
+        &cmdClose, &cmdClearAlarm(0), &cmdClearAlarm(1), &txtReminder, &cmdViewReminder, &cmdAbout });
 }
 
 void frmMain::connectHandlers()

@@ -113,14 +113,8 @@ frmPreferences::~frmPreferences() = default;
 
 void frmPreferences::setTabOrder()
 {
-    const std::initializer_list<QWidget*> order { &optSound(0), &optSound(1), &txtSoundFile, &cmdBrowse,
-        &cmdPlay, &cboRingTime, &chkGentleStart, &cboSnooze(0), &cboSnooze(1), &cmdOK, &cmdCancel };
-    QWidget* previous = nullptr;
-    for (QWidget* control : order) {
-        if (previous)
-            QWidget::setTabOrder(previous, control);
-        previous = control;
-    }
+    chainTabOrder({ &optSound(0), &optSound(1), &txtSoundFile, &cmdBrowse, &cmdPlay, &cboRingTime,
+        &chkGentleStart, &cboSnooze(0), &cboSnooze(1), &cmdOK, &cmdCancel });
 }
 
 void frmPreferences::connectHandlers()

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frame/desktop/MachineWake.h"
 
+#include "frame/desktop/TimerMoment.h"
+
 #include <QDebug>
 
 #include <cerrno>
@@ -20,7 +22,6 @@ WakeAlarmTimer::~WakeAlarmTimer()
 
 void WakeAlarmTimer::wakeMachineAt(Instant moment)
 {
-    using namespace std::chrono;
     // Made when first wanted: a clock with no alarm has none, and says nothing.
     if (!std::exchange(m_triedToMake, true)) {
         m_timer = ::timerfd_create(CLOCK_REALTIME_ALARM, TFD_NONBLOCK | TFD_CLOEXEC);
@@ -29,14 +30,7 @@ void WakeAlarmTimer::wakeMachineAt(Instant moment)
     }
     if (m_timer < 0)
         return;
-    const auto sinceEpoch = moment.time_since_epoch();
-    const auto whole = floor<seconds>(sinceEpoch);
-    itimerspec when {};
-    when.it_value.tv_sec = std::time_t(whole.count());
-    when.it_value.tv_nsec = long(duration_cast<nanoseconds>(sinceEpoch - whole).count());
-    // A moment of 0 would disarm the timer rather than set it.
-    if (when.it_value.tv_sec <= 0)
-        when.it_value = { 0, 1 };
+    const itimerspec when = timerMoment(moment);
     // Never read: setting it again starts its count afresh, and the machine's
     // resume wakes the program through the wall clock's own timer.
     if (::timerfd_settime(m_timer, TFD_TIMER_ABSTIME, &when, nullptr) != 0)
