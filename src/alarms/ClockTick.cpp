@@ -119,15 +119,21 @@ void frmMain::wakeMachineFor(std::optional<DateValue> nextAlarm)
         cancelMachineWake();
         return;
     }
-    // The same alarm at the same moment, as at almost every tick: the timer
-    // stays as it is.
+    // The same alarm, as at almost every tick: the timer stays as it is,
+    // unless a new time zone has moved the alarm's moment. That is looked
+    // at once a minute: each look converts a moment other than the
+    // present, which the clock converts only once a second.
+    const DateValue minute = startOfMinute(m_services.clock.now());
     if (m_machineWake && m_machineWake->alarm == *nextAlarm
-        && m_services.clock.localTime(m_machineWake->moment) == m_machineWake->shows)
+        && (m_machineWake->lookedAt == minute
+            || m_services.clock.localTime(m_machineWake->moment) == m_machineWake->shows)) {
+        m_machineWake->lookedAt = minute;
         return;
+    }
     const Clock::Instant moment = m_services.clock.firstMomentAt(*nextAlarm);
     const DateValue shows = m_services.clock.localTime(moment);
     const bool sameMoment = m_machineWake && m_machineWake->moment == moment;
-    m_machineWake = MachineWakeTime { *nextAlarm, moment, shows };
+    m_machineWake = MachineWakeTime { *nextAlarm, moment, shows, minute };
     if (!sameMoment)
         m_services.machineWake.wakeMachineAt(moment);
 }

@@ -253,11 +253,12 @@ private:
     std::vector<Watch> m_earlierWatches;
     // The alarm the machine is to wake for, the moment it wakes at, and the
     // local time that moment showed when asked: should the zone change, it
-    // shows another.
+    // shows another. Looked at again once a minute.
     struct MachineWakeTime {
         DateValue alarm;
         Clock::Instant moment;
         DateValue shows;
+        DateValue lookedAt;
     };
     std::optional<MachineWakeTime> m_machineWake;
 };

@@ -101,7 +101,7 @@ frmPreferences::frmPreferences(const Services& services)
     for (int index : { 0, 1 }) {
         lblSnooze(index).setLabelFor(cboSnooze(index));
         cboSnooze(index).setToolTip(
-            QStringLiteral("A button of the reminder's notification: remind me again in"));
+            QStringLiteral("The notification's button that reminds again this much later"));
     }
     cmdOK.setDefault(true);
 
