@@ -54,7 +54,11 @@ struct OnTheSystemClock {
     test::FakeTrayService tray;
     test::FakeNotifications notifications;
     test::FakeWakeSource wakes;
-    const Services services { clock, wakes, messageBoxes, tray, notifications, directory.path() };
+    test::FakeMachineWake machineWake;
+    test::FakeAlarmSound sound;
+    test::FakePreferencesStore preferences;
+    const Services services { clock, wakes, machineWake, messageBoxes, tray, notifications, sound,
+        preferences, directory.path() };
 
     explicit OnTheSystemClock(int rows)
     {

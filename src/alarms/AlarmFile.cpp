@@ -2,6 +2,7 @@
 #include "alarms/AlarmFile.h"
 
 #include "alarms/RewriteJournal.h"
+#include "alarms/WholeFileRead.h"
 #include "alarms/WholeFileWrite.h"
 
 #include <algorithm>
@@ -14,25 +15,10 @@ namespace tickwell {
 
 namespace {
 
-const char* const notRegularFile = "it is not a regular file";
+const char* const notRegularFile = notRegularFileReason;
 std::string tooLarge()
 {
-    return "it is larger than " + std::to_string(maxAlarmFileBytes >> 20) + " MB";
-}
-
-// The file a chain of symbolic links ends at (or would be created at).
-std::filesystem::path resolveLinks(std::filesystem::path path)
-{
-    for (int hops = 0; hops < 40; ++hops) {
-        std::error_code error;
-        if (!std::filesystem::is_symlink(path, error))
-            return path;
-        std::filesystem::path target = std::filesystem::read_symlink(path, error);
-        if (error)
-            return path;
-        path = target.is_absolute() ? target : path.parent_path() / target;
-    }
-    return path;
+    return tooLargeReason(maxAlarmFileBytes);
 }
 
 std::int64_t nanoseconds(const timespec& time)
@@ -71,47 +57,9 @@ bool sameFile(const SeenFile& a, const SeenFile& b)
                 && a.changed == b.changed));
 }
 
-// Reads a regular file whole, without ever blocking; at most `limit` bytes.
 bool readWhole(const std::filesystem::path& path, std::string& bytes, std::string& failure)
 {
-    FileDescriptor file { ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) };
-    if (!file.valid()) {
-        failure = reasonText(errno);
-        return false;
-    }
-    struct stat info { };
-    if (::fstat(file.get(), &info) != 0) {
-        failure = reasonText(errno);
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        failure = notRegularFile;
-        return false;
-    }
-    if (std::uintmax_t(info.st_size) > maxAlarmFileBytes) {
-        failure = tooLarge();
-        return false;
-    }
-    bytes.clear();
-    bytes.reserve(std::size_t(info.st_size));
-    char chunk[65536];
-    for (;;) {
-        const ssize_t count = ::read(file.get(), chunk, sizeof chunk);
-        if (count == 0)
-            return true;
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            failure = reasonText(errno);
-            return false;
-        }
-        // A file that grows while it is read is held to the same limit.
-        if (bytes.size() + std::size_t(count) > maxAlarmFileBytes) {
-            failure = tooLarge();
-            return false;
-        }
-        bytes.append(chunk, std::size_t(count));
-    }
+    return readWholeFile(path, maxAlarmFileBytes, bytes, failure);
 }
 
 // "Alarm.dat.changed-by-another-program-2030-03-08-093000": when the other

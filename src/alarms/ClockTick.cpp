@@ -3,11 +3,15 @@
 // has come.
 #include "editor/frmMain.h"
 
+#include "alarms/AlarmRing.h"
 #include "frame/Services.h"
 #include "frame/dates/Clock.h"
 #include "frame/dates/DateText.h"
+#include "frame/desktop/AlarmSound.h"
+#include "frame/desktop/MachineWake.h"
 #include "frame/desktop/MessageBoxes.h"
 #include "frame/desktop/Notifications.h"
+#include "preferences/PreferencesStore.h"
 
 #include <QScopedValueRollback>
 
@@ -55,6 +59,7 @@ void frmMain::tmrTimer_Timer()
     // while, the next alarm is judged by the time the box was closed.
     const DateValue scanStart = now;
     bool reminderNear = false;
+    std::optional<DateValue> nextAlarm;
     int i = 0;
     while (i <= lstAlarms.listCount() - 1) {
         // Switched off from the tray while a reminder was open: the rest
@@ -91,17 +96,52 @@ void frmMain::tmrTimer_Timer()
             // The next alarm has moved up into row i.
         } else {
             reminderNear = reminderNear || (d && d->serial() - present.serial() <= reminderLead);
+            if (d && (!nextAlarm || *d < *nextAlarm))
+                nextAlarm = d;
             ++i;
         }
     }
     // Every alarm due by the start of this scan has been dealt with.
     if (tmrTimer.enabled()) {
         std::erase_if(m_earlierWatches, [scanStart](const Watch& watch) { return watch.until <= scanStart; });
+        wakeMachineFor(nextAlarm);
     }
     if (reminderNear) {
         m_services.messageBoxes.prepare();
         m_services.notifications.prepare();
+        m_services.sound.prepare();
     }
+}
+
+void frmMain::wakeMachineFor(std::optional<DateValue> nextAlarm)
+{
+    if (!nextAlarm) {
+        cancelMachineWake();
+        return;
+    }
+    // The same alarm, as at almost every tick: the timer stays as it is,
+    // unless a new time zone has moved the alarm's moment. That is looked
+    // at once a minute: each look converts a moment other than the
+    // present, which the clock converts only once a second.
+    const DateValue minute = startOfMinute(m_services.clock.now());
+    if (m_machineWake && m_machineWake->alarm == *nextAlarm
+        && (m_machineWake->lookedAt == minute
+            || m_services.clock.localTime(m_machineWake->moment) == m_machineWake->shows)) {
+        m_machineWake->lookedAt = minute;
+        return;
+    }
+    const Clock::Instant moment = m_services.clock.firstMomentAt(*nextAlarm);
+    const DateValue shows = m_services.clock.localTime(moment);
+    const bool sameMoment = m_machineWake && m_machineWake->moment == moment;
+    m_machineWake = MachineWakeTime { *nextAlarm, moment, shows, minute };
+    if (!sameMoment)
+        m_services.machineWake.wakeMachineAt(moment);
+}
+
+void frmMain::cancelMachineWake()
+{
+    if (std::exchange(m_machineWake, std::nullopt))
+        m_services.machineWake.cancel();
 }
 
 void frmMain::startWatching(bool active)
@@ -145,14 +185,20 @@ std::optional<int> frmMain::announceAlarm(int row)
 {
     const QString reminder = lstReminders.list(row);
     const QString entry = lstAlarms.list(row);
-    // Seen and heard beyond the box, for as long as it is open. Posted once
-    // the box is on the screen: the notification service it wakes must not
-    // hold up the box.
+    // Heard and seen beyond the box, for as long as it is open: its ring
+    // until it is answered, and its notification. Both start once the box
+    // is on the screen: the sound system and the notification service they
+    // wake must not hold up the box.
+    std::optional<AlarmRing> ring;
     std::optional<ReminderNotification> notification;
     m_services.messageBoxes.MsgBox(reminder + QStringLiteral("\r\n\r\n(") + entry + u')',
         MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"), [&] {
-            notification.emplace(
-                m_services.notifications, m_services.messageBoxes, ReminderNotice { reminder, entry });
+            // Read afresh: a change in the Preferences window, or by hand,
+            // counts from the next reminder on.
+            const Preferences preferences = m_services.preferences.load();
+            ring.emplace(m_services.sound, m_services.clock, preferences);
+            notification.emplace(m_services.notifications, m_services.messageBoxes,
+                ReminderNotice { reminder, entry, preferences.snoozeMinutes }, [&ring] { ring->silence(); });
         });
     return notification ? notification->snoozedFor() : std::nullopt;
 }

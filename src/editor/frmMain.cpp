@@ -178,15 +178,8 @@ frmMain::~frmMain() = default;
 
 void frmMain::setTabOrder()
 {
-    const std::initializer_list<QWidget*> order { &cboMonth, &txtYear, &updYear, &picCalendar, &txtHour,
-        &txtMin, &lstAlarms, &cmdSetAlarm, &cmdClose, &cmdClearAlarm(0), &cmdClearAlarm(1), &txtReminder,
-        &cmdViewReminder, &cmdAbout };
-    QWidget* previous = nullptr;
-    for (QWidget* control : order) {
-        if (previous)
-            QWidget::setTabOrder(previous, control);
-        previous = control;
-    }
+    chainTabOrder({ &cboMonth, &txtYear, &updYear, &picCalendar, &txtHour, &txtMin, &lstAlarms, &cmdSetAlarm,
+        &cmdClose, &cmdClearAlarm(0), &cmdClearAlarm(1), &txtReminder, &cmdViewReminder, &cmdAbout });
 }
 
 void frmMain::connectHandlers()
@@ -206,6 +199,11 @@ void frmMain::connectHandlers()
     connect(&picCalendar, &PictureFrame::lostFocus, this, &frmMain::picCalendar_LostFocus);
     connect(&tmrTimer, &Timer::timer, this, &frmMain::tmrTimer_Timer);
     connect(&tmrTimer, &Timer::enabledChanged, this, &frmMain::startWatching);
+    // Switched off, the clock announces nothing: no machine wakes for it.
+    connect(&tmrTimer, &Timer::enabledChanged, this, [this](bool enabled) {
+        if (!enabled)
+            cancelMachineWake();
+    });
     connect(this, &Form::hidden, &tmrTimer, [this] { tmrTimer.setAsleep(true); });
     connect(&cboMonth, &ComboBox::click, this, &frmMain::cboMonth_Click);
     connect(&updYear, &SpinControl::change, this, &frmMain::updYear_Change);
@@ -254,6 +252,8 @@ void frmMain::showEvent(QShowEvent* event)
 
 void frmMain::Form_Unload()
 {
+    // Unloaded, the editor's clock is gone, and with it its alarms' wake.
+    cancelMachineWake();
     forms::frmMain.clear(this);
 }
 

@@ -14,6 +14,7 @@
 #include "frame/controls/SpinControl.h"
 #include "frame/controls/TextBox.h"
 #include "frame/controls/Timer.h"
+#include "frame/dates/Clock.h"
 #include "frame/dates/DateValue.h"
 
 #include <array>
@@ -210,6 +211,11 @@ private:
     // A list changed from outside a tick: the clock looks at once, even
     // while it sleeps until the next minute.
     void alarmsChanged();
+    // A machine asleep when the next alarm falls due wakes for it: asked
+    // only when that alarm, or the moment its minute begins, changes. None
+    // while the clock is off.
+    void wakeMachineFor(std::optional<DateValue> nextAlarm);
+    void cancelMachineWake();
 
     StoreResult appendAlarmRecord(const AlarmRecord& record);
     void rewriteAlarmFile();
@@ -249,6 +255,16 @@ private:
         DateValue until;
     };
     std::vector<Watch> m_earlierWatches;
+    // The alarm the machine is to wake for, the moment it wakes at, and the
+    // local time that moment showed when asked: should the zone change, it
+    // shows another. Looked at again once a minute.
+    struct MachineWakeTime {
+        DateValue alarm;
+        Clock::Instant moment;
+        DateValue shows;
+        DateValue lookedAt;
+    };
+    std::optional<MachineWakeTime> m_machineWake;
 };
 
 } // namespace tickwell

@@ -29,6 +29,16 @@ void Form::Load()
     Q_EMIT loaded();
 }
 
+void Form::chainTabOrder(std::initializer_list<QWidget*> controls)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* control : controls) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+}
+
 void Form::Show()
 {
     Load();

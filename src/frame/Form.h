@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 namespace tickwell {
@@ -83,6 +84,9 @@ Q_SIGNALS:
     void hidden();
 
 protected:
+    // The Tab key goes through `controls` in this order.
+    static void chainTabOrder(std::initializer_list<QWidget*> controls);
+
     virtual void Form_Load() { }
     virtual void Form_Activate() { }
     virtual void Form_QueryUnload(bool& cancel, UnloadMode mode)

@@ -14,12 +14,14 @@
 #include "frame/desktop/DesktopId.h"
 #include "frame/desktop/DisplayLoss.h"
 #include "frame/desktop/FreedMemory.h"
+#include "frame/desktop/MachineWake.h"
 #include "frame/desktop/MessageBoxes.h"
 #include "frame/desktop/SessionEnd.h"
 #include "frame/desktop/TerminationSignals.h"
 #include "frame/desktop/TrayService.h"
 #include "frame/desktop/WallClockWakes.h"
 #include "frame/modMain.h"
+#include "preferences/PreferencesStore.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -110,9 +112,13 @@ int main(int argc, char* argv[])
     QtMessageBoxes messageBoxes;
     QSystemTrayService tray;
     CanberraSound sound;
-    DBusNotifications notifications(sound);
+    DBusNotifications notifications;
     WallClockWakes wakes(clock);
-    const Services services { clock, wakes, messageBoxes, tray, notifications, {} };
+    WakeAlarmTimer machineWake;
+    PreferencesFile preferences(PreferencesFile::defaultPath(desktopId),
+        [](const std::string& problem) { std::fprintf(stderr, "tickwell: %s\n", problem.c_str()); });
+    const Services services { clock, wakes, machineWake, messageBoxes, tray, notifications, sound,
+        preferences, {} };
     forms::installFactories(services);
 
     const auto endProgram = [&messageBoxes] { EndProgram(messageBoxes); };

@@ -4,15 +4,19 @@
 #include "about/frmAbout.h"
 #include "editor/frmMain.h"
 #include "frame/Forms.h"
+#include "frame/controls/Pictures.h"
 #include "frame/desktop/MessageBoxes.h"
 #include "tray/frmTaskbar.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 namespace tickwell {
 
 void Main()
 {
+    // Every window carries the clock's icon, the message boxes too: a window
+    // manager shows a stranger's where a window names none.
+    QApplication::setWindowIcon(activeClockIcon());
     forms::frmAbout.Load();
     forms::frmMain.Load();
     forms::frmTaskbar.Load();

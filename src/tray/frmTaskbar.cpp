@@ -7,6 +7,7 @@
 #include "frame/Services.h"
 #include "frame/controls/AccessibleInterfaces.h"
 #include "frame/controls/Pictures.h"
+#include "preferences/frmPreferences.h"
 
 #include <QCoreApplication>
 
@@ -21,6 +22,7 @@ frmTaskbar::frmTaskbar(const Services& services)
     , mnuPopupActivate(mnuPopup.addAction(QStringLiteral("Activate Alarm Clock")))
     , mnuPopupExit(mnuPopup.addAction(QStringLiteral("Shut Down Alarm Clock")))
     , mnuSeparator(mnuPopup.addSeparator())
+    , mnuPopupPreferences(mnuPopup.addAction(QStringLiteral("Preferences...")))
     , mnuPopupAbout(mnuPopup.addAction(QStringLiteral("About...")))
     , m_tray(services.tray)
 {
@@ -32,6 +34,7 @@ frmTaskbar::frmTaskbar(const Services& services)
     mnuPopupActivate->setObjectName(QStringLiteral("mnuPopupActivate"));
     mnuPopupExit->setObjectName(QStringLiteral("mnuPopupExit"));
     mnuSeparator->setObjectName(QStringLiteral("mnuSeparator"));
+    mnuPopupPreferences->setObjectName(QStringLiteral("mnuPopupPreferences"));
     mnuPopupAbout->setObjectName(QStringLiteral("mnuPopupAbout"));
     mnuPopupActivate->setVisible(false);
 
@@ -39,6 +42,7 @@ frmTaskbar::frmTaskbar(const Services& services)
     connect(mnuPopupDeactivate, &QAction::triggered, this, &frmTaskbar::mnuPopupDeactivate_Click);
     connect(mnuPopupActivate, &QAction::triggered, this, &frmTaskbar::mnuPopupActivate_Click);
     connect(mnuPopupExit, &QAction::triggered, this, &frmTaskbar::mnuPopupExit_Click);
+    connect(mnuPopupPreferences, &QAction::triggered, this, &frmTaskbar::mnuPopupPreferences_Click);
     connect(mnuPopupAbout, &QAction::triggered, this, &frmTaskbar::mnuPopupAbout_Click);
     connect(&m_tray, &TrayService::activated, this, &frmTaskbar::trayActivated);
 }
@@ -103,6 +107,11 @@ void frmTaskbar::mnuPopupActivate_Click()
     mnuPopupDeactivate->setVisible(true);
 }
 
+void frmTaskbar::mnuPopupPreferences_Click()
+{
+    forms::frmPreferences->ShowPreferences();
+}
+
 void frmTaskbar::mnuPopupAbout_Click()
 {
     forms::frmAbout->ShowModal();
@@ -129,6 +138,7 @@ void frmTaskbar::mnuPopupExit_Click()
 
 void frmTaskbar::shutDown()
 {
+    forms::frmPreferences.Unload();
     forms::frmAbout.Unload();
     forms::frmMain.Unload();
     forms::frmTaskbar.Unload();

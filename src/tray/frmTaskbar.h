@@ -30,6 +30,7 @@ public:
     // "Shut Down Alarm Clock": unloads the three windows and ends the
     // program, once no window is busy.
     void mnuPopupExit_Click();
+    void mnuPopupPreferences_Click();
     void mnuPopupAbout_Click();
     // From "Shut Down Alarm Clock" on, also while it waits for a box.
     bool shutdownBegun() const noexcept { return m_shutdownBegun; }
@@ -44,6 +45,7 @@ public:
     QAction* mnuPopupActivate;
     QAction* mnuPopupExit;
     QAction* mnuSeparator;
+    QAction* mnuPopupPreferences;
     QAction* mnuPopupAbout;
 
 protected:

@@ -249,3 +249,37 @@ TEST(system_clock, the_zone_watch_tells_of_each_change_to_the_zone_file)
     writeFile(directory / "zones" / "b", utc);
     EXPECT_TRUE(changed());
 }
+
+TEST(system_clock, finds_the_first_moment_of_a_local_time)
+{
+    using namespace std::chrono;
+    const ZoneSetting setting("Europe/Berlin");
+    const SystemClock clock;
+    const auto utc = [](int year, int month, int day, int hour, int minute) {
+        return sys_days { std::chrono::year { year } / month / day } + hours { hour } + minutes { minute };
+    };
+    const auto local = [](int year, int month, int day, int hour, int minute) {
+        return *DateValue::fromParts(year, month, day, hour, minute);
+    };
+    // Winter and summer.
+    EXPECT_EQ(clock.firstMomentAt(local(2030, 1, 15, 7, 30)), utc(2030, 1, 15, 6, 30));
+    EXPECT_EQ(clock.firstMomentAt(local(2030, 7, 15, 7, 30)), utc(2030, 7, 15, 5, 30));
+    // The night the clocks go forward from 2:00 to 3:00: half past two
+    // never comes; it is past once they jump.
+    EXPECT_EQ(clock.firstMomentAt(local(2030, 3, 31, 2, 30)), utc(2030, 3, 31, 1, 0));
+    EXPECT_EQ(clock.firstMomentAt(local(2030, 3, 31, 3, 0)), utc(2030, 3, 31, 1, 0));
+    EXPECT_EQ(clock.firstMomentAt(local(2030, 3, 31, 1, 59)), utc(2030, 3, 31, 0, 59));
+    // The night they go back from 3:00 to 2:00: half past two comes twice,
+    // first in summer time.
+    EXPECT_EQ(clock.firstMomentAt(local(2030, 10, 27, 2, 30)), utc(2030, 10, 27, 0, 30));
+    EXPECT_EQ(clock.firstMomentAt(local(2030, 10, 27, 3, 0)), utc(2030, 10, 27, 2, 0));
+    // Far from UTC either way, and a zone of half hours.
+    for (const char* tz : { "Pacific/Kiritimati", "Pacific/Pago_Pago", "Asia/Kolkata", "UTC0" }) {
+        const ZoneSetting zone(tz);
+        const SystemClock there;
+        const DateValue wanted = local(2030, 3, 8, 21, 5);
+        const auto moment = there.firstMomentAt(wanted);
+        EXPECT_EQ(there.localTime(moment), wanted) << tz;
+        EXPECT_LT(there.localTime(moment - seconds(1)), wanted) << tz;
+    }
+}

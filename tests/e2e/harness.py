@@ -5,7 +5,8 @@ Each test gets its own X server (Xvfb), notification area (trayer), window
 manager if it asks for one (openbox), session bus if it reads the screen
 through the accessibility bus, a notification service on that bus if it asks
 for one (notification_server.py), a sound card that writes what it plays to
-a file, and its own HOME, XDG_RUNTIME_DIR and working directory. Everything started here is ended here, by PID, also when the test
+a file and counts the sounds, and its own HOME, XDG_RUNTIME_DIR and working
+directory. Everything started here is ended here, by PID, also when the test
 fails or runs out of time.
 
 Run with Debian's /usr/bin/python3: pyatspi is a Debian package.
@@ -144,9 +145,10 @@ def _alive(pid):
 
 class Desktop:
     def __init__(self, name, *, window_manager=False, accessibility=True, screenshots=None, notifications=None,
-                 silent_notifications=False, tray=True):
+                 silent_notifications=False, tray=True, sound_card=True):
         """`notifications`: the capabilities of a notification service to start on the session bus (the
-        accessibility's); with `silent_notifications` it never answers a call."""
+        accessibility's); with `silent_notifications` it never answers a call. Without `sound_card` ALSA looks
+        for a sound card that is not there, as on a machine that has none."""
         require_tools()
         self.name = name
         self.window_manager = window_manager
@@ -161,10 +163,19 @@ class Desktop:
         self.work = os.path.join(self.root, "work")
         for folder in (self.home, self.runtime, self.work):
             os.mkdir(folder, 0o700)
-        # ALSA's default device writes the samples to a file: what the clock plays can be heard there.
+        # ALSA's default device hands the samples to a program that adds them to a file and notes each sound:
+        # what the clock plays, and how often, can be heard there.
         self.sound = os.path.join(self.root, "sound.raw")
+        self.sounds_log = os.path.join(self.root, "sounds")
+        card = os.path.join(self.root, "sound-card")
+        with open(card, "w") as f:
+            f.write(f'#!/bin/sh\necho sound >> "{self.sounds_log}"\nexec cat >> "{self.sound}"\n')
+        os.chmod(card, 0o755)
         with open(os.path.join(self.home, ".asoundrc"), "w") as f:
-            f.write(f'pcm.!default {{ type file; slave.pcm "null"; file "{self.sound}"; format "raw" }}\n')
+            if sound_card:
+                f.write(f'pcm.!default {{ type file; slave.pcm "null"; file "|{card}"; format "raw" }}\n')
+            else:
+                f.write("defaults.pcm.card 9\ndefaults.ctl.card 9\n")
         self.notification_log = os.path.join(self.root, "notifications.jsonl")
         self.processes = []  # (label, Popen), in start order
         self.logs = {}
@@ -526,6 +537,22 @@ class Desktop:
             return os.path.getsize(self.sound)
         except FileNotFoundError:
             return 0
+
+    def sounds(self):
+        """How many sounds the sound card has played: a reminder's ring is a sound again and again."""
+        try:
+            with open(self.sounds_log) as f:
+                return f.read().count("sound")
+        except FileNotFoundError:
+            return 0
+
+    def preferences_file(self):
+        return os.path.join(self.env["XDG_CONFIG_HOME"], "org.example.Tickwell", "preferences")
+
+    def write_preferences(self, text):
+        os.makedirs(os.path.dirname(self.preferences_file()), exist_ok=True)
+        with open(self.preferences_file(), "w") as f:
+            f.write(text)
 
     def log_of(self, label):
         with open(self.logs[label], errors="replace") as f:

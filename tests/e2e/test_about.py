@@ -9,7 +9,7 @@ import time
 
 from harness import Desktop, Editor, TITLE_EDITOR, fail, log, poll, run, start_clock
 
-ABOUT = 4  # the menu's fourth item, below the separator
+ABOUT = 5  # the menu's fifth item, below the separator and Preferences...
 TEXTS = ["Tickwell Alarm Clock v1.1", "Programmed by Haldor Venn"]
 
 

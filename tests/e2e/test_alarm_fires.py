@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """An alarm composed with the mouse and the keyboard alone is stored at once,
 and at its minute its reminder comes up once, above every window, another
-program's included. Closing the box takes the alarm off the list and off
-the file; the other alarms stay."""
+program's included, with the clock's icon. Closing the box takes the alarm
+off the list and off the file; the other alarms stay."""
 
 import datetime
 import sys
@@ -75,6 +75,10 @@ def scenario(binary, screenshots):
             if order.index(box) < order.index(below):
                 fail(f"the reminder box is below {name}")
 
+        # The clock's icon, as every window of the program has, not the window manager's for a stranger.
+        for shown, name in ((box, "the reminder box"), (window, "the editor")):
+            if "_NET_WM_ICON(CARDINAL) = " not in desktop.window_property(shown, "_NET_WM_ICON"):
+                fail(f"{name} names no icon for the window manager to show")
         expect("the reminder box's text", a11y.reminder(), [REMINDER])
         alert = a11y.window(TITLE_BOX, role="alert")
         expect("the reminder box's buttons", [b.name for b in a11y.all(alert, "push button")], ["OK"])

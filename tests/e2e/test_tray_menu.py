@@ -13,7 +13,7 @@ from harness import Accessibility, Desktop, Editor, TITLE_BOX, TITLE_EDITOR, exp
 MISSED = b'#2030-03-08 21:05:00#,"Nobody may see this"\r\n'
 LATER = b'#2030-03-09 07:30:00#,"Water the ferns"\r\n'
 # The menu's items, top to bottom; Deactivate and Activate share one place.
-EDIT, SWITCH, SHUT_DOWN, ABOUT = 1, 2, 3, 4
+EDIT, SWITCH, SHUT_DOWN, PREFERENCES, ABOUT = 1, 2, 3, 4, 5
 
 
 def no_box_until(desktop, moment, why):

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What a screen reader finds in the windows and the actions it can take,
-// through Qt's accessibility interfaces. The names and the focus as the
+// What a screen reader finds in the windows (the editor, About, the
+// Preferences window) and the actions it can take, through Qt's
+// accessibility interfaces. The names and the focus as the
 // desktop's accessibility bus carries them are checked end to end
 // (tests/e2e/test_keyboard.py).
 #include "support/ProgramUnderTest.h"
@@ -8,6 +9,9 @@
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QTest>
+
+#include <tuple>
+#include <vector>
 
 using namespace tickwell;
 using namespace tickwell::test;
@@ -37,6 +41,7 @@ private Q_SLOTS:
     void theYearIsASpinButtonWithItsValue();
     void theDaysArePressableItemsNamedByTheirDates();
     void amPmIsAButtonNamedByItsState();
+    void thePreferencesAreADialogWithEveryControlNamed();
 
 private:
     std::unique_ptr<ProgramUnderTest> m_program;
@@ -127,6 +132,55 @@ void AccessibilityTest::amPmIsAButtonNamedByItsState()
     QCOMPARE(m_editor->lblAMPM.caption(), "AM");
     QCOMPARE(half->text(QAccessible::Name), "AM");
     QCOMPARE(m_editor->newAlarmDate(), *DateValue::fromParts(2030, 3, 8, 9, 4));
+}
+
+void AccessibilityTest::thePreferencesAreADialogWithEveryControlNamed()
+{
+    forms::frmTaskbar->mnuPopupPreferences_Click();
+    frmPreferences& window = *forms::frmPreferences.instance();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(accessible(window)->role(), QAccessible::Dialog);
+    QCOMPARE(name(window), "Tickwell Alarm Clock - Preferences");
+
+    const std::vector<std::tuple<QWidget*, QAccessible::Role, QString>> controls {
+        { &window.optSound(0), QAccessible::RadioButton, "The sound theme's alarm" },
+        { &window.optSound(1), QAccessible::RadioButton, "A sound file:" },
+        { &window.txtSoundFile, QAccessible::EditableText, "Sound file" },
+        { &window.cmdBrowse, QAccessible::Button, "Browse..." },
+        { &window.cmdPlay, QAccessible::Button, "Play" },
+        { &window.chkGentleStart, QAccessible::CheckBox, "Start softly, louder with each ring" },
+        { &window.cmdOK, QAccessible::Button, "OK" },
+        { &window.cmdCancel, QAccessible::Button, "Cancel" },
+    };
+    for (const auto& [control, role, named] : controls) {
+        QCOMPARE(accessible(*control)->role(), role);
+        QCOMPARE(name(*control), named);
+    }
+    QCOMPARE(accessible(window.cmdPlay)->text(QAccessible::Description), "Plays the alarm sound once");
+    // A list is named by its label (on this desktop a screen reader reads
+    // the label it is given, then what the list shows).
+    const std::vector<std::pair<QWidget*, QString>> lists { { &window.cboRingTime, "Ring for:" },
+        { &window.cboSnooze(0), "First snooze:" }, { &window.cboSnooze(1), "Second snooze:" } };
+    for (const auto& [list, label] : lists) {
+        QCOMPARE(accessible(*list)->role(), QAccessible::ComboBox);
+        const auto labels = accessible(*list)->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels.front().first->text(QAccessible::Name), label);
+    }
+    // What each shows, as a screen reader tells it.
+    QVERIFY(accessible(window.optSound(0))->state().checked);
+    QVERIFY(!accessible(window.optSound(1))->state().checked);
+    QVERIFY(accessible(window.chkGentleStart)->state().checked);
+    QCOMPARE(accessible(window.cboRingTime)->text(QAccessible::Value), "5 minutes");
+    QCOMPARE(accessible(window.cboSnooze(1))->text(QAccessible::Value), "1 hour");
+
+    // Acted on from assistive technology as by a click.
+    accessible(window.chkGentleStart)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::toggleAction());
+    QVERIFY(!window.chkGentleStart.value());
+    accessible(window.optSound(1))->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QVERIFY(window.optSound(1).value());
 }
 
 QTEST_MAIN(AccessibilityTest)

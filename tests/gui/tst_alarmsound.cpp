@@ -5,6 +5,7 @@
 #include "frame/desktop/AlarmSound.h"
 #include "support/TemporaryDirectory.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 #include <atomic>
@@ -36,6 +37,10 @@ public:
     SoundCard(const SoundCard&) = delete;
     SoundCard& operator=(const SoundCard&) = delete;
     ~SoundCard() { stopListening(); }
+
+    // ALSA's own configuration of its default device instead, on a machine
+    // whose only sound card is a tenth one: there is none to play on.
+    void unplug() { writeFile(m_home / ".asoundrc", "defaults.pcm.card 9\ndefaults.ctl.card 9\n"); }
 
     // From now on, what is played is taken and counted, a sound at a time.
     void listen()
@@ -128,7 +133,9 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void playsTheThemesAlarm();
+    void playsTheThemesAlarmAndSaysWhenItHasPlayed();
+    void aNewSoundCutsShortTheOneBeforeAndStopsOnlyItsOwn();
+    void playsAFileOfTheUsersOrTheThemesAlarmInstead();
     void whereTheThemeHasNoAlarmItRingsTheBell();
     void withNothingToPlayItSaysSoOnce_data();
     void withNothingToPlayItSaysSoOnce();
@@ -156,15 +163,69 @@ void AlarmSoundTest::cleanup()
     m_card->stopListening();
 }
 
-void AlarmSoundTest::playsTheThemesAlarm()
+void AlarmSoundTest::playsTheThemesAlarmAndSaysWhenItHasPlayed()
 {
     {
         CanberraSound sound;
-        sound.play();
+        QSignalSpy finished(&sound, &AlarmSound::finished);
+        const int number = sound.play({});
         QTRY_COMPARE(m_card->sounds().size(), 1u);
+        QTRY_COMPARE(finished.size(), 1);
+        QCOMPARE(finished[0][0].toInt(), number);
+        // At a volume of its own, where the sound system takes one (ALSA
+        // does not): as loud as it is, here.
+        const int soft = sound.play({ std::string(), -30.0 });
+        QVERIFY(soft != number);
+        QTRY_COMPARE(m_card->sounds().size(), 2u);
+        QTRY_COMPARE(finished.size(), 2);
+        QCOMPARE(finished[1][0].toInt(), soft);
     }
     // Seconds of it: not the theme's short bell.
     QVERIFY2(m_card->sounds()[0] > 100000, qPrintable(QString::number(m_card->sounds()[0])));
+    QCOMPARE(m_card->sounds()[1], m_card->sounds()[0]);
+}
+
+void AlarmSoundTest::aNewSoundCutsShortTheOneBeforeAndStopsOnlyItsOwn()
+{
+    CanberraSound sound;
+    QSignalSpy finished(&sound, &AlarmSound::finished);
+    const int first = sound.play({});
+    const int second = sound.play({});
+    // The first is no longer the one playing: silencing it leaves the second.
+    sound.stop(first);
+    QTRY_COMPARE(finished.size(), 1);
+    QCOMPARE(finished[0][0].toInt(), second);
+    // Stopped before it has started, a sound never plays.
+    const int third = sound.play({});
+    sound.stop(third);
+    const int fourth = sound.play({});
+    QTRY_COMPARE(finished.size(), 2);
+    QCOMPARE(finished[1][0].toInt(), fourth);
+}
+
+void AlarmSoundTest::playsAFileOfTheUsersOrTheThemesAlarmInstead()
+{
+    const TemporaryDirectory music;
+    const std::string mine = (music / "wake up.oga").string();
+    std::filesystem::copy_file("/usr/share/sounds/freedesktop/stereo/bell.oga", mine);
+    const std::string missing = (music / "gone.oga").string();
+    QTest::ignoreMessage(QtWarningMsg,
+        qPrintable(QString::fromStdString("tickwell: the sound file " + missing
+            + " cannot be played (there is no such file); the sound theme's alarm rings instead")));
+    {
+        CanberraSound sound;
+        sound.play({ mine, 0.0 });
+        QTRY_COMPARE(m_card->sounds().size(), 1u);
+        // Not there: the theme's alarm rings rather than nothing, and that
+        // is said once, not at every ring.
+        sound.play({ missing, 0.0 });
+        QTRY_COMPARE(m_card->sounds().size(), 2u);
+        sound.play({ missing, 0.0 });
+        QTRY_COMPARE(m_card->sounds().size(), 3u);
+    }
+    const std::vector<std::size_t> sounds = m_card->sounds();
+    QVERIFY2(sounds[0] < 100000, qPrintable(QString::number(sounds[0]))); // the short bell
+    QVERIFY2(sounds[1] > 100000, qPrintable(QString::number(sounds[1]))); // the alarm
 }
 
 // (libcanberra reads the theme's folders once a process: the tests below,
@@ -175,7 +236,7 @@ void AlarmSoundTest::whereTheThemeHasNoAlarmItRingsTheBell()
     const SoundTheme bellOnly(true);
     {
         CanberraSound sound;
-        sound.play();
+        sound.play({});
         QTRY_COMPARE(m_card->sounds().size(), 1u);
     }
 }
@@ -205,6 +266,9 @@ void AlarmSoundTest::withNothingToPlayItSaysSoOnce_data()
                             << "there is no sound device (the sound output could not be opened)";
     QTest::newRow("driver") << QByteArray("CANBERRA_DRIVER") << QByteArray("none")
                             << "there is no sound device (no sound driver could be opened)";
+    // ALSA's default device, on a machine without a sound card.
+    QTest::newRow("card") << QByteArray("(no card)") << QByteArray()
+                          << "there is no sound device (the sound output could not be opened)";
 }
 
 void AlarmSoundTest::withNothingToPlayItSaysSoOnce()
@@ -215,23 +279,37 @@ void AlarmSoundTest::withNothingToPlayItSaysSoOnce()
     std::optional<SoundTheme> empty;
     if (variable.isEmpty())
         empty.emplace(false);
+    else if (variable == "(no card)")
+        m_card->unplug();
     else
         qputenv(variable.constData(), value);
     QTest::ignoreMessage(QtWarningMsg, qPrintable("tickwell: the alarm sound cannot be played: " + missing));
     soundWarnings = 0;
     testsHandler = qInstallMessageHandler(countSoundWarnings);
+    // What reaches standard error meanwhile, the libraries' own words included.
+    const TemporaryDirectory captured;
+    std::fflush(stderr);
+    const int standardError = ::dup(2);
+    const int log = ::open((captured / "stderr").c_str(), O_WRONLY | O_CREAT, 0600);
+    ::dup2(log, 2);
+    ::close(log);
     {
         CanberraSound sound;
-        sound.play();
+        sound.play({});
         QTRY_COMPARE(soundWarnings.load(), 1);
-        sound.play();
+        sound.play({});
         // (Ending it waits for what it was asked to do.)
     }
+    std::fflush(stderr);
+    ::dup2(standardError, 2);
+    ::close(standardError);
     qInstallMessageHandler(testsHandler);
     if (!variable.isEmpty())
         qunsetenv(variable.constData());
     QCOMPARE(soundWarnings.load(), 1);
     QCOMPARE(m_card->opened(), 0);
+    const std::string written = readFile(captured / "stderr");
+    QVERIFY2(written.find("ALSA") == std::string::npos, written.c_str());
 }
 
 void AlarmSoundTest::aSoundSystemThatHangsHoldsUpNothing()
@@ -240,9 +318,8 @@ void AlarmSoundTest::aSoundSystemThatHangsHoldsUpNothing()
     // Nobody reads the card: the first sound waits for ever to be opened.
     // The program's thread asks, silences, and could end all the same.
     CanberraSound sound;
-    sound.play();
-    sound.stop();
-    sound.play();
+    sound.stop(sound.play({}));
+    sound.play({});
     QVERIFY(!sound.finish(std::chrono::milliseconds(200)));
     // The sound's thread goes on once the card opens, and ends.
     m_card->listen();

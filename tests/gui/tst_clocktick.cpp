@@ -6,6 +6,7 @@
 #include "support/ProgramUnderTest.h"
 
 #include "alarms/AlarmFileFormat.h"
+#include "alarms/AlarmRing.h"
 #include "frame/desktop/WallClockWakes.h"
 
 #include <QEventLoop>
@@ -70,6 +71,8 @@ private Q_SLOTS:
     void anAlarmDueWhileABoxIsOpenFollowsIt();
     void switchedOffDuringABoxTheRestWait();
     void choosingTheNotificationRaisesItsOwnBox();
+    void aReminderRingsLouderAndLouderUntilAnswered();
+    void theRingEndsWithItsRingTimeOrWhenTheNoticeIsDismissed();
     void snoozedFromTheNotificationItComesBackLater();
     void aSnoozeThatCannotBeSavedIsSaid();
     void aRowThatDoesNotParseIsNeverDue();
@@ -78,6 +81,7 @@ private Q_SLOTS:
     void shutdownAskedForDuringABoxWaitsForIt();
     void theEditorClosedByItsFrameDuringABoxIsOnlyHidden();
     void hiddenTheClockSleepsFromMinuteToMinute();
+    void aSleepingMachineWakesForTheNextAlarm();
     void theWallClockWakesComeAtTheirMomentAndWithANewZone();
 };
 
@@ -115,12 +119,14 @@ void ClockTickTest::aTickWithoutDueAlarmsOnlyRewritesTheCaption()
     editor.tmrTimer_Timer();
     QCOMPARE(program.messageBoxes.prepared, 0);
     QCOMPARE(program.notifications.prepared, 0);
+    QCOMPARE(program.sound.prepared, 0);
     // The tick right at the start of the minute before is the one a
     // sleeping clock has.
     program.clock.set(2030, 10, 5, 9, 30, 0);
     editor.tmrTimer_Timer();
     QVERIFY(program.messageBoxes.prepared > 0);
     QVERIFY(program.notifications.prepared > 0);
+    QVERIFY(program.sound.prepared > 0);
     program.clock.set(2030, 10, 5, 9, 30, 59);
     editor.tmrTimer_Timer();
     QVERIFY(program.messageBoxes.prepared > 0);
@@ -400,6 +406,100 @@ void ClockTickTest::choosingTheNotificationRaisesItsOwnBox()
     QCOMPARE(program.alarmFile(), "");
 }
 
+void ClockTickTest::aReminderRingsLouderAndLouderUntilAnswered()
+{
+    // Two on one minute (a file edited by hand can hold such).
+    ProgramUnderTest program;
+    program.writeAlarmFile(october5(9, 31, "first") + october5(9, 31, "second"));
+    program.clock.set(2030, 10, 5, 9, 30, 0);
+    program.start();
+    QStringList heardWhileTheFirstWasOpen;
+    program.messageBoxes.whileOpen = [&](const ShownBox& box) {
+        if (!box.text.startsWith("first"))
+            return;
+        // Each sound that ends is followed by the next, a pause later; the
+        // test's clock moves on by as much as a sound and a pause take.
+        for (int ring = 0; ring < 4; ++ring) {
+            const std::size_t before = program.sound.played.size();
+            program.clock.advance(10);
+            program.sound.finish();
+            if (!QTest::qWaitFor([&] { return program.sound.played.size() > before; }, 10000))
+                break;
+        }
+        heardWhileTheFirstWasOpen = program.sound.calls;
+    };
+    program.clock.set(2030, 10, 5, 9, 31, 0);
+    program.editor().tmrTimer_Timer();
+
+    QCOMPARE(program.messageBoxes.shown.size(), 2u);
+    // The first box's ring, sound after sound, then stopped as the box was
+    // answered, before the second's began: one ring at a time.
+    QCOMPARE(heardWhileTheFirstWasOpen, QStringList({ "play 1", "play 2", "play 3", "play 4", "play 5" }));
+    QCOMPARE(program.sound.calls.mid(5), QStringList({ "stop 5", "play 6", "stop 6" }));
+    // Soft at first, louder with each sound, and full half a minute on; the
+    // next reminder starts soft again.
+    QList<int> decibels;
+    for (const double volume : program.sound.volumes())
+        decibels << qRound(volume);
+    QCOMPARE(decibels, QList<int>({ -30, -20, -10, 0, 0, -30 }));
+    // The theme's alarm, as nothing else was chosen.
+    QVERIFY(std::all_of(program.sound.played.begin(), program.sound.played.end(),
+        [](const AlarmTone& tone) { return tone.file.empty(); }));
+}
+
+void ClockTickTest::theRingEndsWithItsRingTimeOrWhenTheNoticeIsDismissed()
+{
+    ProgramUnderTest program;
+    program.writeAlarmFile(october5(9, 31, "first") + october5(9, 40, "second"));
+    program.clock.set(2030, 10, 5, 9, 30, 0);
+    program.preferences.kept.ringTime = std::chrono::minutes(1);
+    program.preferences.kept.gentleStart = false;
+    program.preferences.kept.sound = Preferences::Sound::File;
+    program.preferences.kept.soundFile = "/home/me/wake up.oga";
+    program.preferences.kept.snoozeMinutes = { 5, 120 };
+    program.start();
+    bool rangOnAfterTheRingTime = true;
+    bool rangOnAfterTheDismissal = true;
+    program.messageBoxes.whileOpen = [&](const ShownBox& box) {
+        if (box.text.startsWith("first")) {
+            program.clock.advance(50);
+            program.sound.finish();
+            if (!QTest::qWaitFor([&] { return program.sound.played.size() == 2; }, 10000))
+                return;
+            // A minute rung: the sound that ends then is the last; the box stays.
+            program.clock.advance(10);
+            program.sound.finish();
+            QTest::qWait(int(AlarmRing::pause.count()) * 3 / 2);
+            rangOnAfterTheRingTime = program.sound.played.size() != 2;
+        } else {
+            const int notice = program.notifications.showing().front();
+            program.notifications.dismiss(notice - 1); // another notice's
+            QCOMPARE(program.sound.calls.last(), "play 3");
+            program.notifications.dismiss(notice);
+            QCOMPARE(program.sound.calls.last(), "stop 3");
+            program.sound.finish();
+            QTest::qWait(int(AlarmRing::pause.count()) * 3 / 2);
+            rangOnAfterTheDismissal = program.sound.played.size() != 3;
+        }
+    };
+    program.clock.set(2030, 10, 5, 9, 31, 0);
+    program.editor().tmrTimer_Timer();
+    QVERIFY(!rangOnAfterTheRingTime);
+    QCOMPARE(program.sound.calls, QStringList({ "play 1", "play 2" }));
+    // As the user chose: their file, at full volume, and their snoozes.
+    QCOMPARE(program.sound.played[0].file, "/home/me/wake up.oga");
+    QCOMPARE(program.sound.volumes(), std::vector<double>({ 0.0, 0.0 }));
+    QCOMPARE(program.notifications.posted[0].snoozeMinutes, (std::array { 5, 120 }));
+
+    // Asked to ring once: one sound, whatever happens after it.
+    program.preferences.kept.ringTime = std::chrono::minutes(0);
+    program.clock.set(2030, 10, 5, 9, 40, 0);
+    program.editor().tmrTimer_Timer();
+    QVERIFY(!rangOnAfterTheDismissal);
+    QCOMPARE(program.messageBoxes.shown.size(), 2u);
+    QCOMPARE(program.sound.calls, QStringList({ "play 1", "play 2", "play 3", "stop 3" }));
+}
+
 void ClockTickTest::snoozedFromTheNotificationItComesBackLater()
 {
     ProgramUnderTest program;
@@ -429,6 +529,8 @@ void ClockTickTest::snoozedFromTheNotificationItComesBackLater()
     QCOMPARE(program.messageBoxes.shown.size(), 1u);
     QCOMPARE(program.messageBoxes.closedReminders, 1);
     QCOMPARE(program.notifications.calls, QStringList({ "post 1", "withdraw 1" }));
+    // Snoozing answers the reminder: its ring stops with its box.
+    QCOMPARE(program.sound.calls, QStringList({ "play 1", "stop 1" }));
     QCOMPARE(fileWhileOpen[0], october5(9, 31, "Dentist\r\nbring the card") + taken);
     QCOMPARE(program.alarmFile(), taken + october5(10, 31, "Dentist\r\nbring the card"));
     QCOMPARE(program.rows(editor.lstReminders),
@@ -637,6 +739,66 @@ void ClockTickTest::theEditorClosedByItsFrameDuringABoxIsOnlyHidden()
     editor->tmrTimer_Timer();
     QCOMPARE(program.messageBoxes.shown.size(), 3u);
     QCOMPARE(program.alarmFile(), "");
+}
+
+void ClockTickTest::aSleepingMachineWakesForTheNextAlarm()
+{
+    ProgramUnderTest program;
+    program.writeAlarmFile(october5(10, 0, "later") + october5(9, 31, "Dentist") + "#garbage\r\n");
+    program.clock.set(2030, 10, 5, 9, 30, 0);
+    program.start();
+    frmMain& editor = program.editor();
+    FakeMachineWake& machine = program.machineWake;
+    const auto minute = [](int hour, int m) { return FakeClock::momentOf(2030, 10, 5, hour, m); };
+
+    // The earliest alarm's minute, whatever its place in the list; asked
+    // for once, not at every tick.
+    editor.tmrTimer_Timer();
+    QVERIFY(machine.moment == minute(9, 31));
+    for (int tick = 0; tick < 20; ++tick) {
+        program.clock.advance(std::chrono::milliseconds(100));
+        editor.tmrTimer_Timer();
+    }
+    QCOMPARE(machine.asked, 1);
+
+    // A new first alarm, by the editor or from another start: the next tick
+    // moves the wake to it.
+    QCOMPARE(editor.setAlarm(*DateValue::fromParts(2030, 10, 5, 9, 45), QStringLiteral("Tea")), QString());
+    editor.tmrTimer_Timer();
+    QCOMPARE(machine.asked, 1);
+    editor.lstAlarms.setListIndex(1);
+    editor.cmdClearAlarm_Click(0); // the 9:31 one
+    editor.tmrTimer_Timer();
+    QVERIFY(machine.moment == minute(9, 45));
+    QCOMPARE(machine.asked, 2);
+
+    // Switched off: no machine wakes for an alarm that will not ring; on
+    // again, it does.
+    forms::frmTaskbar->mnuPopupDeactivate_Click();
+    QVERIFY(!machine.moment);
+    forms::frmTaskbar->mnuPopupActivate_Click();
+    editor.tmrTimer_Timer();
+    QVERIFY(machine.moment == minute(9, 45));
+
+    // Announced, the alarm leaves; the next is the one to wake for, and
+    // with none left there is no wake.
+    program.clock.set(2030, 10, 5, 9, 45, 0);
+    editor.tmrTimer_Timer();
+    QVERIFY(machine.moment == minute(10, 0));
+    program.clock.set(2030, 10, 5, 10, 0, 0);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.shown.size(), 2u);
+    QVERIFY(!machine.moment);
+    const int asked = machine.asked;
+    editor.tmrTimer_Timer();
+    QCOMPARE(machine.asked, asked);
+
+    // Unloaded, the editor's clock is gone: so is the wake.
+    QCOMPARE(editor.setAlarm(*DateValue::fromParts(2030, 10, 6, 7, 0), QStringLiteral("Up")), QString());
+    editor.tmrTimer_Timer();
+    QVERIFY(machine.moment == FakeClock::momentOf(2030, 10, 6, 7, 0));
+    editor.Unload();
+    QVERIFY(!machine.moment);
 }
 
 void ClockTickTest::hiddenTheClockSleepsFromMinuteToMinute()

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop notifications as the clock posts them over D-Bus, against a
 // notification service of the test's own on a bus of the test's own: what
-// each call carries, when the clock plays the alarm sound itself, and a
-// service that is missing, slow or gone.
+// each call carries, what the user's answers to it ask for, and a service
+// that is missing, slow or gone.
 #include "frame/desktop/DBusNotifications.h"
-#include "support/FakeAlarmSound.h"
 #include "support/TemporaryDirectory.h"
 
 #include <QDBusConnection>
@@ -148,6 +147,32 @@ private:
 const QStringList everything { QStringLiteral("body"), QStringLiteral("body-markup"),
     QStringLiteral("actions"), QStringLiteral("sound") };
 
+// Counts the clock's word that it goes without notifications, passing it on
+// to the test's own handler.
+class NoServiceWarnings {
+public:
+    NoServiceWarnings()
+    {
+        s_count = 0;
+        s_previous = qInstallMessageHandler(&count);
+    }
+    ~NoServiceWarnings() { qInstallMessageHandler(s_previous); }
+    NoServiceWarnings(const NoServiceWarnings&) = delete;
+    NoServiceWarnings& operator=(const NoServiceWarnings&) = delete;
+
+    int said() const { return s_count; }
+
+private:
+    static void count(QtMsgType type, const QMessageLogContext& context, const QString& message)
+    {
+        if (message.startsWith(QLatin1String("tickwell: no desktop notification")))
+            ++s_count;
+        s_previous(type, context, message);
+    }
+    static inline int s_count = 0;
+    static inline QtMessageHandler s_previous = nullptr;
+};
+
 } // namespace
 
 class NotificationsTest : public QObject {
@@ -157,13 +182,12 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void aNoticeCarriesTheReminderCriticalWithTheSoundNamed();
+    void aNoticeCarriesTheReminderCriticalAndSilent();
     void theReminderHeadsTheNoticeAndTheBodySaysWhenItWasDue_data();
     void theReminderHeadsTheNoticeAndTheBodySaysWhenItWasDue();
-    void whereTheServicePlaysNoSoundTheClockPlaysItOnce();
-    void withNoServiceTheClockPlaysTheSoundAndSaysSoOnce();
-    void withNoSessionBusTheClockPlaysTheSoundAndSaysSoOnce();
-    void aServiceThatDoesNotAnswerDelaysTheSoundASecondAtMost();
+    void withNoServiceTheClockSaysSoOnce();
+    void withNoSessionBusTheClockSaysSoOnce();
+    void aServiceThatDoesNotAnswerIsGivenASecondAtMost();
     void aServiceThatGoesWhileAskedIsNotStartedAgainAndAgain();
     void withdrawnBeforeTheServiceAnswersItIsClosedOnceItDoes();
     void onlyChoosingTheNoticeItselfActivatesIt();
@@ -175,19 +199,18 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<PrivateBus> m_bus;
-    FakeAlarmSound m_sound;
     std::unique_ptr<DBusNotifications> m_notifications;
 
     DBusNotifications& notifications()
     {
         if (!m_notifications)
-            m_notifications
-                = std::make_unique<DBusNotifications>(m_sound, m_bus->connect(QStringLiteral("clock")));
+            m_notifications = std::make_unique<DBusNotifications>(m_bus->connect(QStringLiteral("clock")));
         return *m_notifications;
     }
-    int post(const QString& reminder = QStringLiteral("Feed the cat"))
+    int post(
+        const QString& reminder = QStringLiteral("Feed the cat"), std::array<int, 2> snoozes = { 10, 60 })
     {
-        return notifications().post({ reminder, entry });
+        return notifications().post({ reminder, entry, snoozes });
     }
     // Waits until whatever the clock and the service have sent each other
     // so far has arrived: messages between two connections keep their order.
@@ -206,7 +229,6 @@ void NotificationsTest::init()
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
     m_bus = std::make_unique<PrivateBus>();
     QVERIFY2(m_bus->address.startsWith(QLatin1String("unix:")), "dbus-daemon did not start");
-    m_sound.calls.clear();
 }
 
 void NotificationsTest::cleanup()
@@ -215,7 +237,7 @@ void NotificationsTest::cleanup()
     m_bus.reset();
 }
 
-void NotificationsTest::aNoticeCarriesTheReminderCriticalWithTheSoundNamed()
+void NotificationsTest::aNoticeCarriesTheReminderCriticalAndSilent()
 {
     NotificationService service(*m_bus, everything);
     const int first = post();
@@ -231,22 +253,30 @@ void NotificationsTest::aNoticeCarriesTheReminderCriticalWithTheSoundNamed()
     QCOMPARE(call.hints.value("urgency").metaType(), QMetaType::fromType<uchar>());
     QCOMPARE(call.hints.value("urgency").value<uchar>(), 2);
     QCOMPARE(call.hints.value("desktop-entry"), "org.example.Tickwell");
-    QCOMPARE(call.hints.value("sound-name"), "alarm-clock-elapsed");
     QVERIFY(call.hints.contains("image-data"));
-    QVERIFY(!call.hints.contains("suppress-sound"));
-    // The service plays the sound.
-    QCOMPARE(m_sound.calls, QStringList {});
+    // A service that plays sounds plays none: the clock rings until the
+    // reminder is answered, and one sound over another would be noise.
+    QCOMPARE(call.hints.value("suppress-sound"), true);
+    QVERIFY(!call.hints.contains("sound-name"));
+    QVERIFY(!call.hints.contains("sound-file"));
 
     notifications().withdraw(first);
     QTRY_COMPARE(service.closed, QList<uint> { 41 });
-    // Asked once: the next notice goes out at once.
-    const int second = post();
+    // Asked once: the next notice goes out at once, with the snoozes the
+    // user chose; two of one length are one button.
+    const int second = post(QStringLiteral("Feed the cat"), { 5, 120 });
     QVERIFY(second != first);
-    QTRY_COMPARE(service.notified.size(), 2u);
+    const int third = post(QStringLiteral("Feed the cat"), { 15, 15 });
+    QTRY_COMPARE(service.notified.size(), 3u);
     QCOMPARE(service.capabilitiesAsked, 1);
+    QCOMPARE(service.notified[1].actions,
+        QStringList({ "default", "Show Reminder", "snooze-5", "Remind Me in 5 Minutes", "snooze-120",
+            "Remind Me in 2 Hours" }));
+    QCOMPARE(service.notified[2].actions,
+        QStringList({ "default", "Show Reminder", "snooze-15", "Remind Me in 15 Minutes" }));
     notifications().withdraw(second);
-    QTRY_COMPARE(service.closed, QList<uint>({ 41, 42 }));
-    QCOMPARE(m_sound.calls, QStringList {});
+    notifications().withdraw(third);
+    QTRY_COMPARE(service.closed, QList<uint>({ 41, 42, 43 }));
 }
 
 void NotificationsTest::theReminderHeadsTheNoticeAndTheBodySaysWhenItWasDue_data()
@@ -282,35 +312,17 @@ void NotificationsTest::theReminderHeadsTheNoticeAndTheBodySaysWhenItWasDue()
     QCOMPARE(service.notified[0].body, body);
 }
 
-void NotificationsTest::whereTheServicePlaysNoSoundTheClockPlaysItOnce()
-{
-    NotificationService service(*m_bus, { QStringLiteral("body"), QStringLiteral("actions") });
-    const int notice = post();
-    QTRY_COMPARE(service.notified.size(), 1u);
-    QCOMPARE(m_sound.calls, QStringList { "play" });
-    // Still named, for a service that plays sounds without saying so; but
-    // not to be played a second time.
-    QCOMPARE(service.notified[0].hints.value("sound-name"), "alarm-clock-elapsed");
-    QCOMPARE(service.notified[0].hints.value("suppress-sound"), true);
-    notifications().withdraw(notice);
-    QCOMPARE(m_sound.calls, QStringList({ "play", "stop" }));
-    QTRY_COMPARE(service.closed.size(), 1);
-}
-
-void NotificationsTest::withNoServiceTheClockPlaysTheSoundAndSaysSoOnce()
+void NotificationsTest::withNoServiceTheClockSaysSoOnce()
 {
     QTest::ignoreMessage(QtWarningMsg,
         QRegularExpression(QStringLiteral("^tickwell: no desktop notification \\(.*ServiceUnknown\\)")));
-    const int first = post();
-    QTRY_COMPARE(m_sound.calls, QStringList { "play" });
-    notifications().withdraw(first);
-    const int second = post();
-    QTRY_COMPARE(m_sound.calls, QStringList({ "play", "stop", "play" }));
-    notifications().withdraw(second);
-    QCOMPARE(m_sound.calls, QStringList({ "play", "stop", "play", "stop" }));
+    const NoServiceWarnings warnings;
+    notifications().withdraw(post());
+    QTRY_COMPARE(warnings.said(), 1);
+    notifications().withdraw(post());
 
     // One that comes later gets the next notice; the one on show has had
-    // its one question, and its sound.
+    // its one question.
     const int third = post(QStringLiteral("third"));
     NotificationService service(*m_bus, everything);
     settle();
@@ -318,39 +330,39 @@ void NotificationsTest::withNoServiceTheClockPlaysTheSoundAndSaysSoOnce()
     QTRY_COMPARE(service.notified.size(), 1u);
     QCOMPARE(service.notified[0].summary, "fourth");
     QCOMPARE(service.capabilitiesAsked, 1);
-    QCOMPARE(m_sound.calls, QStringList({ "play", "stop", "play", "stop", "play" }));
     notifications().withdraw(third);
+    QCOMPARE(warnings.said(), 1);
 }
 
-void NotificationsTest::withNoSessionBusTheClockPlaysTheSoundAndSaysSoOnce()
+void NotificationsTest::withNoSessionBusTheClockSaysSoOnce()
 {
     QTest::ignoreMessage(QtWarningMsg,
         "tickwell: no desktop notification (no session bus); reminders come in their "
         "box, with the clock's own sound");
-    DBusNotifications unconnected(m_sound, QDBusConnection(QStringLiteral("no such connection")));
+    const NoServiceWarnings warnings;
+    DBusNotifications unconnected(QDBusConnection(QStringLiteral("no such connection")));
     unconnected.withdraw(unconnected.post({ QStringLiteral("a"), entry }));
     unconnected.withdraw(unconnected.post({ QStringLiteral("b"), entry }));
-    QCOMPARE(m_sound.calls, QStringList({ "play", "stop", "play", "stop" }));
+    QCOMPARE(warnings.said(), 1);
 }
 
-void NotificationsTest::aServiceThatDoesNotAnswerDelaysTheSoundASecondAtMost()
+void NotificationsTest::aServiceThatDoesNotAnswerIsGivenASecondAtMost()
 {
     QTest::ignoreMessage(
         QtWarningMsg, QRegularExpression(QStringLiteral("^tickwell: no desktop notification")));
+    const NoServiceWarnings warnings;
     NotificationService service(*m_bus, everything);
     service.holdCapabilities = true;
     const int first = post();
-    QCOMPARE(m_sound.calls, QStringList {});
-    QTRY_COMPARE_WITH_TIMEOUT(m_sound.calls, QStringList { "play" }, 10000);
+    QCOMPARE(warnings.said(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(warnings.said(), 1, 10000);
     notifications().withdraw(first);
 
     // No answer within the second counts as no service: the notice is not
-    // sent late, and the service is left alone for a while; the next
-    // reminder's sound plays at once.
+    // sent late, and the service is left alone for a while.
     service.holdCapabilities = false;
     const int second = post();
     notifications().prepare();
-    QCOMPARE(m_sound.calls, QStringList({ "play", "stop", "play" }));
     settle();
     QCOMPARE(service.capabilitiesAsked, 1);
     QCOMPARE(service.notified.size(), 0u);
@@ -365,7 +377,7 @@ void NotificationsTest::aServiceThatDoesNotAnswerDelaysTheSoundASecondAtMost()
     QTRY_COMPARE(replacement.capabilitiesAsked, 1);
     notifications().withdraw(post());
     QTRY_COMPARE(replacement.notified.size(), 1u);
-    QCOMPARE(m_sound.calls, QStringList({ "play", "stop", "play", "stop" }));
+    QCOMPARE(warnings.said(), 1);
 }
 
 void NotificationsTest::aServiceThatGoesWhileAskedIsNotStartedAgainAndAgain()
@@ -374,13 +386,14 @@ void NotificationsTest::aServiceThatGoesWhileAskedIsNotStartedAgainAndAgain()
         QRegularExpression(QStringLiteral("^tickwell: no desktop notification \\(.*went away\\)")));
     // A notifier that takes the name and leaves it at once, as one started
     // on a desktop it cannot serve does: every question starts it anew.
+    const NoServiceWarnings warnings;
     auto service = std::make_unique<NotificationService>(*m_bus, everything);
     service->holdCapabilities = true;
     const int notice = post();
     QTRY_COMPARE(service->capabilitiesAsked, 1);
     service->leave();
     // Without waiting for the second the question could take.
-    QTRY_COMPARE_WITH_TIMEOUT(m_sound.calls, QStringList { "play" }, 500);
+    QTRY_COMPARE_WITH_TIMEOUT(warnings.said(), 1, 500);
 
     // Back again, and gone again: nobody asks it anything meanwhile, neither
     // the ticks of the next minute before a reminder nor the next reminder.
@@ -395,7 +408,6 @@ void NotificationsTest::aServiceThatGoesWhileAskedIsNotStartedAgainAndAgain()
     settle();
     QCOMPARE(service->capabilitiesAsked, 0);
     QCOMPARE(service->notified.size(), 0u);
-    QCOMPARE(m_sound.calls, QStringList({ "play", "stop", "play", "stop" }));
 }
 
 void NotificationsTest::withdrawnBeforeTheServiceAnswersItIsClosedOnceItDoes()
@@ -444,16 +456,25 @@ void NotificationsTest::dismissedByTheUserItIsNotClosedAgain()
 {
     NotificationService service(*m_bus, everything);
     QSignalSpy activated(&notifications(), &Notifications::activated);
+    QSignalSpy dismissed(&notifications(), &Notifications::dismissed);
     const int notice = post();
     QTRY_COMPARE(service.notified.size(), 1u);
     Q_EMIT service.NotificationClosed(41, 2);
     Q_EMIT service.ActionInvoked(41, QStringLiteral("default"));
+    // Gone by itself (expired, or closed by the service): nobody heard the
+    // alarm there.
+    const int expired = post();
+    QTRY_COMPARE(service.notified.size(), 2u);
+    Q_EMIT service.NotificationClosed(42, 1);
+    Q_EMIT service.NotificationClosed(42, 2);
     // (The signals arrive in order: once a later call is answered, they are in.)
     const int next = post();
-    QTRY_COMPARE(service.notified.size(), 2u);
+    QTRY_COMPARE(service.notified.size(), 3u);
+    QCOMPARE(QList<QVariantList>(dismissed), QList<QVariantList> { { notice } });
     notifications().withdraw(notice);
+    notifications().withdraw(expired);
     notifications().withdraw(next);
-    QTRY_COMPARE(service.closed, QList<uint> { 42 });
+    QTRY_COMPARE(service.closed, QList<uint> { 43 });
     QCOMPARE(activated.size(), 0);
 }
 
@@ -476,15 +497,28 @@ void NotificationsTest::aSnoozeButtonAsksForTheReminderAgain()
     if (!buttons)
         QCOMPARE(service.notified[0].actions, QStringList({ "default", "Show Reminder" }));
 
-    // Only the clock's own keys, for a notice the clock holds.
+    // Only the clock's own keys, for a notice the clock holds, and of the
+    // buttons it was given.
     Q_EMIT service.ActionInvoked(41, QStringLiteral("snooze-60"));
     Q_EMIT service.ActionInvoked(99, QStringLiteral("snooze-10"));
     Q_EMIT service.ActionInvoked(41, QStringLiteral("snooze-5"));
+    Q_EMIT service.ActionInvoked(41, QStringLiteral("snooze-010"));
+    Q_EMIT service.ActionInvoked(41, QStringLiteral("snooze-"));
     Q_EMIT service.ActionInvoked(41, QStringLiteral("snooze-10"));
     settle();
     QCOMPARE(activated.size(), 0);
-    const QList<QVariantList> asked
+    QList<QVariantList> asked
         = buttons ? QList<QVariantList> { { first, 60 }, { first, 10 } } : QList<QVariantList> {};
+    QCOMPARE(QList<QVariantList>(snoozed), asked);
+
+    // With the lengths the user chose.
+    const int second = post(QStringLiteral("Feed the cat"), { 5, 240 });
+    QTRY_COMPARE(service.notified.size(), 2u);
+    Q_EMIT service.ActionInvoked(42, QStringLiteral("snooze-10"));
+    Q_EMIT service.ActionInvoked(42, QStringLiteral("snooze-240"));
+    settle();
+    if (buttons)
+        asked << QVariantList { second, 240 };
     QCOMPARE(QList<QVariantList>(snoozed), asked);
 
     // Withdrawn, its buttons are no longer the clock's.
@@ -502,7 +536,7 @@ void NotificationsTest::aNewServiceIsAskedWhatItCanDo()
     first.reset();
 
     // Another takes over: the old one's notice is gone with it, and the new
-    // one plays no sounds.
+    // one is asked what it can do: it has no buttons.
     NotificationService second(*m_bus, { QStringLiteral("body") }, QStringLiteral("second"));
     settle();
     notifications().withdraw(shown);
@@ -510,7 +544,7 @@ void NotificationsTest::aNewServiceIsAskedWhatItCanDo()
     QTRY_COMPARE(second.notified.size(), 1u);
     QCOMPARE(second.capabilitiesAsked, 1);
     QCOMPARE(second.closed, QList<uint> {});
-    QCOMPARE(m_sound.calls, QStringList { "play" });
+    QCOMPARE(second.notified[0].actions, QStringList({ "default", "Show Reminder" }));
 }
 
 void NotificationsTest::madeReadyBeforeAServiceComesTheClockAsksItOnce()
@@ -529,10 +563,10 @@ void NotificationsTest::madeReadyBeforeAServiceComesTheClockAsksItOnce()
         settle();
     }
     QCOMPARE(service.capabilitiesAsked, 1);
-    // Known by the minute: the service plays the sound.
+    // Known by the minute: the notice goes out without a question.
     notifications().withdraw(post());
     QTRY_COMPARE(service.notified.size(), 1u);
-    QCOMPARE(m_sound.calls, QStringList {});
+    QCOMPARE(service.capabilitiesAsked, 1);
 }
 
 QTEST_MAIN(NotificationsTest)

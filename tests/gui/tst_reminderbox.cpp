@@ -3,6 +3,8 @@
 // the program has open, a popup menu or a modal window.
 #include "support/ProgramUnderTest.h"
 
+#include "frame/controls/Pictures.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
@@ -29,6 +31,7 @@ struct SeenBox {
     int textHeight = 0;
     int linesHeight = 0;
     QWidget* popupLeftOpen = nullptr;
+    QImage windowIcon;
 };
 
 // Shows a reminder box, looks at it as it is on screen, then presses its button.
@@ -48,6 +51,7 @@ SeenBox showAndLook(const QString& text, QtMessageBoxes&& boxes = QtMessageBoxes
         seen.centreOffset
             = box->frameGeometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
         seen.popupLeftOpen = QApplication::activePopupWidget();
+        seen.windowIcon = box->windowIcon().pixmap(32, 32).toImage();
         if (const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
             seen.textHeight = label->contentsRect().height();
             seen.linesHeight
@@ -141,6 +145,10 @@ void ReminderBoxTest::comesUpOverAModalWindow()
     forms::frmAbout->ShowModal();
     verifyReminderBox(seen);
     QVERIFY(aboutStillOpen);
+    // The clock's own icon, as every window of the program has: not a
+    // window manager's stranger's icon.
+    QVERIFY(!seen.windowIcon.isNull());
+    QCOMPARE(seen.windowIcon, activeClockIcon().pixmap(32, 32).toImage());
 }
 
 void ReminderBoxTest::preparingShowsNothing()

@@ -139,7 +139,8 @@ void TrayTest::startsActiveWithTheIconAndTip()
     QCOMPARE(tray.icon->uID, 1);
     QCOMPARE(tray.icon->hIcon.cacheKey(), m_tray->imgActivatedIcon.cacheKey());
     QCOMPARE(tray.menuEntries(),
-        QStringList({ "Edit Alarms", "Deactivate Alarm Clock", "Shut Down Alarm Clock", "-", "About..." }));
+        QStringList({ "Edit Alarms", "Deactivate Alarm Clock", "Shut Down Alarm Clock", "-", "Preferences...",
+            "About..." }));
     QVERIFY(m_program->editor().tmrTimer.enabled());
     QVERIFY(!m_tray->isVisible());
     QVERIFY(!m_program->editor().isVisible());
@@ -157,13 +158,15 @@ void TrayTest::deactivateAndActivateSwitchAllThreeTogether()
     QCOMPARE(tray.icon->hIcon.cacheKey(), m_tray->imgDeactivatedIcon.cacheKey());
     QCOMPARE(tray.icon->szTip, "Tickwell Alarm Clock");
     QCOMPARE(tray.menuEntries(),
-        QStringList({ "Edit Alarms", "Activate Alarm Clock", "Shut Down Alarm Clock", "-", "About..." }));
+        QStringList({ "Edit Alarms", "Activate Alarm Clock", "Shut Down Alarm Clock", "-", "Preferences...",
+            "About..." }));
 
     m_tray->mnuPopupActivate->trigger();
     QVERIFY(m_program->editor().tmrTimer.enabled());
     QCOMPARE(tray.icon->hIcon.cacheKey(), m_tray->imgActivatedIcon.cacheKey());
     QCOMPARE(tray.menuEntries(),
-        QStringList({ "Edit Alarms", "Deactivate Alarm Clock", "Shut Down Alarm Clock", "-", "About..." }));
+        QStringList({ "Edit Alarms", "Deactivate Alarm Clock", "Shut Down Alarm Clock", "-", "Preferences...",
+            "About..." }));
     QCOMPARE(tray.calls, QStringList({ "add", "modify", "modify" }));
 
     // Running a switch in the state it leads to changes nothing.
@@ -326,13 +329,19 @@ void TrayTest::shutdownFromEitherStateUnloadsInOrderAndRemovesTheIcon()
         if (!active)
             m_tray->mnuPopupDeactivate_Click();
         m_tray->mnuPopupEdit_Click();
+        // The Preferences window, made when first opened, goes first.
+        if (active)
+            m_tray->mnuPopupPreferences_Click();
         m_program->events.clear();
         m_tray->mnuPopupExit->trigger();
-        QCOMPARE(
-            m_program->events, QStringList({ "unload frmAbout", "unload frmMain", "unload frmTaskbar" }));
+        QStringList unloads { "unload frmAbout", "unload frmMain", "unload frmTaskbar" };
+        if (active)
+            unloads.prepend("unload frmPreferences");
+        QCOMPARE(m_program->events, unloads);
         QCOMPARE(m_program->tray.calls.last(), "remove");
         QVERIFY(!m_program->tray.icon);
-        QVERIFY(forms::frmAbout.isEmpty() && forms::frmMain.isEmpty() && forms::frmTaskbar.isEmpty());
+        QVERIFY(forms::frmAbout.isEmpty() && forms::frmMain.isEmpty() && forms::frmTaskbar.isEmpty()
+            && forms::frmPreferences.isEmpty());
     }
 }
 

@@ -7,6 +7,7 @@
 #include "support/ProgramUnderTest.h"
 
 #include "frame/controls/KeyCodes.h"
+#include "preferences/frmPreferences.h"
 
 #include <QApplication>
 #include <QDir>
@@ -87,6 +88,13 @@ bool renderWindows(const QString& folder, const QString& variant)
     editor.Hide();
     ok = show(*forms::frmAbout, path("about")) && ok;
     forms::frmAbout->Hide();
+    // A sound file of the user's, and a snooze the window does not offer itself.
+    program.preferences.kept.sound = Preferences::Sound::File;
+    program.preferences.kept.soundFile = "/home/ada/Music/Morning birds.oga";
+    program.preferences.kept.snoozeMinutes = { 10, 45 };
+    forms::frmPreferences->ShowPreferences();
+    ok = show(*forms::frmPreferences, path("preferences")) && ok;
+    forms::frmPreferences->Hide();
     return reminderBox(path("reminder")) && ok;
 }
 

@@ -29,6 +29,8 @@ public:
     void choose(int notice) { Q_EMIT activated(notice); }
     // The user chose one of the notice's buttons that ask for it again.
     void snooze(int notice, int minutes) { Q_EMIT snoozed(notice, minutes); }
+    // The user dismissed the notice.
+    void dismiss(int notice) { Q_EMIT dismissed(notice); }
     // The notices posted and not withdrawn.
     QList<int> showing() const
     {

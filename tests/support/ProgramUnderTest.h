@@ -7,11 +7,15 @@
 #include "frame/Forms.h"
 #include "frame/Services.h"
 #include "frame/modMain.h"
+#include "preferences/frmPreferences.h"
 #include "tray/frmTaskbar.h"
 
+#include "support/FakeAlarmSound.h"
 #include "support/FakeClock.h"
+#include "support/FakeMachineWake.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/FakeNotifications.h"
+#include "support/FakePreferencesStore.h"
 #include "support/FakeTrayService.h"
 #include "support/FakeWakeSource.h"
 #include "support/TemporaryDirectory.h"
@@ -21,8 +25,9 @@
 namespace tickwell::test {
 
 // The whole program in the test process, on fakes: a clock that stands
-// still, message boxes and notifications that only record, "Alarm.dat" in a
-// directory of its own. Each window's load and unload is written to `events`.
+// still, message boxes, notifications, a sound and a machine's wake that
+// only record, preferences in memory, "Alarm.dat" in a directory of its own.
+// Each window's load and unload is written to `events`.
 class ProgramUnderTest {
 public:
     TemporaryDirectory directory;
@@ -31,7 +36,11 @@ public:
     FakeTrayService tray;
     FakeNotifications notifications;
     FakeWakeSource wakes;
-    Services services { clock, wakes, messageBoxes, tray, notifications, directory.path() };
+    FakeMachineWake machineWake;
+    FakeAlarmSound sound;
+    FakePreferencesStore preferences;
+    Services services { clock, wakes, machineWake, messageBoxes, tray, notifications, sound, preferences,
+        directory.path() };
     QStringList events;
 
     ProgramUnderTest()
@@ -39,6 +48,7 @@ public:
         install(forms::frmMain, "frmMain");
         install(forms::frmTaskbar, "frmTaskbar");
         install(forms::frmAbout, "frmAbout");
+        install(forms::frmPreferences, "frmPreferences");
     }
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;

@@ -11,10 +11,10 @@ ComboBox::ComboBox(QWidget* parent, const QString& name, TwipsRect geometry)
     connect(this, &QComboBox::activated, this, [this] { Q_EMIT click(); });
 }
 
-void ComboBox::addItem(const QString& text)
+void ComboBox::addItem(const QString& text, const QVariant& value)
 {
     const int selected = currentIndex();
-    QComboBox::addItem(text);
+    QComboBox::addItem(text, value);
     setCurrentIndex(selected);
 }
 

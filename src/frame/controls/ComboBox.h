@@ -20,8 +20,9 @@ public:
     int listIndex() const { return currentIndex(); }
     void setListIndex(int index);
     // Appends an item, leaving the selected item as it was: the first item
-    // added to an empty list is not selected by that.
-    void addItem(const QString& text);
+    // added to an empty list is not selected by that. `value` goes with it, as
+    // its data.
+    void addItem(const QString& text, const QVariant& value = {});
 
 Q_SIGNALS:
     void click();

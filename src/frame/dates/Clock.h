@@ -36,6 +36,11 @@ public:
     // finds the wall clock set back a little, waits out the rest of the
     // moment it was set for, and never a whole minute.
     Instant nextMinuteStart() const;
+    // The first moment at which the local time reads `local` or later: the
+    // moment itself; the earlier of the two an hour apart where the clocks
+    // go back and it comes twice; and where they go forward past it, the
+    // moment they jump.
+    Instant firstMomentAt(DateValue local) const;
 };
 
 class SystemClock final : public Clock {

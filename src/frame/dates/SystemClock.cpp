@@ -25,6 +25,51 @@ Clock::Instant Clock::nextMinuteStart() const
     return second - seconds(intoMinute) + minutes(1);
 }
 
+namespace {
+
+// A date value's parts as seconds since the epoch, as if it were UTC: the
+// local time and the wall clock compared in one measure.
+std::chrono::sys_seconds asSeconds(DateValue value)
+{
+    using namespace std::chrono;
+    const DateParts p = value.parts();
+    return sys_days { year { p.year } / p.month / p.day } + hours { p.hour } + minutes { p.minute }
+    + seconds { p.second };
+}
+
+} // namespace
+
+Clock::Instant Clock::firstMomentAt(DateValue local) const
+{
+    using namespace std::chrono;
+    const sys_seconds wanted = asSeconds(local);
+    // How far the local time is ahead of the wall clock at `at`.
+    const auto offset = [this](sys_seconds at) { return asSeconds(localTime(at)) - at; };
+    // Before it, in any zone: no zone is more than fourteen hours ahead of UTC.
+    sys_seconds from = wanted - hours(15);
+    // Each step takes the offset at `from` as it stands; where the zone
+    // changes its offset on the way, on from that change. Offsets change
+    // months apart: a few steps do.
+    for (int step = 0; step < 4; ++step) {
+        const seconds ahead = offset(from);
+        const sys_seconds moment = wanted - ahead;
+        if (offset(moment) == ahead)
+            return moment;
+        // The change between: the first second of the new offset.
+        sys_seconds before = from, after = moment;
+        while (after - before > seconds(1)) {
+            const sys_seconds middle = before + (after - before) / 2;
+            (offset(middle) == ahead ? before : after) = middle;
+        }
+        // Forward past the local time wanted (the hour that does not exist),
+        // or back before it (the hour that comes twice), then on from there.
+        if (asSeconds(localTime(after)) >= wanted)
+            return after;
+        from = after;
+    }
+    return wanted - offset(wanted);
+}
+
 SystemClock::SystemClock()
 {
     // The zone file as the C library has read it: what a change is told from.

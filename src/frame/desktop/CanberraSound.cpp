@@ -9,10 +9,14 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdint>
+#include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -21,7 +25,6 @@ namespace tickwell {
 
 namespace {
 
-constexpr std::uint32_t alarmSoundId = 1;
 constexpr const char* alarmSoundName = "alarm-clock-elapsed";
 constexpr const char* fallbackSoundName = "bell";
 
@@ -43,15 +46,63 @@ void keepDriversLoaded()
     dl_iterate_phdr(&pinDriver, nullptr);
 }
 
-// The theme's alarm, or its bell where it has none.
-int startAlarmSound(ca_context* context)
+// ALSA's error handler, as <alsa/error.h> declares it.
+using AlsaErrorHandler
+    = void (*)(const char* file, int line, const char* function, int error, const char* format, ...);
+
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) { }
+
+// ALSA writes a dozen lines of its own to standard error for a sound device
+// it cannot find, at every sound; the clock says in one line what is
+// missing. Its error handler is set once libcanberra has loaded it, before
+// the first sound: looked up, not linked, so that a clock that plays no
+// sound does not load ALSA.
+void silenceAlsaErrors()
 {
-    const auto start = [context](const char* sound) {
-        return ca_context_play(context, alarmSoundId, CA_PROP_EVENT_ID, sound, CA_PROP_EVENT_DESCRIPTION,
-            "Alarm", CA_PROP_CANBERRA_CACHE_CONTROL, "permanent", nullptr);
-    };
-    const int result = start(alarmSoundName);
-    return result == CA_ERROR_NOTFOUND ? start(fallbackSoundName) : result;
+    void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_NOLOAD);
+    if (!alsa)
+        return;
+    if (void* setHandler = dlsym(alsa, "snd_lib_error_set_handler"))
+        reinterpret_cast<int (*)(AlsaErrorHandler)>(setHandler)(&ignoreAlsaError);
+    dlclose(alsa);
+}
+
+// "canberra.volume": decibels, whole ones, written the same in every locale.
+std::string decibels(double volume)
+{
+    char text[16] {};
+    const auto end = std::to_chars(text, text + sizeof text - 1, long(std::lround(volume))).ptr;
+    return std::string(text, end);
+}
+
+// Plays `sound` (an event of the sound theme, or a file) as sound `id`;
+// `ended` is told when it has played to its end.
+int startSound(ca_context* context, std::uint32_t id, const char* property, const std::string& sound,
+    double volume, ca_finish_callback_t ended, void* player)
+{
+    ca_proplist* properties = nullptr;
+    if (const int created = ca_proplist_create(&properties); created < 0)
+        return created;
+    ca_proplist_sets(properties, property, sound.c_str());
+    ca_proplist_sets(properties, CA_PROP_EVENT_DESCRIPTION, "Alarm");
+    if (std::string_view(property) == CA_PROP_EVENT_ID)
+        ca_proplist_sets(properties, CA_PROP_CANBERRA_CACHE_CONTROL, "permanent");
+    if (volume < 0.0)
+        ca_proplist_sets(properties, CA_PROP_CANBERRA_VOLUME, decibels(volume).c_str());
+    silenceAlsaErrors();
+    const int result = ca_context_play_full(context, id, properties, ended, player);
+    ca_proplist_destroy(properties);
+    return result;
+}
+
+// The theme's alarm, or its bell where it has none.
+int startAlarmSound(ca_context* context, std::uint32_t id = 0, double volume = 0.0,
+    ca_finish_callback_t ended = nullptr, void* player = nullptr)
+{
+    const int result = startSound(context, id, CA_PROP_EVENT_ID, alarmSoundName, volume, ended, player);
+    return result == CA_ERROR_NOTFOUND
+        ? startSound(context, id, CA_PROP_EVENT_ID, fallbackSoundName, volume, ended, player)
+        : result;
 }
 
 // The sound started on ALSA's "null" device, which every ALSA has and which
@@ -100,49 +151,69 @@ std::string whatIsMissing(int error)
 // Everything the sound's thread shares with the program's. Shared, so that
 // a thread left behind at the end (a sound server that hangs) still has it.
 struct CanberraSound::Player {
+    struct Request {
+        AlarmTone tone;
+        int number = 0;
+    };
+
     std::mutex mutex;
     std::condition_variable wake;
     std::condition_variable ended;
     // What the program asked for since the thread last looked: requests
     // made while it is held up are folded, not piled up.
-    bool stopAsked = false;
-    bool playAsked = false;
+    int stopAsked = 0;
+    std::optional<Request> playAsked;
     bool openAsked = false;
     bool endAsked = false;
     bool finished = false;
+    // Told of each sound that plays to its end; none once it has gone.
+    CanberraSound* owner = nullptr;
 
     void run();
 
 private:
     int open();
-    void play();
+    void play(const Request& request);
+    int playFile(const Request& request);
     void reportOnce(int error);
+    void reportFileOnce(const std::string& file, int error);
+    static void soundEnded(ca_context*, std::uint32_t id, int error, void* player);
 
     ca_context* m_context = nullptr;
+    // The sound started last, which a new one cuts short.
+    std::uint32_t m_playing = 0;
     bool m_reported = false;
+    std::string m_fileReported;
 };
 
 void CanberraSound::Player::run()
 {
     for (bool end = false; !end;) {
-        bool stop = false;
-        bool start = false;
+        int stop = 0;
+        std::optional<Request> start;
         bool ready = false;
         {
             std::unique_lock lock(mutex);
             wake.wait(lock, [this] { return stopAsked || playAsked || openAsked || endAsked; });
-            stop = std::exchange(stopAsked, false);
-            start = std::exchange(playAsked, false);
+            stop = std::exchange(stopAsked, 0);
+            start = std::exchange(playAsked, std::nullopt);
             ready = std::exchange(openAsked, false);
             end = endAsked;
         }
         // Connected to the sound server ahead of the alarm, not at its moment.
         if (ready && !m_context && !end)
             open();
-        if (stop && m_context)
-            ca_context_cancel(m_context, alarmSoundId);
-        if (start)
-            play();
+        // Silencing a sound silences any before it that still plays: one
+        // whose successor was withdrawn before it started, say.
+        if (stop && m_context && m_playing && m_playing <= std::uint32_t(stop))
+            ca_context_cancel(m_context, m_playing);
+        if (start) {
+            // One sound at a time: reminders that follow each other ring
+            // one after the other, never over each other.
+            if (m_playing && m_context)
+                ca_context_cancel(m_context, m_playing);
+            play(*start);
+        }
     }
     if (m_context)
         ca_context_destroy(m_context);
@@ -164,27 +235,69 @@ int CanberraSound::Player::open()
     // May fail while the sound server is not up yet; playing opens it again.
     if (ca_context_open(m_context) == CA_SUCCESS) {
         keepDriversLoaded();
+        silenceAlsaErrors();
         ca_context_cache(m_context, CA_PROP_EVENT_ID, alarmSoundName, nullptr);
     }
     return CA_SUCCESS;
 }
 
-void CanberraSound::Player::play()
+void CanberraSound::Player::play(const Request& request)
 {
+    m_playing = std::uint32_t(request.number);
+    const auto start = [&] {
+        return request.tone.file.empty()
+            ? startAlarmSound(m_context, m_playing, request.tone.volume, &soundEnded, this)
+            : playFile(request);
+    };
     int result = m_context ? CA_SUCCESS : open();
     if (result == CA_SUCCESS)
-        result = startAlarmSound(m_context);
+        result = start();
     if (result == CA_ERROR_DISCONNECTED || result == CA_ERROR_STATE) {
         // The sound server went away since: a new connection.
         ca_context_destroy(m_context);
         result = open();
         if (result == CA_SUCCESS)
-            result = startAlarmSound(m_context);
+            result = start();
     }
     // Playing may have opened a driver of its own.
     keepDriversLoaded();
     if (result < 0)
         reportOnce(result);
+}
+
+int CanberraSound::Player::playFile(const Request& request)
+{
+    const std::string& file = request.tone.file;
+    const int result = startSound(
+        m_context, m_playing, CA_PROP_MEDIA_FILENAME, file, request.tone.volume, &soundEnded, this);
+    if (result == CA_SUCCESS || result == CA_ERROR_DISCONNECTED || result == CA_ERROR_STATE)
+        return result;
+    // The theme's alarm rather than silence. Should that fail as well, the
+    // file was not the trouble: what is missing is said instead.
+    const int theme = startAlarmSound(m_context, m_playing, request.tone.volume, &soundEnded, this);
+    if (theme == CA_SUCCESS)
+        reportFileOnce(file, result);
+    return theme;
+}
+
+void CanberraSound::Player::soundEnded(ca_context*, std::uint32_t id, int error, void* player)
+{
+    // Called on a thread of libcanberra's own, or on the sound's while it
+    // stops one.
+    if (error != CA_SUCCESS && error != CA_ERROR_CANCELED)
+        return;
+    auto* self = static_cast<Player*>(player);
+    const std::scoped_lock lock(self->mutex);
+    CanberraSound* owner = self->owner;
+    if (!owner)
+        return;
+    const int number = int(id);
+    if (error == CA_SUCCESS)
+        QMetaObject::invokeMethod(
+            owner, [owner, number] { Q_EMIT owner->finished(number); }, Qt::QueuedConnection);
+    else
+        QMetaObject::invokeMethod(
+            owner, [owner, number] { Q_EMIT owner->silenced(number); }, Qt::QueuedConnection);
 }
 
 void CanberraSound::Player::reportOnce(int error)
@@ -194,14 +307,32 @@ void CanberraSound::Player::reportOnce(int error)
     qWarning("tickwell: the alarm sound cannot be played: %s", whatIsMissing(error).c_str());
 }
 
+void CanberraSound::Player::reportFileOnce(const std::string& file, int error)
+{
+    if (std::exchange(m_fileReported, file) == file)
+        return;
+    std::error_code ignored;
+    const std::string why
+        = std::filesystem::exists(file, ignored) ? ca_strerror(error) : "there is no such file";
+    qWarning("tickwell: the sound file %s cannot be played (%s); the sound theme's alarm rings instead",
+        file.c_str(), why.c_str());
+}
+
 CanberraSound::CanberraSound()
     : m_player(std::make_shared<Player>())
     , m_thread([player = m_player] { player->run(); })
 {
+    const std::scoped_lock lock(m_player->mutex);
+    m_player->owner = this;
 }
 
 CanberraSound::~CanberraSound()
 {
+    {
+        // No word of a sound's end may reach this object once it goes.
+        const std::scoped_lock lock(m_player->mutex);
+        m_player->owner = nullptr;
+    }
     // A sound server that hangs must not keep the program from ending.
     if (!finish(std::chrono::seconds(2)) && m_thread.joinable())
         m_thread.detach();
@@ -224,13 +355,15 @@ bool CanberraSound::finish(std::chrono::milliseconds patience)
     return true;
 }
 
-void CanberraSound::play()
+int CanberraSound::play(const AlarmTone& tone)
 {
+    const int number = ++m_lastNumber;
     {
         const std::scoped_lock lock(m_player->mutex);
-        m_player->playAsked = true;
+        m_player->playAsked = Player::Request { tone, number };
     }
     m_player->wake.notify_one();
+    return number;
 }
 
 void CanberraSound::prepare()
@@ -246,13 +379,17 @@ void CanberraSound::prepare()
     m_player->wake.notify_one();
 }
 
-void CanberraSound::stop()
+void CanberraSound::stop(int number)
 {
+    // Only the latest sound can still play: the one before it was cut short.
+    if (number != m_lastNumber)
+        return;
     {
         const std::scoped_lock lock(m_player->mutex);
         // A sound not started yet is not started late.
-        m_player->playAsked = false;
-        m_player->stopAsked = true;
+        if (m_player->playAsked && m_player->playAsked->number == number)
+            m_player->playAsked.reset();
+        m_player->stopAsked = number;
     }
     m_player->wake.notify_one();
 }

@@ -2,7 +2,6 @@
 #include "frame/desktop/DBusNotifications.h"
 
 #include "frame/controls/Pictures.h"
-#include "frame/desktop/AlarmSound.h"
 #include "frame/desktop/DesktopId.h"
 
 #include <QDBusArgument>
@@ -61,18 +60,10 @@ const QString service = QStringLiteral("org.freedesktop.Notifications");
 const QString path = QStringLiteral("/org/freedesktop/Notifications");
 const QString& interface = service;
 const QString appName = QStringLiteral("Tickwell Alarm Clock");
-const QString alarmSoundName = QStringLiteral("alarm-clock-elapsed");
-
-// The notice's buttons that ask for the reminder again, by action key.
-struct SnoozeAction {
-    QLatin1String key;
-    QLatin1String label;
-    int minutes;
-};
-constexpr std::array snoozeActions {
-    SnoozeAction { QLatin1String("snooze-10"), QLatin1String("Remind Me in 10 Minutes"), 10 },
-    SnoozeAction { QLatin1String("snooze-60"), QLatin1String("Remind Me in 1 Hour"), 60 },
-};
+// The action key of a button that asks for the reminder again: "snooze-10".
+const QString snoozePrefix = QStringLiteral("snooze-");
+// NotificationClosed's reason for a notice the user dismissed.
+constexpr uint dismissedByTheUser = 2;
 
 QDBusMessage callOf(const QString& method)
 {
@@ -111,9 +102,8 @@ std::pair<QString, QString> noticeText(const ReminderNotice& notice, bool markup
 
 } // namespace
 
-DBusNotifications::DBusNotifications(AlarmSound& sound, const QDBusConnection& bus)
-    : m_sound(sound)
-    , m_bus(bus)
+DBusNotifications::DBusNotifications(const QDBusConnection& bus)
+    : m_bus(bus)
     , m_owner(service, bus, QDBusServiceWatcher::WatchForOwnerChange)
 {
     qDBusRegisterMetaType<NotificationImage>();
@@ -131,12 +121,12 @@ int DBusNotifications::post(const ReminderNotice& notice)
     Posted& posted = m_posted.emplace_back(Posted { ++m_lastNumber, notice });
     if (!m_bus.isConnected()) {
         reportOnce(QStringLiteral("no session bus"));
-        noService(posted);
+        posted.stage = Stage::Unsent;
     } else if (m_capabilities) {
         send(posted);
     } else if (!mayCall()) {
         // It failed a moment ago: this reminder does not wait for it.
-        noService(posted);
+        posted.stage = Stage::Unsent;
     } else {
         askCapabilities();
     }
@@ -145,7 +135,6 @@ int DBusNotifications::post(const ReminderNotice& notice)
 
 void DBusNotifications::prepare()
 {
-    m_sound.prepare();
     // What the service can do, and the picture, are known by the minute:
     // the notice then goes out at once, and nothing is drawn beside the box.
     // Every tick of that minute comes here: asked once, and after a failure
@@ -161,8 +150,6 @@ void DBusNotifications::withdraw(int notice)
     Posted* posted = find(notice);
     if (!posted)
         return;
-    if (posted->ourSound)
-        m_sound.stop();
     posted->withdrawn = true;
     // One under way is closed as soon as the service says which it is.
     if (posted->stage != Stage::Sending)
@@ -209,28 +196,30 @@ void DBusNotifications::capabilitiesAnswered(QDBusPendingCallWatcher& call)
 void DBusNotifications::send(Posted& posted)
 {
     const QStringList capabilities = m_capabilities.value_or(QStringList {});
-    // The sound first: it waits for no answer.
-    if (!capabilities.contains(QStringLiteral("sound")))
-        playSound(posted);
     if (m_icon.isNull())
         m_icon = iconImage();
-    QVariantMap hints {
+    const QVariantMap hints {
         { QStringLiteral("urgency"), QVariant::fromValue(uchar(2)) }, // critical: stays until dismissed
         { QStringLiteral("desktop-entry"), QString::fromLatin1(desktopId) },
-        { QStringLiteral("sound-name"), alarmSoundName },
         { QStringLiteral("image-data"), m_icon },
+        // The clock rings until the reminder is answered; a sound of the
+        // service's own would sound over it.
+        { QStringLiteral("suppress-sound"), true },
     };
-    if (posted.ourSound)
-        hints.insert(QStringLiteral("suppress-sound"), true);
     const auto [summary, body]
         = noticeText(posted.notice, capabilities.contains(QStringLiteral("body-markup")));
 
     QStringList actions { QStringLiteral("default"), QStringLiteral("Show Reminder") };
     // A service without buttons would show the keys as text, or nothing.
-    posted.snoozeOffered = capabilities.contains(QStringLiteral("actions"));
-    if (posted.snoozeOffered) {
-        for (const SnoozeAction& snooze : snoozeActions)
-            actions << QString(snooze.key) << QString(snooze.label);
+    posted.snoozesOffered.clear();
+    if (capabilities.contains(QStringLiteral("actions"))) {
+        for (const int minutes : posted.notice.snoozeMinutes) {
+            if (!isValidSnooze(minutes) || posted.snoozesOffered.contains(minutes))
+                continue;
+            posted.snoozesOffered << minutes;
+            actions << snoozePrefix + QString::number(minutes)
+                    << QStringLiteral("Remind Me in ") + QString::fromStdString(minutesText(minutes));
+        }
     }
 
     QDBusMessage notify = callOf(QStringLiteral("Notify"));
@@ -256,7 +245,6 @@ void DBusNotifications::notifyAnswered(int number, QDBusPendingCallWatcher& call
     const QDBusPendingReply<uint> reply = call;
     if (reply.isError()) {
         posted->stage = Stage::Gone;
-        playSound(*posted);
         failed(reply.error().name());
         // (failed() may have closed it, if it was withdrawn meanwhile.)
         if ((posted = find(number)) == nullptr)
@@ -282,12 +270,9 @@ void DBusNotifications::failed(const QString& problem, bool leftWhileAsked)
     std::vector<int> gone;
     for (Posted& posted : m_posted) {
         if (posted.stage == Stage::AwaitingCapabilities)
-            noService(posted);
-        else if (posted.stage == Stage::Sending) {
-            // Whatever it answers now is not heard: its sound plays here.
-            posted.stage = Stage::Gone;
-            playSound(posted);
-        }
+            posted.stage = Stage::Unsent;
+        else if (posted.stage == Stage::Sending)
+            posted.stage = Stage::Gone; // whatever it answers now is not heard
         if (posted.withdrawn && posted.stage != Stage::Sending)
             gone.push_back(posted.number);
     }
@@ -295,20 +280,6 @@ void DBusNotifications::failed(const QString& problem, bool leftWhileAsked)
         if (const Posted* posted = find(number))
             close(*posted);
     }
-}
-
-void DBusNotifications::noService(Posted& posted)
-{
-    posted.stage = Stage::Unsent;
-    playSound(posted);
-}
-
-void DBusNotifications::playSound(Posted& posted)
-{
-    if (posted.ourSound || posted.withdrawn)
-        return;
-    posted.ourSound = true;
-    m_sound.play();
 }
 
 void DBusNotifications::ownerChanged(const QString&, const QString& oldOwner, const QString& newOwner)
@@ -347,12 +318,14 @@ void DBusNotifications::serviceInvokedAction(uint id, const QString& action)
     if (action != QLatin1String("default")) {
         // Only the buttons this notice was given: a key of the service's
         // own, or one sent for a notice without them, asks for nothing.
-        const auto snooze = std::find_if(snoozeActions.begin(), snoozeActions.end(),
-            [&action](const SnoozeAction& known) { return action == known.key; });
-        if (posted->snoozeOffered && snooze != snoozeActions.end()) {
+        bool number = false;
+        const int minutes
+            = action.startsWith(snoozePrefix) ? action.mid(snoozePrefix.size()).toInt(&number) : 0;
+        if (number && posted->snoozesOffered.contains(minutes)
+            && action == snoozePrefix + QString::number(minutes)) {
             // The token was for a window to come forward; none does.
             m_activationToken.clear();
-            Q_EMIT snoozed(posted->number, snooze->minutes);
+            Q_EMIT snoozed(posted->number, minutes);
         }
         return;
     }
@@ -371,11 +344,16 @@ void DBusNotifications::serviceGaveActivationToken(uint id, const QString& token
         m_activationToken = token;
 }
 
-void DBusNotifications::serviceClosed(uint id, uint)
+void DBusNotifications::serviceClosed(uint id, uint reason)
 {
     // Dismissed (or expired): the box stays, and removes the alarm.
-    if (Posted* posted = shownAs(id))
-        posted->stage = Stage::Gone;
+    Posted* posted = shownAs(id);
+    if (!posted)
+        return;
+    posted->stage = Stage::Gone;
+    // The user heard it; one that expired may not have been seen at all.
+    if (reason == dismissedByTheUser)
+        Q_EMIT dismissed(posted->number);
 }
 
 DBusNotifications::Posted* DBusNotifications::find(int number)

@@ -17,27 +17,24 @@ class QDBusPendingCallWatcher;
 
 namespace tickwell {
 
-class AlarmSound;
-
 // Notices through the desktop's notification service, over the session bus
 // (org.freedesktop.Notifications): critical, so that they stay until
-// dismissed, with the sound theme's alarm, which the clock plays itself
-// where the service plays no sounds or there is none. Every call is
-// asynchronous and waits a second at most; a service that is missing, slow
-// or failing costs the reminder box nothing and is reported once.
+// dismissed, and silent: a service that plays sounds is asked not to, for
+// the clock's own ring is the alarm's one sound. Every call is asynchronous
+// and waits a second at most; a service that is missing, slow or failing
+// costs the reminder box nothing and is reported once.
 //
 // A reminder asks the service at most once and posts at most once: what
-// goes wrong counts as no service for that reminder, whose sound the clock
-// then plays at once. A service that failed is not called again for a
-// while, longer after each failure: a desktop whose bus starts a notifier
-// that cannot serve it, and that exits at once, would otherwise be started
-// anew by every call. A service that another program puts in its place is
-// asked at once.
+// goes wrong counts as no service for that reminder. A service that failed
+// is not called again for a while, longer after each failure: a desktop
+// whose bus starts a notifier that cannot serve it, and that exits at once,
+// would otherwise be started anew by every call. A service that another
+// program puts in its place is asked at once.
 class DBusNotifications final : public Notifications {
     Q_OBJECT
 
 public:
-    explicit DBusNotifications(AlarmSound& sound, const QDBusConnection& bus = QDBusConnection::sessionBus());
+    explicit DBusNotifications(const QDBusConnection& bus = QDBusConnection::sessionBus());
 
     int post(const ReminderNotice& notice) override;
     void withdraw(int notice) override;
@@ -69,9 +66,8 @@ private:
         Stage stage = Stage::AwaitingCapabilities;
         uint id = 0;
         bool withdrawn = false;
-        bool ourSound = false;
-        // Sent with the buttons that ask for the reminder again.
-        bool snoozeOffered = false;
+        // The minutes of the buttons it was sent with that ask for the reminder again.
+        QList<int> snoozesOffered {};
     };
 
     // Whether the service may be called now: not while it is paused after a failure.
@@ -83,8 +79,6 @@ private:
     // The service failed: the reminders waiting for it go without it, and
     // it is left alone for a while, or until another program takes its name.
     void failed(const QString& problem, bool leftWhileAsked = false);
-    void noService(Posted& posted);
-    void playSound(Posted& posted);
     void ownerChanged(const QString& service, const QString& oldOwner, const QString& newOwner);
     Posted* find(int number);
     Posted* shownAs(uint id);
@@ -92,7 +86,6 @@ private:
     void close(const Posted& posted);
     void reportOnce(const QString& problem);
 
-    AlarmSound& m_sound;
     QDBusConnection m_bus;
     QDBusServiceWatcher m_owner;
     // What the present owner of the service can do, once it has said.

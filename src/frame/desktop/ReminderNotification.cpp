@@ -4,8 +4,8 @@
 
 namespace tickwell {
 
-ReminderNotification::ReminderNotification(
-    Notifications& notifications, MessageBoxes& boxes, const ReminderNotice& notice)
+ReminderNotification::ReminderNotification(Notifications& notifications, MessageBoxes& boxes,
+    const ReminderNotice& notice, std::function<void()> onDismissed)
     : m_notifications(notifications)
     , m_notice(notifications.post(notice))
 {
@@ -22,12 +22,18 @@ ReminderNotification::ReminderNotification(
               m_snoozedFor = minutes;
               boxes.closeReminder();
           });
+    m_dismiss = QObject::connect(
+        &notifications, &Notifications::dismissed, [this, dismissed = std::move(onDismissed)](int chosen) {
+            if (chosen == m_notice && dismissed)
+                dismissed();
+        });
 }
 
 ReminderNotification::~ReminderNotification()
 {
     QObject::disconnect(m_raise);
     QObject::disconnect(m_snooze);
+    QObject::disconnect(m_dismiss);
     m_notifications.withdraw(m_notice);
 }
 

@@ -2,6 +2,7 @@
 #include "frame/desktop/WallClockWakes.h"
 
 #include "frame/dates/Clock.h"
+#include "frame/desktop/TimerMoment.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -46,14 +47,7 @@ void WallClockWakes::wakeAt(std::chrono::system_clock::time_point moment)
         m_fallback.start(milliseconds(std::max<milliseconds::rep>(left.count(), 0)));
         return;
     }
-    const auto sinceEpoch = moment.time_since_epoch();
-    const auto whole = floor<seconds>(sinceEpoch);
-    itimerspec when {};
-    when.it_value.tv_sec = std::time_t(whole.count());
-    when.it_value.tv_nsec = long(duration_cast<nanoseconds>(sinceEpoch - whole).count());
-    // A moment of 0 would disarm the timer rather than fire it.
-    if (when.it_value.tv_sec <= 0)
-        when.it_value = { 0, 1 };
+    const itimerspec when = timerMoment(moment);
     ::timerfd_settime(m_timer, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &when, nullptr);
 }
 
