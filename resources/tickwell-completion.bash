@@ -11,7 +11,7 @@ _tickwell()
         [[ ${COMP_WORDS[i]} == --* ]] && return 0
     done
     [[ -z $cur || $cur == -* ]] || return 0
-    COMPREPLY=($(compgen -W '--help --version --edit --activate --deactivate --quit --add --list --clear --status' \
+    COMPREPLY=($(compgen -W '--help --version --edit --preferences --activate --deactivate --quit --add --list --clear --status' \
         -- "$cur"))
 }
 complete -F _tickwell tickwell tickwell-launcher

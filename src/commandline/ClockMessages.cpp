@@ -16,9 +16,10 @@ struct Keyword {
     CommandKind kind;
 };
 
-constexpr std::array<Keyword, 9> commandWords { {
+constexpr std::array<Keyword, 10> commandWords { {
     { "show", CommandKind::Show },
     { "edit", CommandKind::Edit },
+    { "preferences", CommandKind::Preferences },
     { "activate", CommandKind::Activate },
     { "deactivate", CommandKind::Deactivate },
     { "quit", CommandKind::Quit },

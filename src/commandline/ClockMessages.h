@@ -17,6 +17,7 @@ namespace tickwell {
 enum class CommandKind {
     Show, // a plain second start: show the editor
     Edit,
+    Preferences,
     Activate,
     Deactivate,
     Quit,

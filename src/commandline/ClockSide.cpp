@@ -61,6 +61,9 @@ void RunClockCommand(const Clock& clock, const ClockCommand& command, const Answ
     case CommandKind::Edit:
         tray.mnuPopupEdit_Click();
         return answer(ok);
+    case CommandKind::Preferences:
+        tray.mnuPopupPreferences_Click();
+        return answer(ok);
     case CommandKind::Activate:
         tray.mnuPopupActivate_Click();
         return answer(ok);

@@ -10,7 +10,8 @@ namespace tickwell {
 namespace {
 
 constexpr std::string_view help
-    = R"(Usage: tickwell [--edit | --activate | --deactivate | --quit | --list | --status]
+    = R"(Usage: tickwell [--edit | --preferences | --activate | --deactivate | --quit]
+       tickwell [--list | --status]
        tickwell --add WHEN REMINDER
        tickwell --clear WHEN [REMINDER]
        tickwell --help | --version
@@ -23,6 +24,8 @@ no clock runs here, the command goes to your own folder for alarms, the one
 tickwell-launcher uses.
 
   --edit                   Open the editor (Edit Alarms).
+  --preferences            Open the Preferences window (Preferences...);
+                           where no clock runs, start one and open it.
   --activate               Switch the clock on (Activate Alarm Clock).
   --deactivate             Switch the clock off (Deactivate Alarm Clock).
   --quit                   Shut the clock down (Shut Down Alarm Clock).
@@ -54,8 +57,9 @@ struct Option {
     CommandKind kind;
 };
 
-constexpr std::array<Option, 8> commands { {
+constexpr std::array<Option, 9> commands { {
     { "--edit", CommandKind::Edit },
+    { "--preferences", CommandKind::Preferences },
     { "--activate", CommandKind::Activate },
     { "--deactivate", CommandKind::Deactivate },
     { "--quit", CommandKind::Quit },
@@ -86,8 +90,9 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments)
         return {};
 
     CommandLine line { CommandLine::Action::Command, {}, {} };
-    // With --edit, the clock may start here: one dash is the toolkit's.
-    const bool clockMayStart = std::find(arguments.begin(), arguments.end(), "--edit") != arguments.end();
+    // With --edit or --preferences, the clock may start here: one dash is the toolkit's.
+    const bool clockMayStart = std::find(arguments.begin(), arguments.end(), "--edit") != arguments.end()
+        || std::find(arguments.begin(), arguments.end(), "--preferences") != arguments.end();
     bool given = false;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {

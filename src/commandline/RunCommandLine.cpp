@@ -165,6 +165,7 @@ std::optional<int> RunCommandLine(const CommandLine& line)
         case Asked::Outcome::NoClock:
             switch (command.kind) {
             case CommandKind::Edit:
+            case CommandKind::Preferences:
                 return std::nullopt;
             case CommandKind::Add:
                 say("no clock is running for " + path

@@ -22,6 +22,7 @@
 #include "frame/desktop/WallClockWakes.h"
 #include "frame/modMain.h"
 #include "preferences/PreferencesStore.h"
+#include "tray/frmTaskbar.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -74,8 +75,12 @@ int main(int argc, char* argv[])
     // A command for the clock needs no display: a script, a terminal or a
     // desktop without one can send it.
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
-    if (const std::optional<int> status = RunCommandLine(parseCommandLine(arguments)))
+    const CommandLine line = parseCommandLine(arguments);
+    if (const std::optional<int> status = RunCommandLine(line))
         return *status;
+    // Asked for with no clock running: this start is the clock, and opens it.
+    const bool openPreferences
+        = line.action == CommandLine::Action::Command && line.command.kind == CommandKind::Preferences;
 
     // One clock per alarm folder, however the working directory reaches it;
     // a start that finds one hands over to it, and needs no display either.
@@ -134,6 +139,8 @@ int main(int argc, char* argv[])
         });
 
     Main();
+    if (openPreferences)
+        QTimer::singleShot(0, &app, [] { forms::frmTaskbar->mnuPopupPreferences_Click(); });
     // Loading the windows and the alarms left freed memory behind.
     QTimer::singleShot(0, &app, [] { returnFreedMemory(); });
     const int status = QApplication::exec();

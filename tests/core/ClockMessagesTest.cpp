@@ -58,8 +58,9 @@ TEST(clock_messages, every_command_comes_back_from_its_line)
         "back\\slash\\", "\\n is not a line break", "-leading dash", "--",
         "Caf\xC3\xA9 \xE2\x8F\xB0 \xF0\x9F\x90\x88", longest, "\xFF\xFE not UTF-8", "\\\\\\" };
     std::vector<ClockCommand> commands;
-    for (const CommandKind kind : { CommandKind::Show, CommandKind::Edit, CommandKind::Activate,
-             CommandKind::Deactivate, CommandKind::Quit, CommandKind::List, CommandKind::Status })
+    for (const CommandKind kind :
+        { CommandKind::Show, CommandKind::Edit, CommandKind::Preferences, CommandKind::Activate,
+            CommandKind::Deactivate, CommandKind::Quit, CommandKind::List, CommandKind::Status })
         commands.push_back({ kind, {}, {} });
     for (const std::string& reminder : reminders) {
         commands.push_back({ CommandKind::Add, when("2028-02-29 00:00"), reminder, "Other.dat" });

@@ -32,6 +32,7 @@ TEST(command_line, a_plain_start_leaves_the_arguments_to_the_toolkit)
     // --edit asks a running clock, and may start one with the toolkit's options.
     EXPECT_EQ(commandOf({ "-display", ":5", "--edit" }).kind, CommandKind::Edit);
     EXPECT_EQ(commandOf({ "--edit", "-platform", "offscreen" }).kind, CommandKind::Edit);
+    EXPECT_EQ(commandOf({ "--preferences", "-platform", "offscreen" }).kind, CommandKind::Preferences);
     EXPECT_EQ(parse({ "--list", "-display", ":5" }).action, Action::UsageError);
 }
 

@@ -33,6 +33,7 @@ import traceback
 TITLE_EDITOR = "Tickwell Alarm Clock - Alarm Editor"
 TITLE_BOX = "Tickwell Alarm Clock"
 TITLE_REFUSAL = "Can't Set Alarm"
+TITLE_PREFERENCES = "Tickwell Alarm Clock - Preferences"
 TOOLS = ["Xvfb", "trayer", "xdotool", "xwininfo", "xprop", "xmessage", "faketime", "import", "compare",
          "convert", "fc-match", "openbox", "dbus-daemon"]
 # Keys and buttons the tests press; released at teardown so that none is left held.

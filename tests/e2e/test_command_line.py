@@ -14,7 +14,7 @@ import signal
 import subprocess
 import sys
 
-from harness import Desktop, TITLE_BOX, TITLE_EDITOR, channel_of, expect, fail, poll, run
+from harness import Desktop, TITLE_BOX, TITLE_EDITOR, TITLE_PREFERENCES, channel_of, expect, fail, poll, run
 
 LATER = b'#2030-03-09 07:30:00#,"Water the ferns"\r\n'
 AT_FIVE = b'#2030-03-08 21:05:00#,"Feed the cat\r\nthen the fish"\r\n'
@@ -59,6 +59,12 @@ def scenario(binary, screenshots):
         poll("the icon to show the clock switched on",
              lambda: desktop.differing_pixels(inactive, desktop.grab(icon, pictures.format("active"))) > 0, timeout=5)
         expect("--status once switched on", status_of(desktop, binary)["active"], "yes")
+        # The Preferences window, as the menu's "Preferences..." opens it; Escape closes it unchanged.
+        expect_command(desktop, binary, ["--preferences"], 0)
+        preferences = desktop.wait_visible(TITLE_PREFERENCES, timeout=10)
+        desktop.focus(preferences)
+        desktop.key("Escape")
+        desktop.wait_unmapped(preferences, "the Preferences window, by Escape")
 
         # Set, with the minute said: a time whose minute has begun is tomorrow's; an hour of one digit.
         expect_command(desktop, binary, ["--add", "21:04", "Tomorrow"], 0,
@@ -156,8 +162,10 @@ def scenario(binary, screenshots):
         if os.listdir(elsewhere):
             fail(f"the command left {os.listdir(elsewhere)} where there was no Alarm.dat")
         expect("the own folder's mode", oct(os.stat(own).st_mode & 0o777), "0o700")
-        # --edit from there starts the clock of that folder, and later hands over to it: one clock.
-        started = desktop.command_started(binary, "--edit", cwd=elsewhere, label="tickwell-own")
+        # --preferences from there starts the clock of that folder, showing that window; --edit then hands
+        # over to it: one clock.
+        started = desktop.command_started(binary, "--preferences", cwd=elsewhere, label="tickwell-own")
+        desktop.wait_visible(TITLE_PREFERENCES, timeout=20)
         poll("the clock of the own folder to run",
              lambda: status_of(desktop, binary, cwd=elsewhere, quiet=True)["running"] == "yes", timeout=20)
         expect_command(desktop, binary, ["--edit"], 0, cwd=elsewhere)

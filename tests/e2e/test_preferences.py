@@ -10,9 +10,8 @@ import datetime
 import sys
 import time
 
-from harness import TITLE_BOX, Desktop, expect, fail, figure, log, poll, run, start_clock
+from harness import TITLE_BOX, TITLE_PREFERENCES, Desktop, expect, fail, figure, log, poll, run, start_clock
 
-TITLE = "Tickwell Alarm Clock - Preferences"
 PREFERENCES = 4  # the menu's item below the separator
 DAMAGED = "ring-minutes = 20\nfirst-snooze-minutes = often\n"
 SAVED = ("# Tickwell Alarm Clock: the choices of its Preferences window, one a line.\n"
@@ -58,8 +57,8 @@ def scenario(binary, screenshots):
         clock, icon, a11y = start_clock(desktop, binary, fake_time="2030-03-08 21:00:00", speed=10)
         a11y.listen_for_focus()
         desktop.choose_from_tray_menu(icon, PREFERENCES)
-        shown = desktop.wait_visible(TITLE)
-        window = a11y.window(TITLE)
+        shown = desktop.wait_visible(TITLE_PREFERENCES)
+        window = a11y.window(TITLE_PREFERENCES)
         check_tree(a11y, window)
         desktop.screenshot(shown, "preferences.png")
         said = [line for line in desktop.log_of("tickwell").splitlines() if "preferences" in line]

@@ -763,7 +763,7 @@ void ClockTickTest::aSleepingMachineWakesForTheNextAlarm()
 
     // A new first alarm, by the editor or from another start: the next tick
     // moves the wake to it.
-    QCOMPARE(editor.setAlarm(*DateValue::fromParts(2030, 10, 5, 9, 45), QStringLiteral("Tea")), QString());
+    QCOMPARE(editor.setAlarm(*DateValue::fromParts(2030, 10, 5, 9, 45), "Tea"), QString());
     editor.tmrTimer_Timer();
     QCOMPARE(machine.asked, 1);
     editor.lstAlarms.setListIndex(1);
@@ -794,7 +794,7 @@ void ClockTickTest::aSleepingMachineWakesForTheNextAlarm()
     QCOMPARE(machine.asked, asked);
 
     // Unloaded, the editor's clock is gone: so is the wake.
-    QCOMPARE(editor.setAlarm(*DateValue::fromParts(2030, 10, 6, 7, 0), QStringLiteral("Up")), QString());
+    QCOMPARE(editor.setAlarm(*DateValue::fromParts(2030, 10, 6, 7, 0), "Up"), QString());
     editor.tmrTimer_Timer();
     QVERIFY(machine.moment == FakeClock::momentOf(2030, 10, 6, 7, 0));
     editor.Unload();

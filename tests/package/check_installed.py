@@ -21,7 +21,8 @@ DESKTOP_ID = "org.example.Tickwell"
 ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 # The desktop entry's actions, in the order a launcher or dock lists them:
 # the tray menu's commands, each sent to the running clock by the launcher.
-ACTIONS = [("edit", "Edit Alarms", "--edit"), ("activate", "Activate Alarm Clock", "--activate"),
+ACTIONS = [("edit", "Edit Alarms", "--edit"), ("preferences", "Preferences", "--preferences"),
+           ("activate", "Activate Alarm Clock", "--activate"),
            ("deactivate", "Deactivate Alarm Clock", "--deactivate"), ("quit", "Shut Down Alarm Clock", "--quit")]
 PREFIX = VERSION = None
 
