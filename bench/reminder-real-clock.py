@@ -140,6 +140,10 @@ def main():
             time.sleep(left - 0.5)
             run.begins[minute] = time.monotonic() + (minute - utc_now()).total_seconds()
             try:
+                # Nothing asks the X server anything until the window manager has taken the box on: a search of
+                # the window tree at that moment would hold up the very server it measures.
+                harness.poll("the reminder", lambda: run.managed_after(run.begins[minute]), timeout=20,
+                             interval=0.05)
                 box = harness.poll("the reminder", lambda: run.desktop.visible(harness.TITLE_BOX), timeout=20,
                                    interval=0.05)[0]
                 run.desktop.close_box(box)

@@ -305,7 +305,7 @@ def main():
     for mode in ("hidden", "shown"):
         found, boxes = real[mode]
         delay_rows(f"real clock, {mode} (n = {len(boxes)})", boxes, found, "≤ 10 ms")
-    delay_rows(f"faked time, hidden (n = {len(shown)})", shown, ticks, None)
+    delay_rows(f"faked time, shown (n = {len(shown)})", shown, ticks, None)
 
     header = ("figure", "floor", "clock", "ratio", "target", "")
     print()
