@@ -20,8 +20,9 @@ test:
 	ctest --preset $(PRESET) --output-on-failure
 
 # Figures, not pass or fail: an optimised build of the benchmarks, then the
-# clock's process figures beside the floor program's, as one table. About 12
-# minutes; QUICK=1 takes about two (one short round, five reminders).
+# clock's process figures beside the floor program's, as one table. About 25
+# minutes; QUICK=1 takes about six (one short round, five reminders, three on
+# the real clock each way).
 bench:
 	@scripts/bootstrap test
 	cmake --preset release

@@ -4,6 +4,7 @@
 #include "commandline/Channel.h"
 #include "commandline/FolderLock.h"
 
+#include "support/ScopedEnvironment.h"
 #include "support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -16,33 +17,9 @@
 
 using namespace tickwell;
 using tickwell::test::TemporaryDirectory;
+using Environment = tickwell::test::ScopedEnvironment;
 
 namespace {
-
-// The environment a channel is found by, for the length of a test.
-class Environment {
-public:
-    Environment(const char* name, const std::filesystem::path& value)
-        : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~Environment()
-    {
-        if (m_old)
-            ::setenv(m_name, m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-    Environment(const Environment&) = delete;
-    Environment& operator=(const Environment&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 std::filesystem::path privateFolder(const TemporaryDirectory& root, const char* name)
 {
@@ -90,9 +67,9 @@ TEST(channel, only_a_folder_of_this_users_alone_holds_it)
     ::chmod(open.c_str(), 0755);
     const std::filesystem::path theirs = privateFolder(root, "theirs");
     ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0) << "the tests run as root";
-    const Environment cacheHome("XDG_CACHE_HOME", cache);
+    const Environment cacheHome("XDG_CACHE_HOME", cache.c_str());
     for (const std::filesystem::path& runtime : { open, theirs }) {
-        const Environment runtimeFolder("XDG_RUNTIME_DIR", runtime);
+        const Environment runtimeFolder("XDG_RUNTIME_DIR", runtime.c_str());
         Channel::Listening listening = Channel(file).listen(true);
         ASSERT_TRUE(listening.socket.valid()) << listening.failure;
         // (Or /run/user/<uid>, where this machine has one.)
@@ -112,8 +89,8 @@ TEST(channel, one_per_folder_found_by_its_callers_and_a_leftover_replaced)
 {
     const TemporaryDirectory root;
     const std::filesystem::path runtime = privateFolder(root, "runtime");
-    const Environment runtimeFolder("XDG_RUNTIME_DIR", runtime);
-    const Environment cacheHome("XDG_CACHE_HOME", root / "cache");
+    const Environment runtimeFolder("XDG_RUNTIME_DIR", runtime.c_str());
+    const Environment cacheHome("XDG_CACHE_HOME", (root / "cache").c_str());
     const AlarmFile::Identity here = AlarmFile(privateFolder(root, "here")).identity();
     const AlarmFile::Identity there = AlarmFile(privateFolder(root, "there")).identity();
 

@@ -2,6 +2,7 @@
 #include "preferences/PreferencesStore.h"
 #include "preferences/PreferencesText.h"
 
+#include "support/ScopedEnvironment.h"
 #include "support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@ using namespace tickwell;
 using namespace std::string_literals;
 using tickwell::test::readFile;
 using tickwell::test::TemporaryDirectory;
+using Environment = tickwell::test::ScopedEnvironment;
 using tickwell::test::writeFile;
 
 namespace {
@@ -35,34 +37,6 @@ mode_t modeOf(const std::filesystem::path& path)
     ::stat(path.c_str(), &info);
     return info.st_mode & 07777;
 }
-
-// Sets an environment variable for as long as it lives.
-class Environment {
-public:
-    Environment(const char* name, const char* value)
-        : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~Environment()
-    {
-        if (m_old)
-            ::setenv(m_name, m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-    Environment(const Environment&) = delete;
-    Environment& operator=(const Environment&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 } // namespace
 
