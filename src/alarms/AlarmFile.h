@@ -66,6 +66,9 @@ public:
     // Why load() did not read a file that exists; empty when it did, or when
     // there was none. Such a file is never rewritten.
     const std::string& loadFailure() const noexcept { return m_loadFailure; }
+    // Whether load() met a record it could not read: what follows it is not
+    // among the records.
+    bool hasUnreadable() const noexcept { return !m_unreadable.empty(); }
 
     // Adds `record` to a file that holds `listed`. A file that cannot simply
     // be added to (it has gone, another program changed it, or it ends in

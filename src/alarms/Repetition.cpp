@@ -2,6 +2,8 @@
 #include "alarms/Repetition.h"
 
 #include <algorithm>
+#include <bit>
+#include <limits>
 
 namespace tickwell {
 
@@ -94,6 +96,17 @@ std::optional<sys_days> nextYearDay(long long every, sys_days first, sys_days af
     }
 }
 
+WeekdaySet weekSet(const RepeatRule& rule, sys_days first) noexcept
+{
+    return rule.weekdays ? rule.weekdays : weekdayBit(weekday { first });
+}
+
+// How many days of `set` come before `day` in its week.
+long long daysOfSetBefore(WeekdaySet set, weekday day) noexcept
+{
+    return std::popcount(unsigned(set) & ((1U << (day.iso_encoding() - 1)) - 1));
+}
+
 sys_days dayOf(DateValue value) noexcept
 {
     const DateParts p = value.parts();
@@ -148,6 +161,104 @@ std::optional<sys_days> nextSeriesDay(const RepeatRule& rule, sys_days first, sy
     return std::nullopt;
 }
 
+long long seriesDaysBefore(const RepeatRule& rule, sys_days first, sys_days day) noexcept
+{
+    if (day <= first)
+        return 0;
+    const long long every = std::clamp(rule.interval, 1, maxRepeatInterval);
+    switch (rule.unit) {
+    case RepeatUnit::Day:
+        return roundUp((day - first).count(), every) / every;
+    case RepeatUnit::Week: {
+        const WeekdaySet set = weekSet(rule, first);
+        const long long week = (mondayOf(day) - mondayOf(first)).count() / 7;
+        // The whole weeks of the series before the week of `day`, less the
+        // days of the first week before `first`, and the days of the week of
+        // `day` before it, if that week is one of the series'.
+        long long count = roundUp(week, every) / every * std::popcount(unsigned(set))
+            - daysOfSetBefore(set, weekday { first });
+        if (week % every == 0)
+            count += daysOfSetBefore(set, weekday { day });
+        return count;
+    }
+    case RepeatUnit::Month: {
+        const year_month_day start { first };
+        const year_month_day at { day };
+        const long long apart = (int(at.year()) - int(start.year())) * 12LL
+            + (int(unsigned(at.month())) - int(unsigned(start.month())));
+        const bool thisMonth
+            = apart % every == 0 && dayOfMonth(at.year() / at.month(), unsigned(start.day())) < day;
+        return roundUp(apart, every) / every + (thisMonth ? 1 : 0);
+    }
+    case RepeatUnit::Year: {
+        const year_month_day start { first };
+        const year_month_day at { day };
+        const long long apart = int(at.year()) - int(start.year());
+        const bool thisYear
+            = apart % every == 0 && dayOfMonth(at.year() / start.month(), unsigned(start.day())) < day;
+        return roundUp(apart, every) / every + (thisYear ? 1 : 0);
+    }
+    }
+    return 0;
+}
+
+std::optional<sys_days> nthSeriesDay(const RepeatRule& rule, sys_days first, long long count) noexcept
+{
+    // Nothing lies that far on: the calendar ends first.
+    if (count < 0 || count > (lastDay - first).count())
+        return std::nullopt;
+    const long long every = std::clamp(rule.interval, 1, maxRepeatInterval);
+    const year_month_day start { first };
+    switch (rule.unit) {
+    case RepeatUnit::Day:
+        return inCalendar(first + days { count * every });
+    case RepeatUnit::Week: {
+        const WeekdaySet set = weekSet(rule, first);
+        const long long perWeek = std::popcount(unsigned(set));
+        // Counted from the Monday of the first week, as if the days of the
+        // set before `first` were the series' too.
+        const long long from = count + daysOfSetBefore(set, weekday { first });
+        long long nth = from % perWeek;
+        int dayOfWeek = 0;
+        for (; dayOfWeek < 7; ++dayOfWeek) {
+            if ((set & (1U << dayOfWeek)) && nth-- == 0)
+                break;
+        }
+        return inCalendar(mondayOf(first) + days { from / perWeek * every * 7 + dayOfWeek });
+    }
+    case RepeatUnit::Month: {
+        if (count * every > 12LL * DateValue::lastYear)
+            return std::nullopt;
+        const year_month month = start.year() / start.month() + months { count * every };
+        if (int(month.year()) > DateValue::lastYear)
+            return std::nullopt;
+        return dayOfMonth(month, unsigned(start.day()));
+    }
+    case RepeatUnit::Year: {
+        const long long in = int(start.year()) + count * every;
+        if (in > DateValue::lastYear)
+            return std::nullopt;
+        return dayOfMonth(year { int(in) } / start.month(), unsigned(start.day()));
+    }
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// How many occurrences the series has, up to its end.
+long long occurrencesInAll(const Series& series)
+{
+    if (series.rule.times)
+        return *series.rule.times;
+    if (series.rule.until)
+        return seriesDaysBefore(
+            series.rule, dayOf(series.first), sys_days { *series.rule.until } + days { 1 });
+    return std::numeric_limits<long long>::max();
+}
+
+} // namespace
+
 std::optional<Series> startSeries(const RepeatRule& rule, DateValue from)
 {
     if (!repeatRuleFault(rule).empty())
@@ -163,37 +274,52 @@ std::optional<Series> startSeries(const RepeatRule& rule, DateValue from)
     const std::optional<DateValue> first = atMinuteOf(*firstDay, from);
     if (!first)
         return std::nullopt;
-    return Series { rule, *first, *first, 0 };
+    return Series { rule, *first };
 }
 
-std::optional<Series> nextOccurrence(const Series& series)
+long long occurrencesBy(const Series& series, DateValue at)
 {
-    const RepeatRule& rule = series.rule;
-    if (rule.times && series.done + 1 >= *rule.times)
-        return std::nullopt;
-    const std::optional<sys_days> day = nextSeriesDay(rule, dayOf(series.first), dayOf(series.next));
-    if (!day || (rule.until && *day > sys_days { *rule.until }))
-        return std::nullopt;
-    const std::optional<DateValue> next = atMinuteOf(*day, series.first);
-    if (!next)
-        return std::nullopt;
-    return Series { rule, series.first, *next, series.done + 1 };
+    const sys_days first = dayOf(series.first);
+    const sys_days day = dayOf(at);
+    long long count = seriesDaysBefore(series.rule, first, day);
+    // Today's, if today is one of the series' days and its minute has come.
+    if (at >= series.first && nthSeriesDay(series.rule, first, count) == day
+        && atMinuteOf(day, series.first) <= at)
+        ++count;
+    return std::min(count, occurrencesInAll(series));
 }
 
-Catch catchUp(const Series& series, DateValue now)
+std::optional<DateValue> nthOccurrence(const Series& series, long long count)
 {
-    Catch caught { std::nullopt, series.next, 1 };
-    Series at = series;
-    while (std::optional<Series> after = nextOccurrence(at)) {
-        if (after->next > now) {
-            caught.moved = after;
-            break;
-        }
-        caught.latest = after->next;
-        ++caught.passed;
-        at = *after;
-    }
-    return caught;
+    if (count < 0 || count >= occurrencesInAll(series))
+        return std::nullopt;
+    const std::optional<sys_days> day = nthSeriesDay(series.rule, dayOf(series.first), count);
+    if (!day)
+        return std::nullopt;
+    return atMinuteOf(*day, series.first);
+}
+
+std::optional<long long> occurrenceIndex(const Series& series, DateValue when)
+{
+    const long long by = occurrencesBy(series, when);
+    if (by == 0 || nthOccurrence(series, by - 1) != when)
+        return std::nullopt;
+    return by - 1;
+}
+
+std::optional<DateValue> occurrenceAfter(const Series& series, DateValue after)
+{
+    return nthOccurrence(series, occurrencesBy(series, after));
+}
+
+Catch catchUp(const Series& series, DateValue occurrence, DateValue now)
+{
+    const long long by = occurrencesBy(series, now);
+    const std::optional<long long> index = occurrenceIndex(series, occurrence);
+    const std::optional<DateValue> latest = nthOccurrence(series, by - 1);
+    if (!index || !latest || *latest < occurrence)
+        return { occurrence, 1 };
+    return { *latest, by - *index };
 }
 
 } // namespace tickwell

@@ -60,13 +60,21 @@ std::string repeatRuleFault(const RepeatRule& rule);
 std::optional<std::chrono::sys_days> nextSeriesDay(
     const RepeatRule& rule, std::chrono::sys_days first, std::chrono::sys_days after) noexcept;
 
-// A series of alarms: the rule, its first occurrence, and the occurrence
-// the alarm file holds for it now.
+// How many days of a series lie before `day`, and the day with `count`
+// days of the series before it (none beyond the calendar's end): the place
+// of a day in its series and back, without stepping through the days
+// between. The rule's end is not looked at.
+long long seriesDaysBefore(
+    const RepeatRule& rule, std::chrono::sys_days first, std::chrono::sys_days day) noexcept;
+std::optional<std::chrono::sys_days> nthSeriesDay(
+    const RepeatRule& rule, std::chrono::sys_days first, long long count) noexcept;
+
+// A series of alarms: the rule and its first occurrence. Its occurrences are
+// the days of the rule from the first's day on, each at the first's minute
+// of the day, up to the rule's end.
 struct Series {
     RepeatRule rule;
-    DateValue first; // its day, and the minute of the day every occurrence has
-    DateValue next; // the occurrence set now
-    int done = 0; // occurrences before `next`, announced or skipped
+    DateValue first;
 
     friend bool operator==(const Series&, const Series&) = default;
 };
@@ -75,18 +83,23 @@ struct Series {
 // `from`'s minute; none when the rule names no such day.
 std::optional<Series> startSeries(const RepeatRule& rule, DateValue from);
 
-// The occurrence after the one set now, with the count that goes with it;
-// none once the series has come to its end.
-std::optional<Series> nextOccurrence(const Series& series);
+// How many occurrences of the series lie at or before `at`.
+long long occurrencesBy(const Series& series, DateValue at);
+// The occurrence with `count` occurrences before it; none past the series' end.
+std::optional<DateValue> nthOccurrence(const Series& series, long long count);
+// How many occurrences came before `when`; none when `when` is no
+// occurrence of the series (another day, another minute, past its end).
+std::optional<long long> occurrenceIndex(const Series& series, DateValue when);
+// The first occurrence later than `after`; none once the series has ended.
+std::optional<DateValue> occurrenceAfter(const Series& series, DateValue after);
 
-// A series whose occurrence lies at or before `now`, moved on past it: the
-// occurrence it is set to (none once it has ended), the latest occurrence
-// at or before `now`, and how many occurrences that was in all.
+// An occurrence that has come by `now`: the latest occurrence at or before
+// `now` (itself, unless more have come since), and how many occurrences that
+// was in all, from it to the latest.
 struct Catch {
-    std::optional<Series> moved;
     DateValue latest;
-    int passed = 0;
+    long long passed = 1;
 };
-Catch catchUp(const Series& series, DateValue now);
+Catch catchUp(const Series& series, DateValue occurrence, DateValue now);
 
 } // namespace tickwell

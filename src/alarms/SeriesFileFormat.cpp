@@ -78,9 +78,13 @@ std::optional<std::string> unescaped(std::string_view text)
     return out;
 }
 
-std::optional<SeriesLine> parseLine(std::string_view line)
+using Fields = std::map<std::string_view, std::string_view>;
+
+// Every field of a line, by name; none for a line with a field twice or a
+// part that is no field.
+std::optional<Fields> fieldsOf(std::string_view line)
 {
-    std::map<std::string_view, std::string_view> fields;
+    Fields fields;
     while (true) {
         const std::size_t tab = line.find('\t');
         const std::string_view field = line.substr(0, tab);
@@ -89,80 +93,84 @@ std::optional<SeriesLine> parseLine(std::string_view line)
             || !fields.emplace(field.substr(0, colon), field.substr(colon + 1)).second)
             return std::nullopt;
         if (tab == std::string_view::npos)
-            break;
+            return fields;
         line.remove_prefix(tab + 1);
     }
-    const auto take = [&fields](std::string_view name) -> std::optional<std::string_view> {
-        const auto found = fields.find(name);
-        if (found == fields.end())
-            return std::nullopt;
-        const std::string_view value = found->second;
-        fields.erase(found);
-        return value;
-    };
-    const auto start = take("DTSTART");
-    const auto rule = take("RRULE");
-    const auto next = take("NEXT");
-    const auto done = take("DONE");
-    const auto reminder = take("REMINDER");
-    const auto from = take("FROM");
-    if (!start || !rule || !next || !done || !reminder || !fields.empty())
-        return std::nullopt;
+}
 
-    SeriesLine read;
+std::optional<std::string_view> take(Fields& fields, std::string_view name)
+{
+    const auto found = fields.find(name);
+    if (found == fields.end())
+        return std::nullopt;
+    const std::string_view value = found->second;
+    fields.erase(found);
+    return value;
+}
+
+// DTSTART and RRULE taken from `fields`: the series they say, started on one
+// of its own days at a whole minute.
+std::optional<Series> takeSeries(Fields& fields)
+{
+    const auto start = take(fields, "DTSTART");
+    const auto rule = take(fields, "RRULE");
+    if (!start || !rule)
+        return std::nullopt;
     const auto first = parseCalendarDateTime(*start);
-    const auto occurrence = parseCalendarDateTime(*next);
-    const auto text = unescaped(*reminder);
-    if (!first || !occurrence || !text)
+    if (!first)
         return std::nullopt;
     const auto repeat = parseCalendarRule(*rule, *first);
-    int count = -1;
-    const auto [end, error] = std::from_chars(done->data(), done->data() + done->size(), count);
-    if (!repeat || error != std::errc {} || end != done->data() + done->size() || count < 0
-        || (repeat->times && count >= *repeat->times))
+    if (!repeat)
         return std::nullopt;
-    read.series = { *repeat, *first, *occurrence, count };
-    read.reminder = *text;
-    if (from) {
-        read.from = parseCalendarDateTime(*from);
-        if (!read.from)
-            return std::nullopt;
-    }
-    // The series it says: started on one of its own days, at a whole
-    // minute, with NEXT on a later one at the same minute.
     const std::optional<Series> started = startSeries(*repeat, *first);
     if (!started || started->first != *first)
         return std::nullopt;
-    if (*occurrence != *first) {
-        Series before = read.series;
-        before.next = *first;
-        const DateParts n = occurrence->parts();
-        const auto day = std::chrono::sys_days { std::chrono::year { n.year } / n.month / n.day };
-        const DateParts f = first->parts();
-        const auto firstDay = std::chrono::sys_days { std::chrono::year { f.year } / f.month / f.day };
-        if (*occurrence < *first || n.hour != f.hour || n.minute != f.minute || n.second != 0
-            || nextSeriesDay(*repeat, firstDay, day - std::chrono::days { 1 }) != day)
-            return std::nullopt;
-    }
-    return read;
+    return started;
+}
+
+std::optional<SeriesLine> parseLine(std::string_view line)
+{
+    std::optional<Fields> fields = fieldsOf(line);
+    if (!fields)
+        return std::nullopt;
+    const std::optional<Series> series = takeSeries(*fields);
+    const auto reminder = take(*fields, "REMINDER");
+    if (!series || !reminder || !fields->empty())
+        return std::nullopt;
+    std::optional<std::string> text = unescaped(*reminder);
+    if (!text)
+        return std::nullopt;
+    return SeriesLine { *series, std::move(*text) };
 }
 
 } // namespace
 
+std::string formatSeriesFields(const Series& series)
+{
+    return "DTSTART:" + formatCalendarDateTime(series.first)
+        + "\tRRULE:" + formatCalendarRule(series.rule, series.first);
+}
+
+std::optional<Series> parseSeriesFields(std::string_view text)
+{
+    std::optional<Fields> fields = fieldsOf(text);
+    if (!fields)
+        return std::nullopt;
+    const std::optional<Series> series = takeSeries(*fields);
+    if (!fields->empty())
+        return std::nullopt;
+    return series;
+}
+
 std::string formatSeriesLine(const SeriesLine& line)
 {
-    std::string text = "DTSTART:" + formatCalendarDateTime(line.series.first)
-        + "\tRRULE:" + formatCalendarRule(line.series.rule, line.series.first)
-        + "\tNEXT:" + formatCalendarDateTime(line.series.next) + "\tDONE:" + std::to_string(line.series.done);
-    if (line.from)
-        text += "\tFROM:" + formatCalendarDateTime(*line.from);
-    text += "\tREMINDER:" + escaped(line.reminder) + "\n";
-    return text;
+    return formatSeriesFields(line.series) + "\tREMINDER:" + escaped(line.reminder) + "\n";
 }
 
 std::string formatSeriesFile(std::span<const SeriesLine> lines, std::string_view kept)
 {
-    std::string text(seriesFileHeading);
+    // A file of no series and nothing kept is left empty.
+    std::string text(lines.empty() && kept.empty() ? std::string_view {} : seriesFileHeading);
     for (const SeriesLine& line : lines)
         text += formatSeriesLine(line);
     text += kept;

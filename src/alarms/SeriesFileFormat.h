@@ -12,22 +12,19 @@
 // What repeats among the alarms of the alarm file, kept beside it: one line
 // a series, its fields "NAME:value" apart by tabs, the line ending in LF:
 //
-//   DTSTART:20301007T063000  RRULE:FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR
-//   NEXT:20301009T063000  DONE:2  REMINDER:Wake up
+//   DTSTART:20301007T063000  RRULE:FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR  REMINDER:Wake up
 //
-// DTSTART and RRULE say the series in iCalendar's words (CalendarRule.h),
-// DONE counts the occurrences before NEXT. NEXT and REMINDER tie the series
-// to its occurrence, an ordinary record of the alarm file at that minute
-// with that reminder (backslash, tab and line breaks written \\, \t, \n and
-// \r, other control characters \xHH). While an advance is under way the line
-// also names the occurrence it replaces, FROM:...: until the alarm file holds
-// NEXT, the record at FROM is the series'.
+// DTSTART and RRULE say the series in iCalendar's words (CalendarRule.h):
+// its first occurrence, a local date and minute, and the rule. REMINDER is
+// its reminder, backslash, tab and line breaks written \\, \t, \n and \r,
+// other control characters \xHH. The occurrence set now is not here: it is
+// the record of the alarm file that the series is tied to (SeriesTie.h), so
+// that moving a series on is one write of the alarm file alone.
 namespace tickwell {
 
 struct SeriesLine {
     Series series;
     std::string reminder;
-    std::optional<DateValue> from;
 
     friend bool operator==(const SeriesLine&, const SeriesLine&) = default;
 };
@@ -48,5 +45,10 @@ std::string formatSeriesLine(const SeriesLine& line);
 std::string formatSeriesFile(std::span<const SeriesLine> lines, std::string_view kept);
 // Never fails: a line that is not a series is kept.
 SeriesFileContents parseSeriesFile(std::string_view bytes);
+
+// A series without its reminder, "DTSTART:...<tab>RRULE:...": how the
+// editor's list of repetitions holds it, row by row.
+std::string formatSeriesFields(const Series& series);
+std::optional<Series> parseSeriesFields(std::string_view text);
 
 } // namespace tickwell

@@ -120,14 +120,18 @@ TEST(repetition, comes_on_every_day_of_the_series_and_no_other_through_the_centu
             if (isSeriesDay(c.rule, first, day))
                 expected.push_back(day);
         }
+        // From one occurrence to the next, each found afresh from the last,
+        // and each with its place in the series computed, not counted.
         std::vector<sys_days> seen;
-        for (std::optional<Series> s = started; s && dayOf(s->next) <= end;
-             s = tickwell::nextOccurrence(*s)) {
-            const auto p = s->next.parts();
+        for (std::optional<DateValue> at = started->first; at && dayOf(*at) <= end;
+             at = tickwell::occurrenceAfter(*started, *at)) {
+            const auto p = at->parts();
             ASSERT_EQ(p.hour, 6) << c.name;
             ASSERT_EQ(p.minute, 30) << c.name;
-            ASSERT_EQ(s->done, int(seen.size())) << c.name;
-            seen.push_back(dayOf(s->next));
+            ASSERT_EQ(tickwell::occurrenceIndex(*started, *at), static_cast<long long>(seen.size()))
+                << c.name;
+            ASSERT_EQ(tickwell::nthOccurrence(*started, static_cast<long long>(seen.size())), at) << c.name;
+            seen.push_back(dayOf(*at));
         }
         ASSERT_EQ(seen, expected) << c.name;
     }
@@ -149,6 +153,10 @@ TEST(repetition, the_next_day_is_never_before_the_day_asked_after_however_far_aw
             ASSERT_TRUE(isSeriesDay(c.rule, first, *next)) << c.name;
             // Nothing of the series in between.
             ASSERT_EQ(tickwell::nextSeriesDay(c.rule, first, *next - days { 1 }), next) << c.name;
+            // Its place in the series, and the day at that place.
+            const long long before = tickwell::seriesDaysBefore(c.rule, first, after + days { 1 });
+            ASSERT_EQ(tickwell::seriesDaysBefore(c.rule, first, *next), before) << c.name;
+            ASSERT_EQ(tickwell::nthSeriesDay(c.rule, first, before), next) << c.name;
         }
     }
 }
@@ -157,51 +165,55 @@ TEST(repetition, ends_after_its_times_or_with_its_last_day_and_at_the_calendars_
 {
     RepeatRule thrice = every(RepeatUnit::Day);
     thrice.times = 3;
-    std::optional<Series> s = tickwell::startSeries(thrice, at(2030, 10, 5));
+    const std::optional<Series> s = tickwell::startSeries(thrice, at(2030, 10, 5));
     ASSERT_TRUE(s);
-    s = tickwell::nextOccurrence(*s);
-    s = tickwell::nextOccurrence(*s);
-    ASSERT_TRUE(s);
-    EXPECT_EQ(s->next, at(2030, 10, 7));
-    EXPECT_FALSE(tickwell::nextOccurrence(*s));
+    EXPECT_EQ(tickwell::occurrenceAfter(*s, at(2030, 10, 5)), at(2030, 10, 6));
+    EXPECT_EQ(tickwell::occurrenceAfter(*s, at(2030, 10, 6)), at(2030, 10, 7));
+    EXPECT_FALSE(tickwell::occurrenceAfter(*s, at(2030, 10, 7)));
+    EXPECT_FALSE(tickwell::occurrenceIndex(*s, at(2030, 10, 8)));
+    EXPECT_EQ(tickwell::occurrenceIndex(*s, at(2030, 10, 7)), 2);
+    // Not at its minute, not an occurrence.
+    EXPECT_FALSE(tickwell::occurrenceIndex(*s, at(2030, 10, 6, 6, 31)));
 
     RepeatRule weekdays = every(RepeatUnit::Week, 1, mondayToFriday);
     weekdays.until = year { 2030 } / October / 7;
-    s = tickwell::startSeries(weekdays, at(2030, 10, 4)); // Friday
-    ASSERT_TRUE(s);
-    s = tickwell::nextOccurrence(*s);
-    ASSERT_TRUE(s);
-    EXPECT_EQ(s->next, at(2030, 10, 7)); // Monday, the last day
-    EXPECT_FALSE(tickwell::nextOccurrence(*s));
+    const std::optional<Series> w = tickwell::startSeries(weekdays, at(2030, 10, 4)); // Friday
+    ASSERT_TRUE(w);
+    EXPECT_EQ(tickwell::occurrenceAfter(*w, at(2030, 10, 4)), at(2030, 10, 7)); // Monday, the last day
+    EXPECT_FALSE(tickwell::occurrenceAfter(*w, at(2030, 10, 7)));
     // A series whose first day lies past its last has none.
     weekdays.until = year { 2030 } / October / 5;
     EXPECT_FALSE(tickwell::startSeries(weekdays, at(2030, 10, 5)));
 
     const std::optional<Series> last = tickwell::startSeries(every(RepeatUnit::Year), at(9999, 3, 1));
     ASSERT_TRUE(last);
-    EXPECT_FALSE(tickwell::nextOccurrence(*last));
+    EXPECT_FALSE(tickwell::occurrenceAfter(*last, last->first));
     EXPECT_FALSE(tickwell::nextSeriesDay(
         every(RepeatUnit::Week, 999, allWeekdays), dayOf(at(9990, 1, 1)), dayOf(at(9999, 12, 31))));
+    EXPECT_FALSE(tickwell::nthSeriesDay(every(RepeatUnit::Month, 999), dayOf(at(2000, 1, 1)), 1'000'000));
 }
 
-TEST(repetition, catching_up_after_a_sleep_gives_the_latest_occurrence_missed_and_the_next)
+TEST(repetition, catching_up_after_a_sleep_gives_the_latest_occurrence_missed_and_how_many)
 {
     const std::optional<Series> weekdays
         = tickwell::startSeries(every(RepeatUnit::Week, 1, mondayToFriday), at(2030, 10, 3)); // Thursday
     ASSERT_TRUE(weekdays);
     // Asleep from Thursday morning to Tuesday at noon.
-    const tickwell::Catch caught = tickwell::catchUp(*weekdays, at(2030, 10, 8, 12, 0));
+    const tickwell::Catch caught = tickwell::catchUp(*weekdays, at(2030, 10, 3), at(2030, 10, 8, 12, 0));
     EXPECT_EQ(caught.latest, at(2030, 10, 8));
     EXPECT_EQ(caught.passed, 4); // Thursday, Friday, Monday, Tuesday
-    ASSERT_TRUE(caught.moved);
-    EXPECT_EQ(caught.moved->next, at(2030, 10, 9));
-    EXPECT_EQ(caught.moved->done, 4);
+    EXPECT_EQ(tickwell::occurrenceAfter(*weekdays, caught.latest), at(2030, 10, 9));
+    // Before Tuesday's minute, Monday's is the latest.
+    EXPECT_EQ(tickwell::catchUp(*weekdays, at(2030, 10, 3), at(2030, 10, 8, 6, 29)).latest, at(2030, 10, 7));
+    // Years asleep cost no more than a day.
+    const tickwell::Catch long_ = tickwell::catchUp(*weekdays, at(2030, 10, 3), at(2080, 10, 8, 12, 0));
+    EXPECT_EQ(long_.passed, tickwell::occurrenceIndex(*weekdays, long_.latest).value_or(0) + 1);
 
     RepeatRule twice = every(RepeatUnit::Day);
     twice.times = 2;
-    const tickwell::Catch ended
-        = tickwell::catchUp(*tickwell::startSeries(twice, at(2030, 10, 3)), at(2031, 1, 1));
-    EXPECT_FALSE(ended.moved);
+    const std::optional<Series> two = tickwell::startSeries(twice, at(2030, 10, 3));
+    const tickwell::Catch ended = tickwell::catchUp(*two, at(2030, 10, 3), at(2031, 1, 1));
+    EXPECT_FALSE(tickwell::occurrenceAfter(*two, ended.latest));
     EXPECT_EQ(ended.latest, at(2030, 10, 4));
     EXPECT_EQ(ended.passed, 2);
 }

@@ -23,13 +23,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(again.lines == read.lines, "a rewrite of the series reads back to other series");
     check(again.kept == read.kept, "a rewrite of the series keeps other lines");
     check(formatSeriesFile(again.lines, again.kept) == written, "a second rewrite of the series differs");
-    std::size_t keptLength = 0;
-    for (const SeriesLine& line : read.lines)
-        check(nextOccurrence(line.series) || line.series.rule.times || line.series.rule.until
-                || int(line.series.next.parts().year) > 9000,
+    for (const SeriesLine& line : read.lines) {
+        const std::optional<DateValue> next = occurrenceAfter(line.series, line.series.first);
+        check(
+            next || line.series.rule.times || line.series.rule.until || line.series.first.parts().year > 9000,
             "a series without an end has no next occurrence");
-    keptLength += read.kept.size();
-    check(keptLength <= bytes.size() + 1, "more is kept than was read");
+        check(occurrenceIndex(line.series, line.series.first) == 0,
+            "a series' first is not its first occurrence");
+        if (next)
+            check(occurrenceIndex(line.series, *next) == 1, "a series' second is not its second occurrence");
+    }
+    check(read.kept.size() <= bytes.size() + 1, "more is kept than was read");
 
     if (size <= 200) {
         const RepeatWordsRead words = parseRepeatWords(bytes);
