@@ -103,6 +103,7 @@ frmMain::frmMain(const Services& services)
             index == 0 ? QStringLiteral("Clear Alarm") : QStringLiteral("Clear All Alarms"), places[index]);
     })
     , lstReminders(this, QStringLiteral("lstReminders"), { 6480, 3360, 1095, 255 })
+    , lstRepeats(this, QStringLiteral("lstRepeats"), { 6480, 3360, 1095, 255 })
     , lblInstructions(this, QStringLiteral("lblInstructions"),
           QStringLiteral(
               "To create a new alarm, select the desired month, year, day, and time and enter an "
@@ -167,6 +168,7 @@ frmMain::frmMain(const Services& services)
 
     // The reminders are only the store of the rows of lstAlarms.
     lstReminders.setVisible(false);
+    lstRepeats.setVisible(false);
 
     setTabOrder();
     connectHandlers();

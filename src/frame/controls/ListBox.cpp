@@ -27,6 +27,12 @@ QString ListBox::list(int row) const
     return std::move(*static_cast<QString*>(text.data()));
 }
 
+void ListBox::setList(int row, const QString& text)
+{
+    if (QListWidgetItem* entry = item(row))
+        entry->setText(text);
+}
+
 int ListBox::listIndex() const
 {
     const QModelIndexList selected = selectionModel()->selectedIndexes();

@@ -16,6 +16,8 @@ public:
 
     int listCount() const { return count(); }
     QString list(int row) const;
+    // The row's text replaced; its place and the selection stay.
+    void setList(int row, const QString& text);
     // The selected row, -1 for none.
     int listIndex() const;
     // -1 removes the selection.
