@@ -2,6 +2,7 @@
 // One whole tick over a loaded editor, none of its alarms due: what the
 // clock costs every 100 ms, whatever else the program is doing.
 #include "alarms/AlarmFileFormat.h"
+#include "alarms/SeriesFileFormat.h"
 #include "frame/dates/Clock.h"
 #include "frame/dates/TimeZoneFile.h"
 #include "frame/dates/ZoneFileWatch.h"
@@ -45,6 +46,33 @@ void tickWithoutDueAlarms(benchmark::State& state)
         double(rows) * double(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(tickWithoutDueAlarms)->Arg(0)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// The same, every alarm repeating daily: a series costs the tick what a
+// one-shot alarm does, until it is due.
+void tickWithoutDueSeries(benchmark::State& state)
+{
+    const int rows = int(state.range(0));
+    test::ProgramUnderTest program;
+    program.writeAlarmFile(futureAlarms(rows));
+    std::string repeats;
+    for (int i = 0; i < rows; ++i)
+        repeats += formatSeriesLine(
+            { *startSeries({}, *DateValue::fromParts(2099, 1, 1 + i / 1440, i / 60 % 24, i % 60)),
+                "Team meeting in room 4" });
+    std::filesystem::path path = program.alarmPath();
+    test::writeFile(path.replace_extension(".repeat"), repeats);
+    program.clock.set(2030, 3, 8, 21, 5, 0);
+    program.start();
+    frmMain& editor = program.editor();
+    if (editor.lstAlarms.listCount() != rows || (rows > 0 && !editor.repeatAt(rows - 1))) {
+        state.SkipWithError("the series did not load");
+        return;
+    }
+    for (auto _ : state)
+        editor.tmrTimer_Timer();
+    state.counters["rows"] = rows;
+}
+BENCHMARK(tickWithoutDueSeries)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 // The program on the system clock, as it runs, over `rows` future alarms.
 struct OnTheSystemClock {
