@@ -24,6 +24,12 @@ public:
     void setListIndex(int row);
     // Rows below `row` move up; the list has no selected row afterwards.
     void removeItem(int row);
+
+    // A note drawn at the end of a row, in the room its text leaves (cut
+    // short where that is too little); the row's text, list(row), stays as
+    // it is. An empty note draws nothing.
+    void setNote(int row, const QString& note);
+    QString note(int row) const;
 };
 
 } // namespace tickwell
