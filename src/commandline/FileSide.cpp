@@ -4,6 +4,8 @@
 #include "alarms/AlarmChecks.h"
 #include "alarms/AlarmFile.h"
 #include "alarms/AlarmStore.h"
+#include "alarms/RepeatWords.h"
+#include "commandline/SeriesCommands.h"
 
 #include <algorithm>
 
@@ -21,7 +23,7 @@ ClockReply add(
 {
     const std::optional<DateValue> when = resolveWhen(command.when.value_or(When {}), now);
     const std::string refusal
-        = addAlarm(store, alarms, when, command.reminder.value_or(std::string()), std::nullopt, now);
+        = addAlarm(store, alarms, when, command.reminder.value_or(std::string()), command.repeat, now);
     if (!refusal.empty())
         return refused(refusal);
     return { ReplyKind::Ok, minuteText(alarms.back().record.when), {} };
@@ -41,6 +43,22 @@ ClockReply clear(
     return { ReplyKind::Ok, {}, {} };
 }
 
+ClockReply skip(
+    AlarmStore& store, std::vector<ListedAlarm>& alarms, const ClockCommand& command, DateValue now)
+{
+    const DateValue when = resolveWhen(command.when.value_or(When {}), now).value_or(now);
+    const SeriesToSkip found = seriesToSkip(
+        recordsOf(alarms), [&](std::size_t row) { return alarms[row].series.has_value(); }, when,
+        command.reminder);
+    if (!found.row)
+        return refused(found.refusal);
+    const std::optional<DateValue> next = stepSeries(alarms, *found.row, alarms[*found.row].record.when).next;
+    const std::string failure = skipOccurrence(store, alarms, *found.row);
+    if (!failure.empty())
+        return refused(failure);
+    return { ReplyKind::Ok, next ? minuteText(*next) : std::string(), {} };
+}
+
 } // namespace
 
 std::vector<ClockReply> runOnFile(AlarmFile& file, const ClockCommand& command, DateValue now)
@@ -55,12 +73,15 @@ std::vector<ClockReply> runOnFile(AlarmFile& file, const ClockCommand& command, 
         return { add(store, alarms, command, now) };
     case CommandKind::Clear:
         return { clear(store, alarms, command, now) };
+    case CommandKind::Skip:
+        return { skip(store, alarms, command, now) };
     case CommandKind::List:
     case CommandKind::Status: {
         std::vector<ClockReply> replies;
         replies.reserve(alarms.size() + 1);
         for (const ListedAlarm& alarm : alarms)
-            replies.push_back({ ReplyKind::Alarm, minuteText(alarm.record.when), alarm.record.reminder });
+            replies.push_back({ ReplyKind::Alarm, minuteText(alarm.record.when), alarm.record.reminder,
+                alarm.series ? formatRepeatWords(alarm.series->rule) : std::string() });
         replies.push_back({ ReplyKind::Ok, {}, {} });
         return replies;
     }
