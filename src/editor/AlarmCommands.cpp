@@ -20,7 +20,7 @@ const QString cantSetAlarm = QStringLiteral("Can't Set Alarm");
 void frmMain::cmdSetAlarm_Click()
 {
     UpdateNewAlarmCaption();
-    const QString refusal = setAlarm(NewAlarmDate, txtReminder.text().toStdString());
+    const QString refusal = setAlarm(NewAlarmDate, txtReminder.text().toStdString(), chosenRepeat());
     if (!refusal.isEmpty()) {
         m_services.messageBoxes.MsgBox(refusal, MessageStyle::Exclamation, cantSetAlarm);
         return;

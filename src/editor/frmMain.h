@@ -117,6 +117,10 @@ public:
     bool hasAlarmAt(DateValue when) const;
     void cmdViewReminder_Click();
     void txtReminder_DblClick();
+    // The repeat choice: a ready one, or "Custom..." for words of the user's.
+    void cboRepeat_Click();
+    // The repetition the choice stands for; none for "Never".
+    std::optional<RepeatRule> chosenRepeat() const;
     void cmdClose_Click();
     void cmdAbout_Click();
 
@@ -153,6 +157,8 @@ public:
     TextBox txtMin;
     Label lblAMPM;
     CommandButton cmdSetAlarm;
+    Label lblRepeat;
+    ComboBox cboRepeat;
     Label lblReminder;
     MultiLineTextBox txtReminder;
     Label lblExistingAlarms;
@@ -181,6 +187,7 @@ private:
 
     void InitMonthTable();
     void FillMonthList();
+    void FillRepeatList();
     void ShowCalendarMonth(std::int16_t month, std::int16_t year);
     // The month chosen in cboMonth (1-12; 0 for none) and the year in txtYear.
     std::int16_t chosenMonth() const;
@@ -199,6 +206,8 @@ private:
     // "a" or "p" typed into the hour or minute field.
     void switchHalfOfDay(int keyAscii);
     int m_focusDay = 0; // 0 until the calendar is first shown
+    // The repeat choice made before "Custom...", which Cancel goes back to.
+    int m_repeatChosen = 0;
 
     // While one lives, removals from the lists are written to "Alarm.dat"
     // together, once: when the last one ends, or earlier by
@@ -270,6 +279,15 @@ private:
     void announceKeptAside(const StoreResult& result, const QString& path);
     void announceKeptAside(const AlarmStore::Written& written);
     void announceLoadFailure();
+
+    // The repeat choice shows `rule`: a ready choice, or its words as the
+    // custom one next to "Custom...".
+    void showRepeatChoice(const std::optional<RepeatRule>& rule);
+    // What lstAlarms shows of how the alarms in rows `first` to `last` repeat.
+    void showRepeatsOf(int first, int last);
+    // Clear Alarm as the user gives it: a repeating alarm's series is only
+    // ended once they have said so, or skips this occurrence instead.
+    void clearAlarmAsked();
 
     const Services& m_services;
 
