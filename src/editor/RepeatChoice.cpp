@@ -9,6 +9,8 @@
 #include "frame/Services.h"
 #include "frame/desktop/MessageBoxes.h"
 
+#include <algorithm>
+
 namespace tickwell {
 
 namespace {
