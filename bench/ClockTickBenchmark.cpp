@@ -74,6 +74,43 @@ void tickWithoutDueSeries(benchmark::State& state)
 }
 BENCHMARK(tickWithoutDueSeries)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
+// The clock switched on again hours later: every series moves on to its
+// next occurrence without a word, in the one tick that finds them due.
+void tickMovingEverySeriesOn(benchmark::State& state)
+{
+    const int rows = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        test::ProgramUnderTest program;
+        std::string alarms, repeats;
+        for (int i = 0; i < rows; ++i) {
+            // In the morning: the clock is switched on again at noon.
+            const DateValue first = *DateValue::fromParts(2030, 3, 9, i / 60 % 12, i % 60);
+            alarms += formatAlarmRecord({ first, "Meeting " + std::to_string(i) });
+            repeats += formatSeriesLine({ *startSeries({}, first), "Meeting " + std::to_string(i) });
+        }
+        program.writeAlarmFile(alarms);
+        std::filesystem::path path = program.alarmPath();
+        test::writeFile(path.replace_extension(".repeat"), repeats);
+        program.clock.set(2030, 3, 8, 21, 5, 0);
+        program.start();
+        forms::frmTaskbar->mnuPopupDeactivate_Click();
+        program.clock.set(2030, 3, 9, 12, 0, 30);
+        forms::frmTaskbar->mnuPopupActivate_Click();
+        state.ResumeTiming();
+        program.editor().tmrTimer_Timer();
+        if (!program.messageBoxes.shown.empty() || program.editor().lstAlarms.listCount() != rows) {
+            const std::string what = std::to_string(program.messageBoxes.shown.size()) + " shown ("
+                + (program.messageBoxes.shown.empty() ? std::string()
+                                                      : program.messageBoxes.shown[0].text.toStdString())
+                + "), " + std::to_string(program.editor().lstAlarms.listCount()) + " listed";
+            state.SkipWithError(what.c_str());
+            break;
+        }
+    }
+}
+BENCHMARK(tickMovingEverySeriesOn)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 // The program on the system clock, as it runs, over `rows` future alarms.
 struct OnTheSystemClock {
     test::TemporaryDirectory directory;

@@ -97,24 +97,49 @@ void frmMain::moveSeriesOnAt(int row, DateValue after)
     // goes on there, and this row goes, so that the reminder comes once.
     // Rows are compared as the list holds them: one text for one minute.
     const QString entry = QString::fromStdString(alarmEntryText(*next));
-    const QString reminder = lstReminders.list(row);
-    std::optional<int> joins;
-    for (int j = 0; j < lstAlarms.listCount() && !joins; ++j) {
-        if (j != row && lstAlarms.list(j) == entry && lstRepeats.list(j).isEmpty()
-            && lstReminders.list(j) == reminder)
-            joins = j;
-    }
-    if (joins) {
+    if (const std::optional<int> joins = oneShotRow(entry, lstReminders.list(row))) {
         lstRepeats.setList(*joins, lstRepeats.list(row));
+        oneShotRowGone(*joins);
         lstAlarms.removeItem(row);
         lstReminders.removeItem(row);
         lstRepeats.removeItem(row);
+        if (m_oneShotRows) {
+            // The rows below move up.
+            for (auto& [key, at] : *m_oneShotRows)
+                at -= at > row ? 1 : 0;
+        }
     } else {
         // In its place: the record is replaced where it stands in the file.
         lstAlarms.setList(row, entry);
     }
+    // Outside a tick's scan the index is not kept in step.
+    if (!m_scanningAlarms)
+        m_oneShotRows.reset();
     listsChanged();
     alarmsChanged();
+}
+
+std::optional<int> frmMain::oneShotRow(const QString& entry, const QString& reminder)
+{
+    const QString key = entry + u'\n' + reminder;
+    if (!m_oneShotRows) {
+        m_oneShotRows.emplace();
+        for (int j = 0; j < lstAlarms.listCount(); ++j) {
+            if (lstRepeats.list(j).isEmpty())
+                m_oneShotRows->emplace(lstAlarms.list(j) + u'\n' + lstReminders.list(j), j);
+        }
+    }
+    const auto found = m_oneShotRows->find(key);
+    if (found == m_oneShotRows->end())
+        return std::nullopt;
+    return found->second;
+}
+
+void frmMain::oneShotRowGone(int row)
+{
+    if (!m_oneShotRows)
+        return;
+    std::erase_if(*m_oneShotRows, [row](const auto& entry) { return entry.second == row; });
 }
 
 void frmMain::cmdClearAlarm_Click(std::int16_t index)
@@ -126,8 +151,14 @@ void frmMain::cmdClearAlarm_Click(std::int16_t index)
             lstAlarms.removeItem(selected);
             lstReminders.removeItem(selected);
             lstRepeats.removeItem(selected);
+            if (m_oneShotRows) {
+                oneShotRowGone(selected);
+                for (auto& [key, at] : *m_oneShotRows)
+                    at -= at > selected ? 1 : 0;
+            }
         }
     } else if (index == 1) {
+        m_oneShotRows.reset();
         for (int i = 0; i < lstRepeats.listCount() && !m_seriesEnded; ++i)
             m_seriesEnded = !lstRepeats.list(i).isEmpty();
         lstAlarms.clear();
@@ -215,6 +246,8 @@ std::optional<RepeatRule> frmMain::repeatAt(int row) const
 
 void frmMain::listAlarm(const ListedAlarm& alarm)
 {
+    // A new row may be one a series moves on to.
+    m_oneShotRows.reset();
     lstAlarms.addItem(QString::fromStdString(alarmEntryText(alarm.record.when)));
     lstReminders.addItem(reminderText(alarm.record.reminder));
     lstRepeats.addItem(alarm.series ? QString::fromStdString(formatSeriesFields(*alarm.series)) : QString());

@@ -14,6 +14,7 @@
 #include "frame/desktop/Notifications.h"
 #include "preferences/PreferencesStore.h"
 
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 
 #include <algorithm>
@@ -52,6 +53,8 @@ void frmMain::tmrTimer_Timer()
     if (m_scanningAlarms)
         return;
     const QScopedValueRollback scanning(m_scanningAlarms, true);
+    // The index of one-shot rows lives for this scan only.
+    const auto dropIndex = qScopeGuard([this] { m_oneShotRows.reset(); });
     // Neither the editor nor the program may end under a reminder on show.
     const BusyHold hold(*this);
     const RemovalBatch batch(*this);

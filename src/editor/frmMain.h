@@ -24,6 +24,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tickwell {
@@ -253,6 +254,12 @@ private:
     void moveSeriesOnAt(int row, DateValue after);
     // Adds the rows of `alarm` at the end of the lists.
     void listAlarm(const ListedAlarm& alarm);
+    // The row of a one-shot alarm with `entry` and `reminder`, if there is
+    // one. A tick that moves thousands of series on (the clock switched on
+    // again after a day) looks them up in an index made once for its scan
+    // and kept in step with its removals, not in the whole list each time.
+    std::optional<int> oneShotRow(const QString& entry, const QString& reminder);
+    void oneShotRowGone(int row);
     // A change to the lists is written now, or with the batch under way.
     void listsChanged();
     // Sets the alarm the user asked for from a reminder's notification:
@@ -304,6 +311,9 @@ private:
     bool m_saveFailureAnnounced = false;
     // Set while a tick scans the alarms, across the reminder boxes it waits in.
     bool m_scanningAlarms = false;
+    // The one-shot alarms' rows by entry text and reminder, while a tick
+    // scans; none until first needed.
+    std::optional<std::unordered_map<QString, int>> m_oneShotRows;
     // The row whose reminder is on show, while its box is open, and the
     // occurrence it announces.
     std::optional<int> m_reminderOnShow;

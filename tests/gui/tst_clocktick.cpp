@@ -112,6 +112,7 @@ private Q_SLOTS:
     void aRepeatingAlarmKeepsItsMinuteAcrossTheNightsTheClocksChange();
     void aWeekdayAlarmComesFridayThenMondayNotSaturday();
     void aRepeatingAlarmMissedInASleepIsAnnouncedOnceAndGoesOn();
+    void aRepeatingAlarmTakesOverTheOneShotAlarmOfItsNextOccurrence();
     void anAlarmDueWhileABoxIsOpenFollowsIt_data();
     void anAlarmDueWhileABoxIsOpenFollowsIt();
     void switchedOffDuringABoxTheRestWait();
@@ -502,6 +503,31 @@ void ClockTickTest::aRepeatingAlarmMissedInASleepIsAnnouncedOnceAndGoesOn()
     QCOMPARE(program.messageBoxes.shown.size(), 2u);
     QCOMPARE(program.alarmFile(), record(2030, 10, 9, 6, 30, "Pills") + record(2030, 10, 9, 9, 0, "later"));
     QCOMPARE(repeatsOf(program), line);
+}
+
+void ClockTickTest::aRepeatingAlarmTakesOverTheOneShotAlarmOfItsNextOccurrence()
+{
+    // Daily "Bins" at 8:00, and a one-shot "Bins" set for Sunday at 8:00 as
+    // well: Sunday's reminder comes once, and the series goes on after it.
+    ProgramUnderTest program;
+    writeRepeats(program, seriesLine({}, at(2030, 10, 5, 8, 0), "Bins"));
+    program.writeAlarmFile(
+        october5(8, 0, "Bins") + record(2030, 10, 6, 8, 0, "Bins") + record(2030, 10, 6, 8, 0, "Paper"));
+    program.clock.set(2030, 10, 5, 7, 59, 0);
+    program.start();
+    frmMain& editor = program.editor();
+    QCOMPARE(program.rows(editor.lstRepeats).count(QString()), 2);
+    program.clock.set(2030, 10, 5, 8, 0, 5);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.alarmFile(), record(2030, 10, 6, 8, 0, "Bins") + record(2030, 10, 6, 8, 0, "Paper"));
+    QVERIFY(editor.seriesAt(0));
+    QVERIFY(!editor.seriesAt(1));
+    program.clock.set(2030, 10, 6, 8, 0, 5);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.shown.size(), 3u);
+    QCOMPARE(program.messageBoxes.shown[1].text, reminderBox("Bins", "8:00 AM  Sunday, October 6, 2030"));
+    QCOMPARE(program.messageBoxes.shown[2].text, reminderBox("Paper", "8:00 AM  Sunday, October 6, 2030"));
+    QCOMPARE(program.alarmFile(), record(2030, 10, 7, 8, 0, "Bins"));
 }
 
 void ClockTickTest::anAlarmDueWhileABoxIsOpenFollowsIt_data()
