@@ -2,6 +2,7 @@
 // One whole tick over a loaded editor, none of its alarms due: what the
 // clock costs every 100 ms, whatever else the program is doing.
 #include "alarms/AlarmFileFormat.h"
+#include "alarms/SeriesFileFormat.h"
 #include "frame/dates/Clock.h"
 #include "frame/dates/TimeZoneFile.h"
 #include "frame/dates/ZoneFileWatch.h"
@@ -45,6 +46,70 @@ void tickWithoutDueAlarms(benchmark::State& state)
         double(rows) * double(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(tickWithoutDueAlarms)->Arg(0)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// The same, every alarm repeating daily: a series costs the tick what a
+// one-shot alarm does, until it is due.
+void tickWithoutDueSeries(benchmark::State& state)
+{
+    const int rows = int(state.range(0));
+    test::ProgramUnderTest program;
+    program.writeAlarmFile(futureAlarms(rows));
+    std::string repeats;
+    for (int i = 0; i < rows; ++i)
+        repeats += formatSeriesLine(
+            { *startSeries({}, *DateValue::fromParts(2099, 1, 1 + i / 1440, i / 60 % 24, i % 60)),
+                "Team meeting in room 4" });
+    std::filesystem::path path = program.alarmPath();
+    test::writeFile(path.replace_extension(".repeat"), repeats);
+    program.clock.set(2030, 3, 8, 21, 5, 0);
+    program.start();
+    frmMain& editor = program.editor();
+    if (editor.lstAlarms.listCount() != rows || (rows > 0 && !editor.repeatAt(rows - 1))) {
+        state.SkipWithError("the series did not load");
+        return;
+    }
+    for (auto _ : state)
+        editor.tmrTimer_Timer();
+    state.counters["rows"] = rows;
+}
+BENCHMARK(tickWithoutDueSeries)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// The clock switched on again hours later: every series moves on to its
+// next occurrence without a word, in the one tick that finds them due.
+void tickMovingEverySeriesOn(benchmark::State& state)
+{
+    const int rows = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        test::ProgramUnderTest program;
+        std::string alarms, repeats;
+        for (int i = 0; i < rows; ++i) {
+            // In the morning: the clock is switched on again at noon.
+            const DateValue first = *DateValue::fromParts(2030, 3, 9, i / 60 % 12, i % 60);
+            alarms += formatAlarmRecord({ first, "Meeting " + std::to_string(i) });
+            repeats += formatSeriesLine({ *startSeries({}, first), "Meeting " + std::to_string(i) });
+        }
+        program.writeAlarmFile(alarms);
+        std::filesystem::path path = program.alarmPath();
+        test::writeFile(path.replace_extension(".repeat"), repeats);
+        program.clock.set(2030, 3, 8, 21, 5, 0);
+        program.start();
+        forms::frmTaskbar->mnuPopupDeactivate_Click();
+        program.clock.set(2030, 3, 9, 12, 0, 30);
+        forms::frmTaskbar->mnuPopupActivate_Click();
+        state.ResumeTiming();
+        program.editor().tmrTimer_Timer();
+        if (!program.messageBoxes.shown.empty() || program.editor().lstAlarms.listCount() != rows) {
+            const std::string what = std::to_string(program.messageBoxes.shown.size()) + " shown ("
+                + (program.messageBoxes.shown.empty() ? std::string()
+                                                      : program.messageBoxes.shown[0].text.toStdString())
+                + "), " + std::to_string(program.editor().lstAlarms.listCount()) + " listed";
+            state.SkipWithError(what.c_str());
+            break;
+        }
+    }
+}
+BENCHMARK(tickMovingEverySeriesOn)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // The program on the system clock, as it runs, over `rows` future alarms.
 struct OnTheSystemClock {

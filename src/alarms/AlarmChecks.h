@@ -23,6 +23,9 @@ inline constexpr std::string_view pastRefusal = "The Alarm Time/Date you have ch
 inline constexpr std::string_view duplicateRefusal = "Alarm already exists for that Time/Date.";
 inline constexpr std::string_view tooLongRefusal
     = "The reminder is too long: an alarm's reminder holds at most 128 characters.";
+// What adding a repeating alarm, or skipping an occurrence, says when it refuses.
+inline constexpr std::string_view noOccurrenceRefusal = "The repetition has no day on or after that date.";
+inline constexpr std::string_view notRepeatingRefusal = "That alarm does not repeat.";
 // The editor's reminder field takes no more; the file reads no more back.
 inline constexpr std::size_t longestReminder = 128;
 // An alarm set with an empty reminder gets this one.

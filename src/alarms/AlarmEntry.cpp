@@ -72,4 +72,9 @@ std::optional<DateValue> ParseAlarmEntry(std::string_view entry) noexcept
     return dateFromText(std::string_view(buffer.data(), joinedLength));
 }
 
+std::string missedOccurrencesNote(long long passed, DateValue first)
+{
+    return "Missed " + std::to_string(passed) + " times, the first at " + alarmEntryText(first) + ".";
+}
+
 } // namespace tickwell

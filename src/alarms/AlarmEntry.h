@@ -20,4 +20,10 @@ std::string alarmEntryText(DateValue when);
 // is not an entry text gives no value.
 std::optional<DateValue> ParseAlarmEntry(std::string_view entry) noexcept;
 
+// What the reminder of a repeating alarm adds when its occurrences came
+// `passed` times (more than once) while the clock could not announce them,
+// the first at `first`: "Missed 4 times, the first at 6:30 AM  Thursday,
+// October 3, 2030."
+std::string missedOccurrencesNote(long long passed, DateValue first);
+
 } // namespace tickwell

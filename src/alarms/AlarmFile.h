@@ -2,6 +2,7 @@
 #pragma once
 
 #include "alarms/AlarmFileFormat.h"
+#include "alarms/GuardedFile.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -12,44 +13,8 @@
 
 namespace tickwell {
 
-// What a write of the alarm file came to: success, or why it failed.
-struct [[nodiscard]] StoreResult {
-    StoreResult() = default;
-    // A failure, for `reason`.
-    StoreResult(std::string reason, bool asBefore = true)
-        : failure(std::move(reason))
-        , fileAsBefore(asBefore)
-    {
-    }
-
-    std::string failure; // empty on success
-    // Where the version of the file that another program had written was
-    // kept before this write replaced it; empty when there was none.
-    std::filesystem::path keptAside;
-    // After a failure: false when the file holds what another program wrote
-    // to it, not what this clock last read or wrote.
-    bool fileAsBefore = true;
-
-    bool ok() const noexcept { return failure.empty(); }
-};
-
 // Beyond this, a file is no alarm file: it is not read, and never replaced.
 inline constexpr std::uintmax_t maxAlarmFileBytes = std::uintmax_t(64) << 20;
-
-// The alarm file as a clock last read or wrote it.
-struct SeenFile {
-    bool known = false; // neither read nor written yet
-    bool exists = false;
-    std::uint64_t device = 0, inode = 0, size = 0;
-    std::int64_t modified = 0, changed = 0; // nanoseconds
-    std::uint64_t sum = 0; // checksum of its bytes
-    bool sumKnown = false;
-    // Its bytes are the records and the kept parts as the writer puts
-    // them, so that a record can simply be added at the end.
-    bool plain = true;
-    // Its bytes may be cut to this length (RewriteJournal.h).
-    std::uint64_t keptLength = 0;
-};
 
 // "Alarm.dat" on disk. Every operation opens the file, does its work and
 // closes it again; nothing is held open between calls.
@@ -101,6 +66,9 @@ public:
     // Why load() did not read a file that exists; empty when it did, or when
     // there was none. Such a file is never rewritten.
     const std::string& loadFailure() const noexcept { return m_loadFailure; }
+    // Whether load() met a record it could not read: what follows it is not
+    // among the records.
+    bool hasUnreadable() const noexcept { return !m_unreadable.empty(); }
 
     // Adds `record` to a file that holds `listed`. A file that cannot simply
     // be added to (it has gone, another program changed it, or it ends in
@@ -114,13 +82,12 @@ public:
 
 private:
     StoreResult writeRecords(std::span<const AlarmRecord> records);
-    StoreResult writeWhole(std::string_view bytes);
 
     std::filesystem::path m_directory;
     std::string m_leading;
     std::string m_unreadable;
     std::string m_loadFailure;
-    SeenFile m_seen;
+    GuardedFile m_file { maxAlarmFileBytes };
     std::size_t m_writeCount = 0;
 };
 

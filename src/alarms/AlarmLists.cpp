@@ -4,6 +4,7 @@
 #include "editor/frmMain.h"
 
 #include "alarms/AlarmEntry.h"
+#include "alarms/SeriesFileFormat.h"
 #include "frame/Services.h"
 #include "frame/dates/AsciiText.h"
 #include "frame/dates/Clock.h"
@@ -52,28 +53,93 @@ void frmMain::LoadAlarms()
     // One list after the other: the tick reads every entry text ten times a
     // second, and reads them a third faster from memory where each row's
     // blocks lie next to the next row's, not between the reminders'.
-    const std::vector<AlarmRecord> records = m_alarmFile.load();
-    for (const AlarmRecord& record : records)
-        lstAlarms.addItem(QString::fromStdString(alarmEntryText(record.when)));
-    for (const AlarmRecord& record : records)
-        lstReminders.addItem(reminderText(record.reminder));
-    if (!m_alarmFile.loadFailure().empty())
+    std::vector<ListedAlarm> alarms = m_store.load();
+    if (!m_alarmFile.loadFailure().empty() || !m_store.seriesFile().loadFailure().empty())
         announceLoadFailure();
+    // Alarms whose minute has begun are dropped without a word, and a
+    // repeating one moves on to its next occurrence to come: all written
+    // away together, once.
+    const bool passed = passOverPastAlarms(alarms, m_services.clock.now(), m_seriesEnded);
+    for (const ListedAlarm& alarm : alarms)
+        lstAlarms.addItem(QString::fromStdString(alarmEntryText(alarm.record.when)));
+    for (const ListedAlarm& alarm : alarms)
+        lstReminders.addItem(reminderText(alarm.record.reminder));
+    for (const ListedAlarm& alarm : alarms)
+        lstRepeats.addItem(
+            alarm.series ? QString::fromStdString(formatSeriesFields(*alarm.series)) : QString());
+    if (passed)
+        rewriteAlarmFile();
+    alarmsChanged();
+}
 
-    // Alarms whose minute has begun are dropped without a word, and written
-    // away together.
-    const RemovalBatch batch(*this);
-    int i = 0;
-    while (i <= lstAlarms.listCount() - 1) {
-        const std::optional<DateValue> when = ParseAlarmEntry(lstAlarms.list(i));
-        if (when && m_services.clock.now() > *when) {
-            lstAlarms.setListIndex(i);
-            cmdClearAlarm_Click(0);
-        } else {
-            ++i;
+void frmMain::alarmHasCome(int row, DateValue after)
+{
+    if (lstRepeats.list(row).isEmpty()) {
+        lstAlarms.setListIndex(row);
+        cmdClearAlarm_Click(0);
+    } else {
+        moveSeriesOnAt(row, after);
+    }
+}
+
+void frmMain::moveSeriesOnAt(int row, DateValue after)
+{
+    const std::optional<Series> series = seriesAt(row);
+    const std::optional<DateValue> next = series ? occurrenceAfter(*series, after) : std::nullopt;
+    if (!next) {
+        // Its last occurrence has come: it goes as any alarm.
+        lstAlarms.setListIndex(row);
+        cmdClearAlarm_Click(0);
+        return;
+    }
+    // A one-shot alarm with its reminder may stand for the next occurrence
+    // already (the series' own rules as the file ties them): the series
+    // goes on there, and this row goes, so that the reminder comes once.
+    // Rows are compared as the list holds them: one text for one minute.
+    const QString entry = QString::fromStdString(alarmEntryText(*next));
+    if (const std::optional<int> joins = oneShotRow(entry, lstReminders.list(row))) {
+        lstRepeats.setList(*joins, lstRepeats.list(row));
+        oneShotRowGone(*joins);
+        lstAlarms.removeItem(row);
+        lstReminders.removeItem(row);
+        lstRepeats.removeItem(row);
+        if (m_oneShotRows) {
+            // The rows below move up.
+            for (auto& [key, at] : *m_oneShotRows)
+                at -= at > row ? 1 : 0;
+        }
+    } else {
+        // In its place: the record is replaced where it stands in the file.
+        lstAlarms.setList(row, entry);
+    }
+    // Outside a tick's scan the index is not kept in step.
+    if (!m_scanningAlarms)
+        m_oneShotRows.reset();
+    listsChanged();
+    alarmsChanged();
+}
+
+std::optional<int> frmMain::oneShotRow(const QString& entry, const QString& reminder)
+{
+    const QString key = entry + u'\n' + reminder;
+    if (!m_oneShotRows) {
+        m_oneShotRows.emplace();
+        for (int j = 0; j < lstAlarms.listCount(); ++j) {
+            if (lstRepeats.list(j).isEmpty())
+                m_oneShotRows->emplace(lstAlarms.list(j) + u'\n' + lstReminders.list(j), j);
         }
     }
-    alarmsChanged();
+    const auto found = m_oneShotRows->find(key);
+    if (found == m_oneShotRows->end())
+        return std::nullopt;
+    return found->second;
+}
+
+void frmMain::oneShotRowGone(int row)
+{
+    if (!m_oneShotRows)
+        return;
+    std::erase_if(*m_oneShotRows, [row](const auto& entry) { return entry.second == row; });
 }
 
 void frmMain::cmdClearAlarm_Click(std::int16_t index)
@@ -81,18 +147,34 @@ void frmMain::cmdClearAlarm_Click(std::int16_t index)
     const int selected = lstAlarms.listIndex();
     if (index == 0) {
         if (selected != -1) {
+            m_seriesEnded = m_seriesEnded || !lstRepeats.list(selected).isEmpty();
             lstAlarms.removeItem(selected);
             lstReminders.removeItem(selected);
+            lstRepeats.removeItem(selected);
+            if (m_oneShotRows) {
+                oneShotRowGone(selected);
+                for (auto& [key, at] : *m_oneShotRows)
+                    at -= at > selected ? 1 : 0;
+            }
         }
     } else if (index == 1) {
+        m_oneShotRows.reset();
+        for (int i = 0; i < lstRepeats.listCount() && !m_seriesEnded; ++i)
+            m_seriesEnded = !lstRepeats.list(i).isEmpty();
         lstAlarms.clear();
         lstReminders.clear();
+        lstRepeats.clear();
     }
+    listsChanged();
+    alarmsChanged();
+}
+
+void frmMain::listsChanged()
+{
     if (m_removalBatches > 0)
         m_rewritePending = true;
     else
         rewriteAlarmFile();
-    alarmsChanged();
 }
 
 void frmMain::alarmsChanged()
@@ -138,27 +220,70 @@ std::vector<AlarmRecord> frmMain::recordsFromLists(std::string& failure) const
     return records;
 }
 
-StoreResult frmMain::appendAlarmRecord(const AlarmRecord& record)
+std::vector<ListedAlarm> frmMain::alarmsFromLists(std::string& failure) const
+{
+    std::vector<AlarmRecord> records = recordsFromLists(failure);
+    std::vector<ListedAlarm> alarms;
+    alarms.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i)
+        alarms.push_back({ std::move(records[i]), seriesAt(int(i)) });
+    return alarms;
+}
+
+std::optional<Series> frmMain::seriesAt(int row) const
+{
+    const QString fields = lstRepeats.list(row);
+    if (fields.isEmpty())
+        return std::nullopt;
+    return parseSeriesFields(fields.toStdString());
+}
+
+std::optional<RepeatRule> frmMain::repeatAt(int row) const
+{
+    const std::optional<Series> series = seriesAt(row);
+    return series ? std::optional(series->rule) : std::nullopt;
+}
+
+void frmMain::listAlarm(const ListedAlarm& alarm)
+{
+    // A new row may be one a series moves on to.
+    m_oneShotRows.reset();
+    lstAlarms.addItem(QString::fromStdString(alarmEntryText(alarm.record.when)));
+    lstReminders.addItem(reminderText(alarm.record.reminder));
+    lstRepeats.addItem(alarm.series ? QString::fromStdString(formatSeriesFields(*alarm.series)) : QString());
+}
+
+AlarmStore::Written frmMain::appendAlarm(const ListedAlarm& alarm)
 {
     std::string failure;
-    const std::vector<AlarmRecord> listed = recordsFromLists(failure);
+    const std::vector<ListedAlarm> listed = alarmsFromLists(failure);
     if (!failure.empty())
-        return { failure };
-    const StoreResult result = m_alarmFile.append(listed, record);
-    announceKeptAside(result);
-    return result;
+        return { StoreResult { failure }, {} };
+    const AlarmStore::Written written = m_store.add(listed, alarm);
+    announceKeptAside(written);
+    return written;
 }
 
 void frmMain::rewriteAlarmFile()
 {
     std::string failure;
-    const std::vector<AlarmRecord> records = recordsFromLists(failure);
-    const StoreResult result = failure.empty() ? m_alarmFile.rewrite(records) : StoreResult { failure };
-    announceKeptAside(result);
-    if (result.ok())
+    const std::vector<ListedAlarm> alarms = alarmsFromLists(failure);
+    if (!failure.empty()) {
+        announceSaveFailure({ failure });
+        return;
+    }
+    const AlarmStore::Written written = m_store.rewrite(alarms, m_seriesEnded);
+    // Until "Alarm.repeat" is written, the series ended is still in it.
+    if (written.alarms.ok() && written.series.ok())
+        m_seriesEnded = false;
+    announceKeptAside(written);
+    if (written.alarms.ok())
         m_saveFailureAnnounced = false;
     else
-        announceSaveFailure(result);
+        announceSaveFailure(written.alarms);
+    if (!written.series.ok())
+        announceSaveFailure(
+            written.series, QString::fromStdString(m_store.seriesFile().displayPath().string()));
 }
 
 QString frmMain::alarmFilePath() const
@@ -166,7 +291,7 @@ QString frmMain::alarmFilePath() const
     return QString::fromStdString(m_alarmFile.displayPath().string());
 }
 
-void frmMain::announceSaveFailure(const StoreResult& result)
+void frmMain::announceSaveFailure(const StoreResult& result, const QString& path)
 {
     if (m_saveFailureAnnounced)
         return;
@@ -176,12 +301,19 @@ void frmMain::announceSaveFailure(const StoreResult& result)
         ? QStringLiteral("It still holds the alarms it held before this change.")
         : QStringLiteral(
             "It holds what the other program wrote; the alarms listed in the clock are not in it.");
-    m_services.messageBoxes.MsgBox(QStringLiteral("The alarm file \"%1\" could not be written: %2.\r\n%3")
-                                       .arg(alarmFilePath(), QString::fromStdString(result.failure), holds),
+    m_services.messageBoxes.MsgBox(
+        QStringLiteral("The alarm file \"%1\" could not be written: %2.\r\n%3")
+            .arg(path.isEmpty() ? alarmFilePath() : path, QString::fromStdString(result.failure), holds),
         MessageStyle::Exclamation, clockTitle);
 }
 
-void frmMain::announceKeptAside(const StoreResult& result)
+void frmMain::announceKeptAside(const AlarmStore::Written& written)
+{
+    announceKeptAside(written.alarms, alarmFilePath());
+    announceKeptAside(written.series, QString::fromStdString(m_store.seriesFile().displayPath().string()));
+}
+
+void frmMain::announceKeptAside(const StoreResult& result, const QString& path)
 {
     if (result.keptAside.empty())
         return;
@@ -189,7 +321,7 @@ void frmMain::announceKeptAside(const StoreResult& result)
     m_services.messageBoxes.MsgBox(
         QStringLiteral("Another program changed the alarm file \"%1\" while the clock was running.\r\n"
                        "Its version is kept as \"%2\"; \"%1\" now holds the alarms listed in the clock.")
-            .arg(alarmFilePath(), QString::fromStdString(result.keptAside.string())),
+            .arg(path, QString::fromStdString(result.keptAside.string())),
         MessageStyle::Exclamation, clockTitle);
 }
 
@@ -198,11 +330,19 @@ void frmMain::announceLoadFailure()
     // Once the clock runs: a box here would hold up its start.
     QTimer::singleShot(0, this, [this] {
         const BusyHold hold(*this);
-        m_services.messageBoxes.MsgBox(
-            QStringLiteral("The alarm file \"%1\" was not read: %2.\r\n"
-                           "The clock runs without the alarms it may hold and will not rewrite it.")
-                .arg(alarmFilePath(), QString::fromStdString(m_alarmFile.loadFailure())),
-            MessageStyle::Exclamation, clockTitle);
+        if (!m_alarmFile.loadFailure().empty())
+            m_services.messageBoxes.MsgBox(
+                QStringLiteral("The alarm file \"%1\" was not read: %2.\r\n"
+                               "The clock runs without the alarms it may hold and will not rewrite it.")
+                    .arg(alarmFilePath(), QString::fromStdString(m_alarmFile.loadFailure())),
+                MessageStyle::Exclamation, clockTitle);
+        if (const std::string& failure = m_store.seriesFile().loadFailure(); !failure.empty())
+            m_services.messageBoxes.MsgBox(
+                QStringLiteral("The file of repeating alarms \"%1\" was not read: %2.\r\n"
+                               "The clock runs with every alarm as a one-time alarm and will not rewrite it.")
+                    .arg(QString::fromStdString(m_store.seriesFile().displayPath().string()),
+                        QString::fromStdString(failure)),
+                MessageStyle::Exclamation, clockTitle);
     });
 }
 

@@ -3,6 +3,7 @@
 // has come.
 #include "editor/frmMain.h"
 
+#include "alarms/AlarmEntry.h"
 #include "alarms/AlarmRing.h"
 #include "frame/Services.h"
 #include "frame/dates/Clock.h"
@@ -13,6 +14,7 @@
 #include "frame/desktop/Notifications.h"
 #include "preferences/PreferencesStore.h"
 
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 
 #include <algorithm>
@@ -51,6 +53,8 @@ void frmMain::tmrTimer_Timer()
     if (m_scanningAlarms)
         return;
     const QScopedValueRollback scanning(m_scanningAlarms, true);
+    // The index of one-shot rows lives for this scan only.
+    const auto dropIndex = qScopeGuard([this] { m_oneShotRows.reset(); });
     // Neither the editor nor the program may end under a reminder on show.
     const BusyHold hold(*this);
     const RemovalBatch batch(*this);
@@ -72,19 +76,25 @@ void frmMain::tmrTimer_Timer()
             // Announced whenever it fell due while the clock was on, in its
             // own minute or, after a sleep, a stop or a box left open, at
             // the first tick that finds it; silent only for an alarm that
-            // fell due while the clock was off.
+            // fell due while the clock was off. A repeating alarm whose
+            // occurrences came while the clock could not say so announces
+            // the latest of them, once.
             keepWatching(present);
-            const bool announce = fellDueWhileWatched(*d);
+            const Announced due = dueAt(i, *d, present);
+            const bool announce = fellDueWhileWatched(due.due);
             std::optional<int> snoozedFor;
             if (announce) {
                 writePendingRemovals();
                 m_reminderOnShow = i;
-                snoozedFor = announceAlarm(i);
+                m_dueOnShow = due.due;
+                snoozedFor = announceAlarm(i, due);
                 m_reminderOnShow.reset();
             }
             const QString reminder = snoozedFor ? lstReminders.list(i) : QString();
-            lstAlarms.setListIndex(i);
-            cmdClearAlarm_Click(0);
+            // Read, it leaves the list, or its series moves on past it; come
+            // while the clock was off, a series moves on to its next
+            // occurrence to come.
+            alarmHasCome(i, announce ? due.due : m_services.clock.now());
             // An announced alarm leaves the file as soon as its box is closed.
             if (announce)
                 writePendingRemovals();
@@ -93,7 +103,8 @@ void frmMain::tmrTimer_Timer()
             // passes it by, and a later tick announces it at its minute.
             if (snoozedFor)
                 snoozeAlarm(reminder, *snoozedFor);
-            // The next alarm has moved up into row i.
+            // The next alarm has moved up into row i, or the series' next
+            // occurrence stands there.
         } else {
             reminderNear = reminderNear || (d && d->serial() - present.serial() <= reminderLead);
             if (d && (!nextAlarm || *d < *nextAlarm))
@@ -176,23 +187,46 @@ void frmMain::reminderReadAtTheEnd()
         return;
     // The tick that shows it waits in its box and will not return: its
     // removal is made here, as the tick would make it once the box closed.
-    lstAlarms.setListIndex(*std::exchange(m_reminderOnShow, std::nullopt));
-    cmdClearAlarm_Click(0);
+    alarmHasCome(*std::exchange(m_reminderOnShow, std::nullopt), m_dueOnShow);
     writePendingRemovals();
 }
 
-std::optional<int> frmMain::announceAlarm(int row)
+frmMain::Announced frmMain::dueAt(int row, DateValue occurrence, DateValue present) const
+{
+    const std::optional<Series> series = seriesAt(row);
+    if (!series)
+        return { occurrence, 1, occurrence };
+    const Catch caught = catchUp(*series, occurrence, present);
+    Announced due { caught.latest, caught.passed, occurrence };
+    // Those that came while the clock was off are not counted as missed.
+    if (!fellDueWhileWatched(occurrence) && m_watchedSince) {
+        const long long before
+            = occurrencesBy(*series, *m_watchedSince) - (occurrenceIndex(*series, *m_watchedSince) ? 1 : 0);
+        if (const std::optional<DateValue> since = nthOccurrence(*series, before);
+            since && *since <= due.due) {
+            due.since = *since;
+            due.passed = occurrencesBy(*series, due.due) - before;
+        }
+    }
+    return due;
+}
+
+std::optional<int> frmMain::announceAlarm(int row, const Announced& announced)
 {
     const QString reminder = lstReminders.list(row);
-    const QString entry = lstAlarms.list(row);
+    const QString entry = QString::fromStdString(alarmEntryText(announced.due));
+    QString text = reminder + QStringLiteral("\r\n\r\n(") + entry + u')';
+    if (announced.passed > 1)
+        text += QStringLiteral("\r\n")
+            + QString::fromStdString(missedOccurrencesNote(announced.passed, announced.since));
     // Heard and seen beyond the box, for as long as it is open: its ring
     // until it is answered, and its notification. Both start once the box
     // is on the screen: the sound system and the notification service they
     // wake must not hold up the box.
     std::optional<AlarmRing> ring;
     std::optional<ReminderNotification> notification;
-    m_services.messageBoxes.MsgBox(reminder + QStringLiteral("\r\n\r\n(") + entry + u')',
-        MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"), [&] {
+    m_services.messageBoxes.MsgBox(
+        text, MessageStyle::SystemModal, QStringLiteral("Tickwell Alarm Clock"), [&] {
             // Read afresh: a change in the Preferences window, or by hand,
             // counts from the next reminder on.
             const Preferences preferences = m_services.preferences.load();

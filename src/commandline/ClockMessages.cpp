@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commandline/ClockMessages.h"
 
+#include "alarms/RepeatWords.h"
+
 #include <algorithm>
 #include <array>
 #include <vector>
@@ -16,7 +18,7 @@ struct Keyword {
     CommandKind kind;
 };
 
-constexpr std::array<Keyword, 10> commandWords { {
+constexpr std::array<Keyword, 11> commandWords { {
     { "show", CommandKind::Show },
     { "edit", CommandKind::Edit },
     { "preferences", CommandKind::Preferences },
@@ -27,6 +29,7 @@ constexpr std::array<Keyword, 10> commandWords { {
     { "list", CommandKind::List },
     { "clear", CommandKind::Clear },
     { "status", CommandKind::Status },
+    { "skip", CommandKind::Skip },
 } };
 
 constexpr std::array<std::string_view, 5> replyWords { "alarm", "state", "waiting", "ok", "refused" };
@@ -124,7 +127,8 @@ std::string encodeCommand(const ClockCommand& command)
     }
     line += separator;
     line += escaped(command.file);
-    if (command.kind == CommandKind::Add || command.kind == CommandKind::Clear) {
+    if (command.kind == CommandKind::Add || command.kind == CommandKind::Clear
+        || command.kind == CommandKind::Skip) {
         line += separator;
         line += whenText(command.when.value_or(When {}));
         // An add without a reminder is sent with an empty one: the clock
@@ -132,6 +136,10 @@ std::string encodeCommand(const ClockCommand& command)
         if (command.reminder || command.kind == CommandKind::Add) {
             line += separator;
             line += escaped(command.reminder.value_or(std::string {}));
+        }
+        if (command.repeat && command.kind == CommandKind::Add) {
+            line += separator;
+            line += escaped(formatRepeatWords(*command.repeat));
         }
     }
     line += '\n';
@@ -141,7 +149,7 @@ std::string encodeCommand(const ClockCommand& command)
 std::optional<ClockCommand> decodeCommand(std::string_view line)
 {
     const auto fields = fieldsOf(line);
-    if (!fields || fields->size() < 2 || fields->size() > 4)
+    if (!fields || fields->size() < 2 || fields->size() > 5)
         return std::nullopt;
     const auto keyword = std::find_if(commandWords.begin(), commandWords.end(),
         [&](const Keyword& candidate) { return candidate.word == fields->front(); });
@@ -152,6 +160,8 @@ std::optional<ClockCommand> decodeCommand(std::string_view line)
         command.when = parseWhen((*fields)[2]);
     if (fields->size() > 3)
         command.reminder = unescaped((*fields)[3]);
+    if (fields->size() > 4)
+        command.repeat = parseRepeatWords(unescaped((*fields)[4]).value_or(std::string())).rule;
     // A name in a folder: no path, no byte no name holds.
     if (command.file.empty() || command.file.find_first_of(std::string_view("/\0", 2)) != std::string::npos)
         return std::nullopt;
@@ -167,7 +177,13 @@ std::string encodeReply(const ClockReply& reply)
     case ReplyKind::Alarm:
         line += separator;
         line += reply.when;
-        [[fallthrough]];
+        line += separator;
+        line += escaped(reply.text);
+        if (!reply.repeat.empty()) {
+            line += separator;
+            line += escaped(reply.repeat);
+        }
+        break;
     case ReplyKind::State:
     case ReplyKind::Waiting:
     case ReplyKind::Refused:
@@ -199,8 +215,17 @@ std::optional<ClockReply> decodeReply(std::string_view line)
         if (!isMinute(reply.when))
             return std::nullopt;
     }
-    if (reply.kind != ReplyKind::Ok)
+    if (reply.kind == ReplyKind::Alarm && fields->size() > 2)
+        reply.text = unescaped((*fields)[2]).value_or(std::string());
+    else if (reply.kind != ReplyKind::Ok)
         reply.text = unescaped(fields->back()).value_or(std::string());
+    if (reply.kind == ReplyKind::Alarm && fields->size() > 3) {
+        reply.repeat = unescaped((*fields)[3]).value_or(std::string());
+        // Words the clock writes, or nothing.
+        const RepeatWordsRead words = parseRepeatWords(reply.repeat);
+        if (!words.rule || formatRepeatWords(*words.rule) != reply.repeat)
+            return std::nullopt;
+    }
     if (reply.kind == ReplyKind::State && reply.text != "on" && reply.text != "off")
         return std::nullopt;
     return encodeReply(reply) == std::string(line) + '\n' ? std::optional(reply) : std::nullopt;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "alarms/Repetition.h"
 #include "commandline/When.h"
 
 #include <cstddef>
@@ -25,15 +26,17 @@ enum class CommandKind {
     List,
     Clear, // when, and a reminder if one was given
     Status,
+    Skip, // when, and a reminder if one was given
 };
 
 struct ClockCommand {
     CommandKind kind = CommandKind::Show;
-    std::optional<When> when; // Add and Clear
-    std::optional<std::string> reminder; // Add: always; Clear: if given
+    std::optional<When> when; // Add, Clear and Skip
+    std::optional<std::string> reminder; // Add: always; Clear and Skip: if given
     // The alarm file's name in its folder, at the end of its symbolic links:
     // one clock runs per folder, on one file in it.
     std::string file = "Alarm.dat";
+    std::optional<RepeatRule> repeat = {}; // Add: how the alarm repeats, if it does
 
     friend bool operator==(const ClockCommand&, const ClockCommand&) = default;
 };
@@ -41,10 +44,12 @@ struct ClockCommand {
 // The clock's answer: any number of Alarm, State and Waiting lines, then one
 // Ok or Refused. A shutdown has no last line: the clock's end is its answer.
 enum class ReplyKind {
-    Alarm, // when: its minute ("YYYY-MM-DD HH:MM"); text: the reminder
+    Alarm, // when: its minute ("YYYY-MM-DD HH:MM"); text: the reminder; repeat
     State, // text: "on" or "off", the clock switched on or off
     Waiting, // text: what the command waits for
-    Ok, // when: the minute an alarm was set for, if one was
+    // when: the minute an alarm was set for, or a skipped series goes on
+    // at, if there is one
+    Ok,
     Refused, // text: why
 };
 
@@ -52,6 +57,9 @@ struct ClockReply {
     ReplyKind kind = ReplyKind::Ok;
     std::string when;
     std::string text;
+    // Alarm: how it repeats, in the words --repeat takes; empty for an alarm
+    // that does not.
+    std::string repeat = {};
 
     bool endsAnswer() const noexcept { return kind == ReplyKind::Ok || kind == ReplyKind::Refused; }
     friend bool operator==(const ClockReply&, const ClockReply&) = default;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commandline/CommandLine.h"
 
+#include "alarms/RepeatWords.h"
+
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -12,8 +14,9 @@ namespace {
 constexpr std::string_view help
     = R"(Usage: tickwell [--edit | --preferences | --activate | --deactivate | --quit]
        tickwell [--list | --status]
-       tickwell --add WHEN REMINDER
+       tickwell --add WHEN REMINDER [--repeat RULE [--until DATE | --times N]]
        tickwell --clear WHEN [REMINDER]
+       tickwell --skip WHEN [REMINDER]
        tickwell --help | --version
 
 An alarm clock in the notification area. Without an option it runs the clock
@@ -30,22 +33,36 @@ tickwell-launcher uses.
   --deactivate             Switch the clock off (Deactivate Alarm Clock).
   --quit                   Shut the clock down (Shut Down Alarm Clock).
   --add WHEN REMINDER      Set an alarm, as Set Alarm does; print its minute.
+    --repeat RULE          ... that repeats by RULE, from WHEN's day on or the
+                           first day of RULE after it.
+    --until DATE           ... and ends after DATE (YYYY-MM-DD),
+    --times N              ... or after N times.
   --list                   Print the alarms, one a line: YYYY-MM-DD HH:MM, a
                            tab, the reminder, its line breaks written \n, its
-                           tabs \t and its backslashes \\.
+                           tabs \t and its backslashes \\, a tab, and how it
+                           repeats as RULE says it (empty if it does not).
   --clear WHEN [REMINDER]  Clear the first alarm at WHEN (with REMINDER, given
-                           as --list prints it).
+                           as --list prints it); a repeating one ends.
+  --skip WHEN [REMINDER]   Skip the repeating alarm at WHEN this time only;
+                           print when it comes next.
   --status                 Whether the clock runs and is switched on, its
                            alarm file, how many alarms it has, and the next.
   -h, --help               Show this help.
   -v, --version            Show the version.
 
 WHEN is YYYY-MM-DD H:MM or H:MM, local, on the 24-hour clock: a time alone is
-the next such minute, today or tomorrow. The argument after --add WHEN or
---clear WHEN is the reminder, whatever it looks like. "--" ends the options
-wherever it stands, and is not itself a reminder: to set the reminder "--",
-write "-- --".
+the next such minute, today or tomorrow. The argument after --add WHEN,
+--clear WHEN or --skip WHEN is the reminder, whatever it looks like. "--" ends
+the options wherever it stands, and is not itself a reminder: to set the
+reminder "--", write "-- --".
+
+RULE is one of daily, weekdays (Monday to Friday), weekends, weekly, monthly,
+yearly; days of the week (mon,wed,fri); every N days, weeks, months or years;
+every N weeks on days (every 2 weeks on tue). A month without the day has the
+alarm on its last day; 29 February is 28 February in other years.
   tickwell --add 7:30 "Wake up"
+  tickwell --add 6:30 "Wake up" --repeat weekdays
+  tickwell --add "2030-03-12 7:00" "Put the bins out" --repeat "every 2 weeks on tue"
   tickwell --add "2030-03-08 21:05" "-5 degrees: take the gloves"
   tickwell --clear "2030-03-08 21:05" 'C:\\temp\tthe copy'
 
@@ -57,7 +74,7 @@ struct Option {
     CommandKind kind;
 };
 
-constexpr std::array<Option, 9> commands { {
+constexpr std::array<Option, 10> commands { {
     { "--edit", CommandKind::Edit },
     { "--preferences", CommandKind::Preferences },
     { "--activate", CommandKind::Activate },
@@ -67,6 +84,7 @@ constexpr std::array<Option, 9> commands { {
     { "--list", CommandKind::List },
     { "--clear", CommandKind::Clear },
     { "--status", CommandKind::Status },
+    { "--skip", CommandKind::Skip },
 } };
 
 CommandLine usageError(std::string problem)
@@ -74,6 +92,23 @@ CommandLine usageError(std::string problem)
     return { CommandLine::Action::UsageError, {},
         "tickwell: " + problem + "\nTry 'tickwell --help' for more information.\n" };
 }
+
+// How an added alarm repeats: --repeat's words, with --until's or --times'
+// end added to them.
+struct RepeatOptions {
+    std::optional<std::string_view> rule;
+    std::optional<std::string_view> until;
+    std::optional<std::string_view> times;
+
+    bool any() const noexcept { return rule || until || times; }
+    std::optional<std::string_view>* named(std::string_view option) noexcept
+    {
+        return option == "--repeat" ? &rule
+            : option == "--until"   ? &until
+            : option == "--times"   ? &times
+                                    : nullptr;
+    }
+};
 
 bool isOurs(std::string_view argument)
 {
@@ -95,10 +130,22 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments)
         || std::find(arguments.begin(), arguments.end(), "--preferences") != arguments.end();
     bool given = false;
     bool optionsEnded = false;
+    RepeatOptions repeat;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
         if (!optionsEnded && argument == "--") {
             optionsEnded = true;
+            continue;
+        }
+        if (std::optional<std::string_view>* value = optionsEnded ? nullptr : repeat.named(argument)) {
+            if (*value)
+                return usageError(std::string(argument) + " is given twice");
+            if (i + 1 >= arguments.size())
+                return usageError(std::string(argument)
+                    + (argument == "--repeat"       ? " takes RULE"
+                            : argument == "--until" ? " takes DATE"
+                                                    : " takes N"));
+            *value = arguments[++i];
             continue;
         }
         if (!optionsEnded && (argument == "--help" || argument == "-h" || argument == "-?"))
@@ -118,7 +165,8 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments)
             return usageError("one command at a time");
         given = true;
         line.command.kind = option->kind;
-        if (option->kind != CommandKind::Add && option->kind != CommandKind::Clear)
+        if (option->kind != CommandKind::Add && option->kind != CommandKind::Clear
+            && option->kind != CommandKind::Skip)
             continue;
 
         // WHEN, then the reminder: taken as they stand, "--" aside.
@@ -141,7 +189,7 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments)
         const std::optional<std::string_view> reminder = nextArgument();
         if (!reminder && option->kind == CommandKind::Add)
             return usageError("--add takes WHEN and REMINDER");
-        if (reminder && option->kind == CommandKind::Clear) {
+        if (reminder && option->kind != CommandKind::Add) {
             line.command.reminder = unescaped(*reminder);
             if (!line.command.reminder)
                 return usageError(
@@ -153,6 +201,23 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments)
     }
     if (!given)
         return usageError("no command given");
+    if (repeat.any()) {
+        if (line.command.kind != CommandKind::Add)
+            return usageError("--repeat, --until and --times go with --add");
+        if (!repeat.rule)
+            return usageError("--until and --times go with --repeat RULE");
+        if (repeat.until && repeat.times)
+            return usageError("--until or --times: an alarm ends one way");
+        std::string words(*repeat.rule);
+        if (repeat.until)
+            words += " until " + std::string(*repeat.until);
+        if (repeat.times)
+            words += " " + std::string(*repeat.times) + " times";
+        RepeatWordsRead read = parseRepeatWords(words);
+        if (!read.rule)
+            return usageError(read.fault);
+        line.command.repeat = read.rule;
+    }
     return line;
 }
 

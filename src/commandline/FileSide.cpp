@@ -3,6 +3,9 @@
 
 #include "alarms/AlarmChecks.h"
 #include "alarms/AlarmFile.h"
+#include "alarms/AlarmStore.h"
+#include "alarms/RepeatWords.h"
+#include "commandline/SeriesCommands.h"
 
 #include <algorithm>
 
@@ -16,60 +19,69 @@ ClockReply refused(std::string text)
 }
 
 ClockReply add(
-    AlarmFile& file, const std::vector<AlarmRecord>& records, const ClockCommand& command, DateValue now)
+    AlarmStore& store, std::vector<ListedAlarm>& alarms, const ClockCommand& command, DateValue now)
 {
     const std::optional<DateValue> when = resolveWhen(command.when.value_or(When {}), now);
-    const NewAlarm alarm = checkNewAlarm(
-        when, now,
-        [&](DateValue minute) {
-            return std::any_of(
-                records.begin(), records.end(), [&](const AlarmRecord& r) { return r.when == minute; });
-        },
-        command.reminder.value_or(std::string()));
-    if (!alarm.refusal.empty())
-        return refused(std::string(alarm.refusal));
-    const StoreResult stored = file.append(records, { *when, alarm.reminder });
-    if (!stored.ok())
-        return refused("The alarm could not be saved to \"" + file.displayPath().string()
-            + "\": " + stored.failure + ".");
-    return { ReplyKind::Ok, minuteText(*when), {} };
+    const std::string refusal
+        = addAlarm(store, alarms, when, command.reminder.value_or(std::string()), command.repeat, now);
+    if (!refusal.empty())
+        return refused(refusal);
+    return { ReplyKind::Ok, minuteText(alarms.back().record.when), {} };
 }
 
 ClockReply clear(
-    AlarmFile& file, std::vector<AlarmRecord> records, const ClockCommand& command, DateValue now)
+    AlarmStore& store, std::vector<ListedAlarm>& alarms, const ClockCommand& command, DateValue now)
 {
     const std::optional<DateValue> when = resolveWhen(command.when.value_or(When {}), now);
     const std::optional<std::size_t> found
-        = when ? alarmToClear(records, *when, command.reminder) : std::nullopt;
+        = when ? alarmToClear(recordsOf(alarms), *when, command.reminder) : std::nullopt;
     if (!found)
         return refused(nothingToClear(minuteText(when.value_or(now)), command.reminder.has_value()));
-    records.erase(records.begin() + std::ptrdiff_t(*found));
-    const StoreResult stored = file.rewrite(records);
-    if (!stored.ok())
-        return refused("The alarm file \"" + file.displayPath().string()
-            + "\" could not be written: " + stored.failure + ".");
+    const std::string failure = clearAlarm(store, alarms, *found);
+    if (!failure.empty())
+        return refused(failure);
     return { ReplyKind::Ok, {}, {} };
+}
+
+ClockReply skip(
+    AlarmStore& store, std::vector<ListedAlarm>& alarms, const ClockCommand& command, DateValue now)
+{
+    const DateValue when = resolveWhen(command.when.value_or(When {}), now).value_or(now);
+    const SeriesToSkip found = seriesToSkip(
+        recordsOf(alarms), [&](std::size_t row) { return alarms[row].series.has_value(); }, when,
+        command.reminder);
+    if (!found.row)
+        return refused(found.refusal);
+    const std::optional<DateValue> next = stepSeries(alarms, *found.row, alarms[*found.row].record.when).next;
+    const std::string failure = skipOccurrence(store, alarms, *found.row);
+    if (!failure.empty())
+        return refused(failure);
+    return { ReplyKind::Ok, next ? minuteText(*next) : std::string(), {} };
 }
 
 } // namespace
 
 std::vector<ClockReply> runOnFile(AlarmFile& file, const ClockCommand& command, DateValue now)
 {
-    std::vector<AlarmRecord> records = file.load();
+    AlarmStore store(file);
+    std::vector<ListedAlarm> alarms = store.load();
     if (!file.loadFailure().empty())
         return { refused("The alarm file \"" + file.displayPath().string()
             + "\" was not read: " + file.loadFailure() + ".") };
     switch (command.kind) {
     case CommandKind::Add:
-        return { add(file, records, command, now) };
+        return { add(store, alarms, command, now) };
     case CommandKind::Clear:
-        return { clear(file, std::move(records), command, now) };
+        return { clear(store, alarms, command, now) };
+    case CommandKind::Skip:
+        return { skip(store, alarms, command, now) };
     case CommandKind::List:
     case CommandKind::Status: {
         std::vector<ClockReply> replies;
-        replies.reserve(records.size() + 1);
-        for (const AlarmRecord& record : records)
-            replies.push_back({ ReplyKind::Alarm, minuteText(record.when), record.reminder });
+        replies.reserve(alarms.size() + 1);
+        for (const ListedAlarm& alarm : alarms)
+            replies.push_back({ ReplyKind::Alarm, minuteText(alarm.record.when), alarm.record.reminder,
+                alarm.series ? formatRepeatWords(alarm.series->rule) : std::string() });
         replies.push_back({ ReplyKind::Ok, {}, {} });
         return replies;
     }

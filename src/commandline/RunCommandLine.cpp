@@ -2,6 +2,7 @@
 #include "commandline/RunCommandLine.h"
 
 #include "alarms/AlarmFile.h"
+#include "alarms/RepeatWords.h"
 #include "commandline/ClockClient.h"
 #include "commandline/FileSide.h"
 #include "commandline/FolderLock.h"
@@ -111,7 +112,13 @@ int report(const ClockCommand& command, const std::vector<ClockReply>& replies, 
     int status = 0;
     for (const ClockReply& reply : replies) {
         if (reply.kind == ReplyKind::Alarm && command.kind == CommandKind::List)
-            out += reply.when + "\t" + escaped(reply.text) + "\n";
+            out += reply.when + "\t" + escaped(reply.text) + "\t" + escaped(reply.repeat) + "\n";
+        else if (reply.kind == ReplyKind::Ok && command.kind == CommandKind::Skip)
+            out += reply.when.empty() ? "That was the alarm's last time: it repeats no more.\n"
+                                      : "The alarm comes next at " + reply.when + ".\n";
+        else if (reply.kind == ReplyKind::Ok && !reply.when.empty() && command.repeat)
+            out += "The alarm is set for " + reply.when + ", and repeats "
+                + formatRepeatWords(*command.repeat) + ".\n";
         else if (reply.kind == ReplyKind::Ok && !reply.when.empty())
             out += "The alarm is set for " + reply.when + ".\n";
         else if (reply.kind == ReplyKind::Refused) {
@@ -174,6 +181,7 @@ std::optional<int> RunCommandLine(const CommandLine& line)
                 break;
             case CommandKind::List:
             case CommandKind::Clear:
+            case CommandKind::Skip:
                 say("no clock is running for " + path + "; the file itself is "
                     + (command.kind == CommandKind::List ? "read" : "changed"));
                 break;

@@ -20,7 +20,7 @@ const QString cantSetAlarm = QStringLiteral("Can't Set Alarm");
 void frmMain::cmdSetAlarm_Click()
 {
     UpdateNewAlarmCaption();
-    const QString refusal = setAlarm(NewAlarmDate, txtReminder.text().toStdString());
+    const QString refusal = setAlarm(NewAlarmDate, txtReminder.text().toStdString(), chosenRepeat());
     if (!refusal.isEmpty()) {
         m_services.messageBoxes.MsgBox(refusal, MessageStyle::Exclamation, cantSetAlarm);
         return;
@@ -28,21 +28,41 @@ void frmMain::cmdSetAlarm_Click()
     txtReminder.setText(QString());
 }
 
-QString frmMain::setAlarm(std::optional<DateValue> when, std::string_view reminder)
+QString frmMain::setAlarm(
+    std::optional<DateValue> when, std::string_view reminder, std::optional<RepeatRule> repeat)
 {
+    // A repeating alarm is checked as its first occurrence.
+    const NewSeries series = newSeries(repeat, when);
+    if (!series.refusal.empty())
+        return QString::fromStdString(series.refusal);
     const NewAlarm alarm = checkNewAlarm(
         when, m_services.clock.now(), [this](DateValue minute) { return hasAlarmAt(minute); }, reminder);
     if (!alarm.refusal.empty())
         return QString::fromUtf8(alarm.refusal.data(), qsizetype(alarm.refusal.size()));
 
     // The file first: only an alarm that is safely stored is listed.
-    const StoreResult stored = appendAlarmRecord({ *when, alarm.reminder });
-    if (!stored.ok())
+    const ListedAlarm added { { *when, alarm.reminder }, series.series };
+    const AlarmStore::Written stored = appendAlarm(added);
+    if (!stored.ok()) {
+        const bool alarms = !stored.alarms.ok();
         return QStringLiteral("The alarm could not be saved to \"%1\": %2.")
-            .arg(alarmFilePath(), QString::fromStdString(stored.failure));
-    lstAlarms.addItem(QString::fromStdString(alarmEntryText(*when)));
-    lstReminders.addItem(reminderText(alarm.reminder));
+            .arg(alarms ? alarmFilePath()
+                        : QString::fromStdString(m_store.seriesFile().displayPath().string()),
+                QString::fromStdString(alarms ? stored.alarms.failure : stored.series.failure));
+    }
+    listAlarm(added);
     alarmsChanged();
+    return {};
+}
+
+QString frmMain::skipOccurrence(int row)
+{
+    if (row < 0 || row >= lstAlarms.listCount() || lstRepeats.list(row).isEmpty())
+        return QString::fromUtf8(notRepeatingRefusal.data(), qsizetype(notRepeatingRefusal.size()));
+    const std::optional<DateValue> occurrence = ParseAlarmEntry(lstAlarms.list(row));
+    if (!occurrence)
+        return QString::fromUtf8(notRepeatingRefusal.data(), qsizetype(notRepeatingRefusal.size()));
+    moveSeriesOnAt(row, *occurrence);
     return {};
 }
 

@@ -89,9 +89,13 @@ frmMain::frmMain(const Services& services)
     , txtMin(&picTime, QStringLiteral("txtMin"), QStringLiteral("00"), { 360, 30, 225, 225 })
     , lblAMPM(&picTime, QStringLiteral("lblAMPM"), QStringLiteral("XM"), { 630, 30, 255, 225 })
     , cmdSetAlarm(this, QStringLiteral("cmdSetAlarm"), QStringLiteral("Set Alarm"), { 1440, 2940, 1335, 375 })
+    // The repeat choice takes a row under the time; the reminder box gives
+    // up that much of its height.
+    , lblRepeat(this, QStringLiteral("lblRepeat"), QStringLiteral("Repeat : "), { 300, 3450, 780, 255 })
+    , cboRepeat(this, QStringLiteral("cboRepeat"), { 1080, 3405, 1740, 315 })
     , lblReminder(
-          this, QStringLiteral("lblReminder"), QStringLiteral("Reminder Text : "), { 300, 3420, 2415, 255 })
-    , txtReminder(this, QStringLiteral("txtReminder"), { 240, 3660, 2580, 1215 })
+          this, QStringLiteral("lblReminder"), QStringLiteral("Reminder Text : "), { 300, 3810, 2415, 255 })
+    , txtReminder(this, QStringLiteral("txtReminder"), { 240, 4050, 2580, 825 })
     , lblExistingAlarms(this, QStringLiteral("lblExistingAlarms"), QStringLiteral("Exisiting Alarms"),
           { 3240, 1050, 1335, 255 })
     , lstAlarms(this, QStringLiteral("lstAlarms"), { 3240, 1320, 4215, 1425 })
@@ -103,6 +107,7 @@ frmMain::frmMain(const Services& services)
             index == 0 ? QStringLiteral("Clear Alarm") : QStringLiteral("Clear All Alarms"), places[index]);
     })
     , lstReminders(this, QStringLiteral("lstReminders"), { 6480, 3360, 1095, 255 })
+    , lstRepeats(this, QStringLiteral("lstRepeats"), { 6480, 3360, 1095, 255 })
     , lblInstructions(this, QStringLiteral("lblInstructions"),
           QStringLiteral(
               "To create a new alarm, select the desired month, year, day, and time and enter an "
@@ -128,6 +133,7 @@ frmMain::frmMain(const Services& services)
     for (CommandButton* button :
         { &cmdSetAlarm, &cmdViewReminder, &cmdClearAlarm(0), &cmdClearAlarm(1), &cmdAbout, &cmdClose })
         button->shrinkTextToFit();
+    lblRepeat.shrinkTextToFit();
 
     lblNewAlarm.setAlignment(Qt::AlignCenter);
     lblNewAlarm.setAutoFillBackground(true); // over the panel's top edge
@@ -158,15 +164,18 @@ frmMain::frmMain(const Services& services)
     updYear.setAccessibleName(QStringLiteral("Year"));
     txtHour.setAccessibleName(QStringLiteral("Hour"));
     txtMin.setAccessibleName(QStringLiteral("Minute"));
+    lblRepeat.setLabelFor(cboRepeat);
     lblReminder.setLabelFor(txtReminder);
     lblExistingAlarms.setLabelFor(lstAlarms);
     // The calendar takes the focus in its own place, right after the year.
     picCalendar.setFocusPolicy(Qt::TabFocus);
 
     txtReminder.setMaxLength(128);
+    FillRepeatList();
 
     // The reminders are only the store of the rows of lstAlarms.
     lstReminders.setVisible(false);
+    lstRepeats.setVisible(false);
 
     setTabOrder();
     connectHandlers();
@@ -178,15 +187,16 @@ frmMain::~frmMain() = default;
 
 void frmMain::setTabOrder()
 {
-    chainTabOrder({ &cboMonth, &txtYear, &updYear, &picCalendar, &txtHour, &txtMin, &lstAlarms, &cmdSetAlarm,
-        &cmdClose, &cmdClearAlarm(0), &cmdClearAlarm(1), &txtReminder, &cmdViewReminder, &cmdAbout });
+    chainTabOrder({ &cboMonth, &txtYear, &updYear, &picCalendar, &txtHour, &txtMin, &cboRepeat, &lstAlarms,
+        &cmdSetAlarm, &cmdClose, &cmdClearAlarm(0), &cmdClearAlarm(1), &txtReminder, &cmdViewReminder,
+        &cmdAbout });
 }
 
 void frmMain::connectHandlers()
 {
-    for (int index : { 0, 1 })
-        connect(&cmdClearAlarm(index), &QPushButton::clicked, this,
-            [this, index] { cmdClearAlarm_Click(std::int16_t(index)); });
+    // Clear Alarm asks first about an alarm that repeats.
+    connect(&cmdClearAlarm(0), &QPushButton::clicked, this, &frmMain::clearAlarmAsked);
+    connect(&cmdClearAlarm(1), &QPushButton::clicked, this, [this] { cmdClearAlarm_Click(1); });
     for (int d = 1; d <= 31; ++d) {
         connect(&lblDate(d), &Label::click, this, [this, d] {
             m_focusDay = d; // the keyboard goes on from the day clicked
@@ -222,6 +232,17 @@ void frmMain::connectHandlers()
     connect(&lblAMPM, &Label::click, this, &frmMain::lblAMPM_Click);
     connect(&lblAMPM, &Label::change, this, &frmMain::lblAMPM_Change);
 
+    connect(&cboRepeat, &ComboBox::click, this, &frmMain::cboRepeat_Click);
+    // Custom words may be longer than the list is wide.
+    connect(&cboRepeat, &QComboBox::currentTextChanged, &cboRepeat, &QWidget::setToolTip);
+    // Whatever adds or changes a row, what it shows of its repetition follows.
+    connect(lstAlarms.model(), &QAbstractItemModel::rowsInserted, this,
+        [this](const QModelIndex&, int first, int last) { showRepeatsOf(first, last); });
+    connect(lstRepeats.model(), &QAbstractItemModel::rowsInserted, this,
+        [this](const QModelIndex&, int first, int last) { showRepeatsOf(first, last); });
+    connect(lstRepeats.model(), &QAbstractItemModel::dataChanged, this,
+        [this](
+            const QModelIndex& first, const QModelIndex& last) { showRepeatsOf(first.row(), last.row()); });
     connect(&cmdSetAlarm, &QPushButton::clicked, this, &frmMain::cmdSetAlarm_Click);
     connect(&cmdViewReminder, &QPushButton::clicked, this, &frmMain::cmdViewReminder_Click);
     connect(&txtReminder, &MultiLineTextBox::dblClick, this, &frmMain::txtReminder_DblClick);

@@ -227,3 +227,17 @@ TEST(alarm_file_format, garbage_ends_reading_without_holding_much_more_than_the_
     EXPECT_TRUE(read.records.empty());
     EXPECT_EQ(read.unreadable.size(), bytes.size());
 }
+
+TEST(alarm_file_format, a_file_of_a_mark_and_a_blank_reads_back_the_same_after_a_rewrite)
+{
+    for (const std::string bytes : { "\xEF\xBB\xBF ", "\xEF\xBB\xBF\t", "\xEF\xBB\xBF\r\n", " \xEF\xBB\xBF",
+             "\xEF\xBB\xBF \xEF\xBB\xBF", "\xEF\xBB\xBF\xEF\xBB\xBF " }) {
+        const tickwell::AlarmFileContents read = tickwell::parseAlarmFile(bytes);
+        const std::string written = tickwell::formatAlarmFile(read.records, read.unreadable, read.leading);
+        EXPECT_EQ(written, bytes);
+        const tickwell::AlarmFileContents again = tickwell::parseAlarmFile(written);
+        EXPECT_EQ(again.records, read.records);
+        EXPECT_EQ(again.unreadable, read.unreadable);
+        EXPECT_EQ(again.leading, read.leading);
+    }
+}

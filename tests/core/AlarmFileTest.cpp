@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "alarms/AlarmFile.h"
+#include "alarms/AlarmStore.h"
 #include "support/Alarms.h"
 
 #include "support/TemporaryDirectory.h"
@@ -401,6 +402,144 @@ TEST(alarm_file, writes_killed_at_random_moments_leave_the_file_as_before_or_aft
     AlarmFile file { renamed.path() };
     file.load();
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(renamed.path()), {}), 1);
+}
+
+namespace {
+
+// The changes of a kill campaign over series: one made (its line, then its
+// record), one moved on (one rewrite of the alarm file), one ended (its
+// record, then its line), a one-shot alarm added; the same for the parent
+// and the child.
+class SeriesSequence {
+public:
+    SeriesSequence(std::vector<ListedAlarm> start, std::uint64_t seed)
+        : m_random(seed)
+        , m_name(std::to_string(seed) + "-")
+    {
+        m_states.push_back(std::move(start));
+    }
+
+    const std::vector<ListedAlarm>& state(std::size_t count)
+    {
+        while (m_states.size() <= count)
+            next();
+        return m_states[count];
+    }
+    // Carries out change `index` on the store.
+    bool apply(AlarmStore& store, std::size_t index)
+    {
+        state(index + 1);
+        const Change& change = m_changes[index];
+        const std::vector<ListedAlarm>& before = m_states[index];
+        const std::vector<ListedAlarm>& after = m_states[index + 1];
+        if (change.added)
+            return store.add(before, after.back()).ok();
+        return store.rewrite(after, change.ended).ok();
+    }
+
+private:
+    struct Change {
+        bool added = false;
+        bool ended = false;
+    };
+
+    void next()
+    {
+        std::vector<ListedAlarm> alarms = m_states.back();
+        Change change;
+        // Some hundreds of alarms at most: beyond, only moves and ends.
+        const unsigned kind = alarms.empty()
+            ? 0
+            : unsigned(m_random() % (alarms.size() > 300 ? 4 : 8)) + (alarms.size() > 300 ? 4 : 0);
+        ++m_made;
+        if (kind <= 2) {
+            // A series of its own reminder, from a day of 2031.
+            static const RepeatRule rules[] = { {}, { RepeatUnit::Week, 1, mondayToFriday, {}, {} },
+                { RepeatUnit::Day, 3, 0, 40, {} }, { RepeatUnit::Month, 1, 0, {}, {} } };
+            const RepeatRule& rule = rules[m_random() % std::size(rules)];
+            const int minutes = int(m_random() % (60 * 24 * 28));
+            const Series series
+                = *startSeries(rule, at(2031, 1, 1 + minutes / (60 * 24), minutes / 60 % 24, minutes % 60));
+            alarms.push_back({ { series.first, "series " + m_name + std::to_string(m_made) }, series });
+            change.added = true;
+        } else if (kind == 3) {
+            alarms.push_back(
+                { { at(2032, 1, 1 + m_made % 28, m_made % 24, 0), "one " + m_name + std::to_string(m_made) },
+                    std::nullopt });
+            change.added = true;
+        } else if (kind <= 6) {
+            const std::size_t row = m_random() % alarms.size();
+            change.ended = moveSeriesOn(alarms, row, alarms[row].record.when);
+        } else {
+            const std::size_t row = m_random() % alarms.size();
+            change.ended = alarms[row].series.has_value();
+            alarms.erase(alarms.begin() + std::ptrdiff_t(row));
+        }
+        m_changes.push_back(change);
+        m_states.push_back(std::move(alarms));
+    }
+
+    std::mt19937_64 m_random;
+    std::vector<std::vector<ListedAlarm>> m_states;
+    std::vector<Change> m_changes;
+    std::string m_name; // reminders of this sequence's own
+    int m_made = 0;
+};
+
+} // namespace
+
+TEST(alarm_file, series_made_moved_on_and_ended_killed_at_random_moments_are_never_lost_nor_doubled)
+{
+    TemporaryDirectory dir;
+    auto* progress = static_cast<Progress*>(
+        ::mmap(nullptr, sizeof(Progress), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(progress, MAP_FAILED);
+    std::mt19937_64 random(std::random_device {}());
+    const std::size_t rounds = campaignRounds();
+    std::size_t killedMidChange = 0, changes = 0;
+    std::vector<ListedAlarm> state;
+    for (std::size_t round = 0; round < rounds; ++round) {
+        SeriesSequence sequence(state, random());
+        new (progress) Progress;
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            AlarmFile file { dir.path() };
+            AlarmStore store { file };
+            if (store.load() != sequence.state(0))
+                ::_exit(11);
+            for (std::size_t i = 0;; ++i) {
+                progress->started = i + 1;
+                if (!sequence.apply(store, i))
+                    ::_exit(12);
+                progress->finished = i + 1;
+            }
+        }
+        ::usleep(useconds_t(random() % 20000));
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself with " << WEXITSTATUS(status);
+
+        // Read as the next start reads it: each series tied to its one
+        // record, or ended with neither left behind that counts; every
+        // record as before the change or after it.
+        const std::size_t finished = progress->finished;
+        killedMidChange += progress->started > finished;
+        changes += finished;
+        AlarmFile file { dir.path() };
+        AlarmStore store { file };
+        const std::vector<ListedAlarm> read = store.load();
+        ASSERT_FALSE(file.hasUnreadable()) << "round " << round;
+        if (read == sequence.state(finished + 1))
+            ++changes;
+        else
+            ASSERT_EQ(read, sequence.state(finished))
+                << "round " << round << ", after " << finished << " changes";
+        state = read;
+    }
+    ::munmap(progress, sizeof(Progress));
+    std::cout << "FIGURE series kills survived: " << rounds << " (" << killedMidChange
+              << " in the middle of a change, " << changes << " changes done)\n";
 }
 
 TEST(alarm_file, a_rewrite_in_place_takes_its_room_first_and_leaves_the_file_whole_when_there_is_none)

@@ -241,3 +241,35 @@ TEST(when, a_time_alone_is_the_next_such_minute)
     EXPECT_EQ(minuteText(at(2030, 3, 8, 21, 5, 59)), "2030-03-08 21:05");
     EXPECT_EQ(minuteText(at(100, 1, 1)), "0100-01-01 00:00");
 }
+
+TEST(clock_messages, a_repetition_travels_in_its_words_and_a_skip_as_a_clear)
+{
+    RepeatRule fortnightly;
+    fortnightly.unit = RepeatUnit::Week;
+    fortnightly.interval = 2;
+    fortnightly.weekdays = weekdayBit(std::chrono::Tuesday);
+    fortnightly.times = 10;
+    ClockCommand add { CommandKind::Add, when("2030-03-12 19:00"), "Bins" };
+    add.repeat = fortnightly;
+    EXPECT_EQ(sent(add), "add\tAlarm.dat\t2030-03-12 19:00\tBins\tevery 2 weeks on tue 10 times");
+    EXPECT_EQ(decodeCommand(sent(add)), add);
+    const ClockCommand skip { CommandKind::Skip, when("19:00"), "Bins" };
+    EXPECT_EQ(sent(skip), "skip\tAlarm.dat\t19:00\tBins");
+    EXPECT_EQ(decodeCommand(sent(skip)), skip);
+    EXPECT_EQ(
+        decodeCommand("skip\tAlarm.dat\t19:00"), (ClockCommand { CommandKind::Skip, when("19:00"), {} }));
+
+    const ClockReply listed { ReplyKind::Alarm, "2030-03-12 19:00", "Bins", "every 2 weeks on tue 10 times" };
+    EXPECT_EQ(encodeReply(listed), "alarm\t2030-03-12 19:00\tBins\tevery 2 weeks on tue 10 times\n");
+    EXPECT_EQ(decodeReply("alarm\t2030-03-12 19:00\tBins\tevery 2 weeks on tue 10 times"), listed);
+
+    // Words are sent as the clock writes them, and only with an add or an alarm.
+    for (const std::string& line : { "add\tAlarm.dat\t07:30\tx\tDaily"s, "add\tAlarm.dat\t07:30\tx\tnever"s,
+             "add\tAlarm.dat\t07:30\tx\t"s, "clear\tAlarm.dat\t07:30\tx\tdaily"s,
+             "skip\tAlarm.dat\t07:30\tx\tdaily"s, "skip\tAlarm.dat"s })
+        EXPECT_EQ(decodeCommand(line), std::nullopt) << line;
+    for (const std::string& line :
+        { "alarm\t2030-03-12 19:00\tBins\t"s, "alarm\t2030-03-12 19:00\tBins\tDaily"s,
+            "alarm\t2030-03-12 19:00\tBins\tdaily\tx"s, "alarm\t2030-03-12 19:00"s })
+        EXPECT_EQ(decodeReply(line), std::nullopt) << line;
+}

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "commandline/CommandLine.h"
+#include "alarms/RepeatWords.h"
 
 #include <gtest/gtest.h>
 
@@ -83,4 +84,76 @@ TEST(command_line, what_is_not_understood_is_said_with_status_two)
         EXPECT_TRUE(line.text.starts_with("tickwell: ")) << line.text;
         EXPECT_NE(line.text.find("--help"), std::string::npos) << line.text;
     }
+}
+
+TEST(command_line, every_repeat_word_reads_to_its_rule_and_back)
+{
+    // As a user types them, and as --list gives them back.
+    const std::vector<std::pair<std::vector<std::string_view>, std::string>> typed {
+        { { "daily" }, "daily" },
+        { { "weekdays" }, "weekdays" },
+        { { "weekends" }, "weekends" },
+        { { "weekly" }, "weekly" },
+        { { "monthly" }, "monthly" },
+        { { "yearly" }, "yearly" },
+        { { "mon,wed,fri" }, "mon,wed,fri" },
+        { { "Mon, Wed, Fri" }, "mon,wed,fri" },
+        { { "every 3 days" }, "every 3 days" },
+        { { "every 2 weeks" }, "every 2 weeks" },
+        { { "every 2 weeks on tue" }, "every 2 weeks on tue" },
+        { { "every 6 months" }, "every 6 months" },
+        { { "every 4 years" }, "every 4 years" },
+        { { "weekdays", "--until", "2031-06-30" }, "weekdays until 2031-06-30" },
+        { { "every 2 weeks on tue,thu", "--times", "10" }, "every 2 weeks on tue,thu 10 times" },
+        { { "monthly until 2031-06-30" }, "monthly until 2031-06-30" },
+        { { "yearly", "--times", "1" }, "yearly 1 time" },
+    };
+    for (const auto& [words, listed] : typed) {
+        std::vector<std::string_view> arguments { "--add", "7:30", "Wake up", "--repeat" };
+        arguments.insert(arguments.end(), words.begin(), words.end());
+        const ClockCommand command = commandOf(arguments);
+        ASSERT_TRUE(command.repeat) << listed;
+        EXPECT_EQ(formatRepeatWords(*command.repeat), listed);
+        // --list's words, given back to --repeat, are the same rule.
+        EXPECT_EQ(commandOf({ "--add", "7:30", "Wake up", "--repeat", listed }).repeat, command.repeat)
+            << listed;
+        // And the same over the clock's channel.
+        EXPECT_EQ(decodeCommand(encodeCommand(command).substr(0, encodeCommand(command).size() - 1)), command)
+            << listed;
+    }
+    // The repetition may come first; the reminder is taken as it stands.
+    const ClockCommand first = commandOf({ "--repeat", "daily", "--add", "7:30", "--repeat" });
+    EXPECT_EQ(first.reminder, "--repeat");
+    EXPECT_EQ(formatRepeatWords(first.repeat.value_or(RepeatRule {})), "daily");
+    EXPECT_EQ(commandOf({ "--add", "7:30", "Wake up" }).repeat, std::nullopt);
+}
+
+TEST(command_line, skip_takes_when_and_a_reminder_as_clear_does)
+{
+    EXPECT_EQ(commandOf({ "--skip", "6:30" }), (ClockCommand { CommandKind::Skip, When { {}, 6, 30 }, {} }));
+    EXPECT_EQ(commandOf({ "--skip", "2030-03-11 6:30", "Wake\\nup" }).reminder, "Wake\nup");
+    EXPECT_EQ(parse({ "--skip" }).action, Action::UsageError);
+    EXPECT_EQ(parse({ "--skip", "6:30", "C:\\x" }).action, Action::UsageError);
+}
+
+TEST(command_line, a_repetition_that_says_nothing_or_goes_with_no_add_is_not_understood)
+{
+    const std::vector<std::pair<std::vector<std::string_view>, std::string>> wrong {
+        { { "--add", "7:30", "x", "--repeat" }, "--repeat takes RULE" },
+        { { "--add", "7:30", "x", "--repeat", "fortnightly" }, "is no repetition" },
+        { { "--add", "7:30", "x", "--repeat", "every 0 days" }, "is no repetition" },
+        { { "--add", "7:30", "x", "--repeat", "daily", "--until", "2031-02-30" }, "is no date" },
+        { { "--add", "7:30", "x", "--repeat", "daily", "--times", "none" }, "no number of times" },
+        { { "--add", "7:30", "x", "--repeat", "daily", "--times", "3", "--until", "2031-01-01" }, "one way" },
+        { { "--add", "7:30", "x", "--until", "2031-01-01" }, "go with --repeat" },
+        { { "--add", "7:30", "x", "--repeat", "daily", "--repeat", "weekly" }, "given twice" },
+        { { "--list", "--repeat", "daily" }, "go with --add" },
+        { { "--repeat", "daily", "--skip", "7:30" }, "go with --add" },
+    };
+    for (const auto& [arguments, said] : wrong) {
+        const CommandLine line = parse(arguments);
+        EXPECT_EQ(line.action, Action::UsageError) << said;
+        EXPECT_NE(line.text.find(said), std::string::npos) << line.text;
+    }
+    EXPECT_NE(parse({ "--help" }).text.find("--repeat RULE"), std::string::npos);
 }

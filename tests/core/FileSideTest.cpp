@@ -129,3 +129,18 @@ TEST(alarm_checks, set_alarm_in_its_order_and_clear_alarm_by_minute_and_reminder
     EXPECT_EQ(alarmToClear(alarms, at(2030, 3, 11), "x\ny"), 4u);
     EXPECT_EQ(alarmToClear(alarms, at(2030, 3, 12), std::nullopt), std::nullopt);
 }
+
+TEST(file_side, a_clear_ends_the_series_of_a_repeating_alarm)
+{
+    const TemporaryDirectory directory;
+    writeFile(directory / "Alarm.dat", held + "#2030-03-11 06:30:00#,\"Wake up\"\r\n");
+    writeFile(directory / "Alarm.repeat", "DTSTART:20300311T063000\tRRULE:FREQ=DAILY\tREMINDER:Wake up\n");
+    AlarmFile file(directory.path());
+    // One-shot alarms leave the file of series as it stands.
+    EXPECT_EQ(run(file, CommandKind::Clear, "2030-03-09 7:30"), std::vector { ok });
+    EXPECT_EQ(readFile(directory / "Alarm.repeat"),
+        "DTSTART:20300311T063000\tRRULE:FREQ=DAILY\tREMINDER:Wake up\n");
+    EXPECT_EQ(run(file, CommandKind::Clear, "2030-03-11 6:30"), std::vector { ok });
+    EXPECT_EQ(readFile(directory / "Alarm.dat"), "");
+    EXPECT_EQ(readFile(directory / "Alarm.repeat"), "");
+}

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "alarms/Repetition.h"
 #include "frame/dates/Clock.h"
 #include "frame/dates/TimeZoneFile.h"
 #include "frame/dates/ZoneFileWatch.h"
@@ -17,6 +18,7 @@
 #include <poll.h>
 #include <string>
 #include <sys/stat.h>
+#include <utility>
 
 using tickwell::DateValue;
 using tickwell::SystemClock;
@@ -281,5 +283,45 @@ TEST(system_clock, finds_the_first_moment_of_a_local_time)
         const auto moment = there.firstMomentAt(wanted);
         EXPECT_EQ(there.localTime(moment), wanted) << tz;
         EXPECT_LT(there.localTime(moment - seconds(1)), wanted) << tz;
+    }
+}
+
+TEST(system_clock, every_occurrence_of_a_daily_series_comes_once_and_in_order_through_the_century)
+{
+    // Zones that change by half an hour, at midnight, and one that skipped
+    // a whole day (30 December 2011); the minutes around their changes.
+    using namespace std::chrono;
+    for (const char* tz : { "UTC0", "Australia/Lord_Howe", "America/Santiago", "Pacific/Apia" }) {
+        const ZoneSetting zone(tz);
+        const SystemClock clock;
+        for (const auto& [hour, minute] : { std::pair { 0, 0 }, { 0, 30 }, { 2, 30 } }) {
+            tickwell::RepeatRule daily;
+            const std::optional<tickwell::Series> series
+                = tickwell::startSeries(daily, *DateValue::fromParts(2000, 1, 1, hour, minute));
+            ASSERT_TRUE(series);
+            const DateValue end = *DateValue::fromParts(2101, 1, 1);
+            std::optional<SystemClock::Instant> previous;
+            long long count = 0, shared = 0;
+            for (std::optional<DateValue> at = series->first; at && *at < end;
+                 at = tickwell::occurrenceAfter(*series, *at), ++count) {
+                const SystemClock::Instant moment = clock.firstMomentAt(*at);
+                // Its moment comes, never before its local time, and at the
+                // first moment that reads it or later: where the clocks
+                // jump past it, the moment they jump.
+                ASSERT_GE(clock.localTime(moment), *at) << tz << " " << at->serial();
+                ASSERT_LT(clock.localTime(moment - seconds(1)), *at) << tz << " " << at->serial();
+                // Each after the last, none lost; two at one moment only
+                // where a whole day never was, and its occurrence comes
+                // with the next day's.
+                if (previous) {
+                    ASSERT_GE(moment, *previous) << tz << " " << at->serial();
+                    shared += moment == *previous;
+                }
+                previous = moment;
+            }
+            EXPECT_EQ(count, 36890) << tz; // 1 January 2000 to 31 December 2100
+            const bool apiaAtMidnight = std::string(tz) == "Pacific/Apia" && hour == 0 && minute == 0;
+            EXPECT_EQ(shared, apiaAtMidnight ? 1 : 0) << tz << " " << hour << ":" << minute;
+        }
     }
 }

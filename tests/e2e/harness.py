@@ -1151,8 +1151,22 @@ class Editor:
     def picked_days(self):
         return [day.name for day in self.days() if self.a11y.has(day, "selected")]
 
+    def _labelled(self, accessible):
+        return [relation.getTarget(0).name for relation in accessible.getRelationSet()
+                if relation.getRelationType() == self.a11y.atspi.RELATION_LABELLED_BY]
+
+    def repeat_choice(self):
+        """The repeat choice: the list labelled "Repeat : ", named by what it shows."""
+        found = [c for c in self.a11y.all(self.window, "combo box") if self._labelled(c) == ["Repeat : "]]
+        if len(found) != 1:
+            fail(f"no single repeat choice in the editor: {[c.name for c in found]}")
+        return found[0]
+
     def month(self):
-        return self.a11y.one(self.window, "combo box").name
+        found = [c for c in self.a11y.all(self.window, "combo box") if not self._labelled(c)]
+        if len(found) != 1:
+            fail(f"no single month list in the editor: {[c.name for c in found]}")
+        return found[0].name
 
     def year(self):
         return self.a11y.text(self.a11y.one(self.window, "text", "Year"))
@@ -1166,6 +1180,10 @@ class Editor:
 
     def rows(self):
         return self.a11y.rows(self.alarm_list())
+
+    def row_descriptions(self):
+        """What a screen reader says after each row's name: how the alarm repeats, if it does."""
+        return [item.description for item in self.a11y.all(self.alarm_list(), "list item", showing=False)]
 
     def button(self, name):
         return self.a11y.one(self.window, "push button", name)

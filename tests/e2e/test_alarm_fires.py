@@ -2,15 +2,22 @@
 """An alarm composed with the mouse and the keyboard alone is stored at once,
 and at its minute its reminder comes up once, above every window, another
 program's included, with the clock's icon. Closing the box takes the alarm
-off the list and off the file; the other alarms stay."""
+off the list and off the file; the other alarms stay. A repeating alarm
+comes at its minute too, and once read moves on to its next day, in
+Alarm.dat alone."""
 
 import datetime
+import os
 import sys
 import time
 
 from harness import Desktop, TITLE_BOX, expect, fail, figure, log, open_editor, poll, run, start_clock
 
-LATER = b'#2030-03-09 07:30:00#,"Water the ferns"\r\n'
+FERNS = b'#2030-03-09 07:30:00#,"Water the ferns"\r\n'
+PILLS = b'#2030-03-08 21:06:00#,"Take the pills"\r\n'
+LATER = FERNS + PILLS
+# Every day at 9:06 PM since the 1st.
+REPEATS = b"DTSTART:20300301T210600\tRRULE:FREQ=DAILY\tREMINDER:Take the pills\n"
 NEW = b'#2030-03-08 21:05:00#,"Feed the cat\r\nthen the fish"\r\n'
 REMINDER = "Feed the cat\nthen the fish\n\n(9:05 PM  Friday, March 8, 2030)"
 
@@ -18,6 +25,9 @@ REMINDER = "Feed the cat\nthen the fish\n\n(9:05 PM  Friday, March 8, 2030)"
 def scenario(binary, screenshots):
     with Desktop("alarm-fires", window_manager=True, screenshots=screenshots) as desktop:
         desktop.write_alarms(LATER)
+        repeats = os.path.join(os.path.dirname(desktop.alarm_file()), "Alarm.repeat")
+        with open(repeats, "wb") as f:
+            f.write(REPEATS)
         clock, icon, a11y = start_clock(desktop, binary, fake_time="2030-03-08 21:04:45")
         minute = datetime.datetime(2030, 3, 8, 21, 5)
 
@@ -43,7 +53,8 @@ def scenario(binary, screenshots):
         a11y.click(editor.button("Set Alarm"))
         poll("the alarm to be stored", lambda: desktop.read_alarms() != LATER, timeout=5)
         expect("Alarm.dat after Set Alarm", desktop.read_alarms(), LATER + NEW)
-        expect("the alarms listed", editor.rows(), ["7:30 AM  Saturday, March 9, 2030", "9:05 PM  Friday, March 8, 2030"])
+        expect("the alarms listed", editor.rows(), ["7:30 AM  Saturday, March 9, 2030", "9:06 PM  Friday, March 8, 2030",
+                                                   "9:05 PM  Friday, March 8, 2030"])
         expect("the reminder field after Set Alarm", a11y.text(reminder), "")
         log(f"alarm set at {clock.fake_now():%H:%M:%S} on the program's clock")
         clock.still_before(minute, "composing the alarm")
@@ -89,7 +100,8 @@ def scenario(binary, screenshots):
         again = "a second time"
         desktop.poll_without_box("the alarm to leave the file", lambda: desktop.read_alarms() == LATER, again)
         desktop.poll_without_box("the alarm to leave the list",
-                                 lambda: editor.rows() == ["7:30 AM  Saturday, March 9, 2030"], again)
+                                 lambda: editor.rows() == ["7:30 AM  Saturday, March 9, 2030",
+                                                           "9:06 PM  Friday, March 8, 2030"], again)
 
         # Once only: the rest of its minute brings no second box.
         end = clock.moment_of(minute + datetime.timedelta(seconds=10))
@@ -97,7 +109,21 @@ def scenario(binary, screenshots):
             if desktop.visible(TITLE_BOX):
                 fail("the reminder came up a second time")
             time.sleep(0.1)
-        expect("Alarm.dat at the end", desktop.read_alarms(), LATER)
+        expect("Alarm.dat before the repeating alarm", desktop.read_alarms(), LATER)
+
+        # The repeating alarm at its minute, in the same words; read, its
+        # record gives way to tomorrow's where it stood, and what repeats
+        # is not written.
+        box = desktop.wait_visible(TITLE_BOX, timeout=80)
+        expect("the repeating alarm's box", a11y.reminder(), ["Take the pills\n\n(9:06 PM  Friday, March 8, 2030)"])
+        desktop.close_box(box)
+        tomorrow = FERNS + b'#2030-03-09 21:06:00#,"Take the pills"\r\n'
+        desktop.poll_without_box("the repeating alarm to move on", lambda: desktop.read_alarms() == tomorrow, again)
+        poll("the list to show its next day",
+             lambda: editor.rows() == ["7:30 AM  Saturday, March 9, 2030", "9:06 PM  Saturday, March 9, 2030"],
+             timeout=10)
+        with open(repeats, "rb") as f:
+            expect("Alarm.repeat at the end", f.read(), REPEATS)
 
 
 if __name__ == "__main__":

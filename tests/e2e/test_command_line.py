@@ -3,7 +3,9 @@
 or a script: switched off and on (the tray that comes later agrees), its
 state shown, alarms added (the minute said), listed and cleared again as
 listed, whatever their reminders hold, refusals and usage errors told by
-their exit status. Another user cannot reach the clock. Behind a reminder a
+their exit status. Repeating alarms are added with each rule's words,
+listed with them as a third field, skipped once and ended by a clear, by the
+clock and on the file. Another user cannot reach the clock. Behind a reminder a
 command says what it waits for, Ctrl+C ends it at once, and once the
 shutdown has begun commands change nothing. With no clock running, the file
 itself is listed and changed; with no Alarm.dat here either, the user's own
@@ -14,7 +16,8 @@ import signal
 import subprocess
 import sys
 
-from harness import Desktop, TITLE_BOX, TITLE_EDITOR, TITLE_PREFERENCES, channel_of, expect, fail, poll, run
+from harness import (Desktop, TITLE_BOX, TITLE_EDITOR, TITLE_PREFERENCES, channel_of, expect, fail, poll, read_file,
+                     run)
 
 LATER = b'#2030-03-09 07:30:00#,"Water the ferns"\r\n'
 AT_FIVE = b'#2030-03-08 21:05:00#,"Feed the cat\r\nthen the fish"\r\n'
@@ -32,6 +35,61 @@ def expect_command(desktop, binary, args, status, stdout=None, said=None, **opti
     if said is not None and said not in err:
         fail(f"{' '.join(args)} said {err!r}, not {said!r}")
     return out
+
+
+# Each rule as typed after --repeat (with --until or --times), the minute given, and what the clock sets and
+# --list says: the first day of the rule on or after the one given (2030-03-09 is a Saturday).
+RULES = [
+    (["daily"], "2030-03-09 10:01", "2030-03-09 10:01", "daily"),
+    (["weekdays"], "2030-03-09 10:02", "2030-03-11 10:02", "weekdays"),
+    (["weekends"], "2030-03-11 10:03", "2030-03-16 10:03", "weekends"),
+    (["weekly"], "2030-03-09 10:04", "2030-03-09 10:04", "weekly"),
+    (["monthly", "--until", "2030-12-31"], "2030-03-31 10:05", "2030-03-31 10:05", "monthly until 2030-12-31"),
+    (["yearly"], "2032-02-29 10:06", "2032-02-29 10:06", "yearly"),
+    (["Mon, Wed, Fri"], "2030-03-09 10:07", "2030-03-11 10:07", "mon,wed,fri"),
+    (["every 3 days"], "2030-03-09 10:08", "2030-03-09 10:08", "every 3 days"),
+    (["every 2 weeks on tue", "--times", "10"], "2030-03-09 10:09", "2030-03-12 10:09",
+     "every 2 weeks on tue 10 times"),
+]
+
+
+def repeating_alarms(desktop, binary, one_shot, alarm_file, **options):
+    """Adds an alarm with each rule, lists them, skips and clears them again: `alarm_file` is as before.
+    `one_shot` is the minute of an alarm there that does not repeat."""
+    before = read_file(alarm_file)
+    for rule, when, first, words in RULES:
+        expect_command(desktop, binary, ["--add", when, f"Rule {words}", "--repeat", *rule], 0,
+                       f"The alarm is set for {first}, and repeats {words}.\n", **options)
+    listed = expect_command(desktop, binary, ["--list"], 0, **options).splitlines()
+    expect("the repeating alarms listed", listed[-len(RULES):],
+           [f"{first}\tRule {words}\t{words}" for _, _, first, words in RULES])
+    # Each line's words, given back to --repeat, say the same rule.
+    expect_command(desktop, binary, ["--add", "2030-03-09 10:10", "Again", "--repeat", listed[-1].split("\t")[2]], 0,
+                   "The alarm is set for 2030-03-12 10:10, and repeats every 2 weeks on tue 10 times.\n", **options)
+    expect_command(desktop, binary, ["--clear", "2030-03-12 10:10", "Again"], 0, **options)
+    # A skip moves one series on; the one-shot alarms have nothing to skip.
+    expect_command(desktop, binary, ["--skip", "2030-03-11 10:02"], 0,
+                   "The alarm comes next at 2030-03-12 10:02.\n", **options)
+    expect_command(desktop, binary, ["--skip", "2030-03-12 10:09", "Rule every 2 weeks on tue 10 times"], 0,
+                   "The alarm comes next at 2030-03-26 10:09.\n", **options)
+    expect_command(desktop, binary, ["--skip", one_shot], 1, said="does not repeat", **options)
+    expect_command(desktop, binary, ["--skip", "2030-03-09 07:31"], 1, said="No alarm", **options)
+    expect_command(desktop, binary, ["--add", "2030-03-10 10:11", "Once more", "--repeat", "daily", "--times", "1"],
+                   0, **options)
+    expect_command(desktop, binary, ["--skip", "2030-03-10 10:11"], 0,
+                   "That was the alarm's last time: it repeats no more.\n", **options)
+    listed = expect_command(desktop, binary, ["--list"], 0, **options).splitlines()
+    expect("the series moved on", [line for line in listed if line.startswith("2030-03-12")],
+           ["2030-03-12 10:02\tRule weekdays\tweekdays"])
+    # A clear of an occurrence ends its series.
+    for line in listed:
+        when, reminder, words = line.split("\t")
+        if words:
+            expect_command(desktop, binary, ["--clear", when, reminder], 0, **options)
+    expect_command(desktop, binary, ["--add", "7:30", "x", "--repeat", "fortnightly"], 2, said="is no repetition",
+                   **options)
+    expect_command(desktop, binary, ["--list", "--repeat", "daily"], 2, said="go with --add", **options)
+    expect("Alarm.dat once every series has ended", read_file(alarm_file), before)
 
 
 def status_of(desktop, binary, **options):
@@ -74,20 +132,21 @@ def scenario(binary, screenshots):
         for minute, reminder in enumerate(AWKWARD, start=1):
             expect_command(desktop, binary, ["--add", f"2030-03-09 08:0{minute}", reminder], 0)
         listed = expect_command(desktop, binary, ["--list"], 0)
+        # A third field says how an alarm repeats: empty, for these.
         expect("--list's lines", listed.splitlines(), [
-            "2030-03-09 07:30\tWater the ferns",
-            "2030-03-08 21:05\tFeed the cat\\nthen the fish",
-            "2030-03-09 21:04\tTomorrow",
-            "2030-03-09 08:00\tBreakfast",
-            "2030-03-09 08:01\tC:\\\\temp\\\\new",
-            "2030-03-09 08:02\ta tab\\there",
-            "2030-03-09 08:03\ttwo\\nlines\\\\n",
-            "2030-03-09 08:04\t-v",
-            "2030-03-09 08:05\t--help",
-            "2030-03-09 08:06\t-- and breathe"])
+            "2030-03-09 07:30\tWater the ferns\t",
+            "2030-03-08 21:05\tFeed the cat\\nthen the fish\t",
+            "2030-03-09 21:04\tTomorrow\t",
+            "2030-03-09 08:00\tBreakfast\t",
+            "2030-03-09 08:01\tC:\\\\temp\\\\new\t",
+            "2030-03-09 08:02\ta tab\\there\t",
+            "2030-03-09 08:03\ttwo\\nlines\\\\n\t",
+            "2030-03-09 08:04\t-v\t",
+            "2030-03-09 08:05\t--help\t",
+            "2030-03-09 08:06\t-- and breathe\t"])
         # Each cleared as --list printed it.
         for line in listed.splitlines()[4:]:
-            when, reminder = line.split("\t")
+            when, reminder, _ = line.split("\t")
             expect_command(desktop, binary, ["--clear", when, reminder], 0)
         expect_command(desktop, binary, ["--add", "2030-03-08 21:05", "Again"], 1,
                        said="Alarm already exists for that Time/Date.")
@@ -145,8 +204,9 @@ def scenario(binary, screenshots):
         expect_command(desktop, binary, ["--clear", "2030-03-09 21:04"], 0, said="the file itself is changed")
         expect_command(desktop, binary, ["--add", "2031-01-01 9:00", ""], 0, said="no clock is running")
         expect_command(desktop, binary, ["--list"], 0,
-                       "2030-03-09 07:30\tWater the ferns\n"
-                       "2031-01-01 09:00\tYou were supposed to remember something!\n")
+                       "2030-03-09 07:30\tWater the ferns\t\n"
+                       "2031-01-01 09:00\tYou were supposed to remember something!\t\n")
+        repeating_alarms(desktop, binary, "2030-03-09 07:30", desktop.alarm_file())
         expect("--status with no clock", status_of(desktop, binary),
                {"running": "no", "file": desktop.alarm_file(), "alarms": "2",
                 "next": "2030-03-09 07:30\tWater the ferns"})
@@ -173,6 +233,8 @@ def scenario(binary, screenshots):
         expect("the own folder's clock", status_of(desktop, binary, cwd=elsewhere),
                {"running": "yes", "active": "yes", "file": os.path.join(own, "Alarm.dat"), "alarms": "1",
                 "next": "2031-01-02 08:00\tMine"})
+        # Repeating alarms on a running clock (no reminder of its comes meanwhile).
+        repeating_alarms(desktop, binary, "2031-01-02 08:00", os.path.join(own, "Alarm.dat"), cwd=elsewhere)
         expect_command(desktop, binary, ["--quit"], 0, cwd=elsewhere)
         expect("the own folder's clock's exit status", started.wait(timeout=15), 0)
 

@@ -1,14 +1,17 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """What a screen reader finds in the editor, and an alarm set with the keys
-alone, for a day in another month and the other half of the day: every
-field named, the calendar's days pressable items named by their dates with
-the picked one selected, the focus on the day the arrow keys reach."""
+alone, for a day in another month and the other half of the day, repeating
+on weekdays: every field named, the calendar's days pressable items named by
+their dates with the picked one selected, the focus on the day the arrow
+keys reach, the repeat choice named by its label, the repeating alarm's row
+saying how it repeats; Clear Alarm on it asks, and skips it once."""
 
 import sys
 
 from harness import Desktop, expect, fail, log, open_editor, poll, run, start_clock
 
 SET = b'#2030-04-04 07:30:00#,"Dentist"\r\n'
+SKIPPED = b'#2030-04-05 07:30:00#,"Dentist"\r\n'
 
 
 def check_tree(a11y, editor):
@@ -16,6 +19,7 @@ def check_tree(a11y, editor):
     expect("the year's roles", sorted(n.getRoleName() for n in a11y.all(editor.window, name="Year")),
            ["spin button", "text"])
     expect("the year spinner's value", a11y.value(a11y.one(editor.window, "spin button", "Year")), 2030.0)
+    expect("the repeat choice", editor.repeat_choice().name, "Never")
     for role, name in [("text", "Hour"), ("text", "Minute"), ("text", "Reminder Text"),
                        ("list", "Exisiting Alarms"), ("list", "March 2030")]:
         a11y.one(editor.window, role, name)
@@ -73,6 +77,11 @@ def scenario(binary, screenshots):
         poll("the new alarm to be 7:30 AM",
              lambda: editor.new_alarm_caption() == "New Alarm : 7:30 AM  Thursday, April 4, 2030", timeout=5)
 
+        desktop.key("Tab")
+        focus_is("Never", "combo box")
+        desktop.key("Down", "Down")
+        poll("the choice of weekdays", lambda: editor.repeat_choice().name == "Weekdays", timeout=5)
+
         desktop.key(*["Tab"] * 6)
         focus_is("Reminder Text", "text")
         desktop.type("Dentist")
@@ -81,7 +90,23 @@ def scenario(binary, screenshots):
         desktop.key("Return")
         poll("the alarm to be stored", lambda: desktop.read_alarms() == SET, timeout=5)
         expect("the alarms listed", editor.rows(), ["7:30 AM  Thursday, April 4, 2030"])
+        expect("how it repeats, to a screen reader", editor.row_descriptions(), ["Repeats weekdays"])
         log("set by the keys alone")
+
+        # Clear Alarm on it asks first; "s" skips this time only.
+        desktop.key("shift+Tab", "Down", "space")
+        poll("the alarm's row to be selected", lambda: [a11y.has(row, "selected") for row in a11y.all(
+            editor.alarm_list(), "list item", showing=False)] == [True], timeout=5)
+        desktop.key("Tab", "Tab", "Tab")
+        focus_is("Clear Alarm", "push button")
+        desktop.key("Return")
+        question = desktop.wait_visible("Clear Alarm", timeout=10)
+        desktop.screenshot(question, "clear-repeating.png")
+        desktop.focus(question)
+        desktop.key("s")
+        desktop.wait_gone("Clear Alarm")
+        poll("the alarm to be skipped once", lambda: desktop.read_alarms() == SKIPPED, timeout=5)
+        expect("the alarm's next time", editor.rows(), ["7:30 AM  Friday, April 5, 2030"])
 
 
 if __name__ == "__main__":

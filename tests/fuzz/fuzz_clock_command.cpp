@@ -7,6 +7,7 @@
 // itself.
 #include "Check.h"
 
+#include "alarms/RepeatWords.h"
 #include "commandline/ClockMessages.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -110,11 +111,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkWhen(when, now);
 
     // A command made from parts: well-formed ones that fit come back whole.
-    ClockCommand command { CommandKind(in.ConsumeIntegralInRange(0, 8)), parseWhen(when), std::nullopt,
+    const std::optional<RepeatRule> repeat = parseRepeatWords(in.ConsumeRandomLengthString(40)).rule;
+    ClockCommand command { CommandKind(in.ConsumeIntegralInRange(0, 10)), parseWhen(when), std::nullopt,
         in.ConsumeRandomLengthString(40) };
     if (command.kind == CommandKind::Add || in.ConsumeBool())
         command.reminder = in.ConsumeRandomLengthString(1000);
-    const bool hasFields = command.kind == CommandKind::Add || command.kind == CommandKind::Clear;
+    if (command.kind == CommandKind::Add)
+        command.repeat = repeat;
+    const bool hasFields = command.kind == CommandKind::Add || command.kind == CommandKind::Clear
+        || command.kind == CommandKind::Skip;
     if (!hasFields)
         command = ClockCommand { command.kind, {}, std::nullopt, command.file };
     const std::string written = encodeCommand(command);
@@ -137,6 +142,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sent.text.clear();
     if (reply.kind == ReplyKind::State)
         sent.text = reply.text.empty() ? "on" : "off";
+    if (reply.kind == ReplyKind::Alarm && repeat)
+        sent.repeat = formatRepeatWords(*repeat);
     const std::string answer = encodeReply(sent);
     sent.text = lineBreaksAsRead(sent.text);
     if (answer.size() <= longestMessage)

@@ -6,6 +6,8 @@
 // (tests/e2e/test_keyboard.py).
 #include "support/ProgramUnderTest.h"
 
+#include "editor/CustomRepeat.h"
+
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QTest>
@@ -41,6 +43,7 @@ private Q_SLOTS:
     void theYearIsASpinButtonWithItsValue();
     void theDaysArePressableItemsNamedByTheirDates();
     void amPmIsAButtonNamedByItsState();
+    void theRepeatChoiceIsNamedAndARepeatingAlarmSaysHow();
     void thePreferencesAreADialogWithEveryControlNamed();
 
 private:
@@ -132,6 +135,47 @@ void AccessibilityTest::amPmIsAButtonNamedByItsState()
     QCOMPARE(m_editor->lblAMPM.caption(), "AM");
     QCOMPARE(half->text(QAccessible::Name), "AM");
     QCOMPARE(m_editor->newAlarmDate(), *DateValue::fromParts(2030, 3, 8, 9, 4));
+}
+
+void AccessibilityTest::theRepeatChoiceIsNamedAndARepeatingAlarmSaysHow()
+{
+    QAccessibleInterface* choice = accessible(m_editor->cboRepeat);
+    QCOMPARE(choice->role(), QAccessible::ComboBox);
+    const auto labels = choice->relations(QAccessible::Label);
+    QCOMPARE(labels.size(), 1);
+    QCOMPARE(labels.front().first->text(QAccessible::Name), "Repeat : ");
+    QCOMPARE(choice->text(QAccessible::Value), "Never");
+
+    m_editor->cboRepeat.setListIndex(2);
+    QCOMPARE(choice->text(QAccessible::Value), "Weekdays");
+    m_editor->lblDate_Click(11);
+    m_editor->cmdSetAlarm.click();
+    m_editor->cboRepeat.setListIndex(0);
+    m_editor->lblDate_Click(12);
+    m_editor->cmdSetAlarm.click();
+    // The row is named by its date as before; how it repeats is its description.
+    QAccessibleInterface* list = accessible(m_editor->lstAlarms);
+    QCOMPARE(list->childCount(), 2);
+    QAccessibleInterface* series = list->child(0);
+    QCOMPARE(series->text(QAccessible::Name), "9:04 PM  Monday, March 11, 2030");
+    QCOMPARE(series->text(QAccessible::Description), "Repeats weekdays");
+    QCOMPARE(list->child(1)->text(QAccessible::Description), "");
+
+    // The custom words' window is a dialog, its field named by its label.
+    m_editor->cboRepeat.setListIndex(m_editor->cboRepeat.count() - 1);
+    CustomRepeat* window = m_editor->findChild<CustomRepeat*>();
+    QVERIFY(window);
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QCOMPARE(accessible(*window)->role(), QAccessible::Dialog);
+    QCOMPARE(name(*window), "Tickwell Alarm Clock - Custom Repeat");
+    QCOMPARE(accessible(window->txtWords)->role(), QAccessible::EditableText);
+    QCOMPARE(name(window->txtWords), "Repeat");
+    QVERIFY(accessible(window->txtWords)->text(QAccessible::Description).startsWith("For example: "));
+    // Why words are refused is told with the field.
+    window->txtWords.setText(QStringLiteral("now and then"));
+    window->cmdOK.click();
+    QVERIFY(accessible(window->txtWords)->text(QAccessible::Description).contains("is no repetition"));
+    window->cmdCancel.click();
 }
 
 void AccessibilityTest::thePreferencesAreADialogWithEveryControlNamed()

@@ -217,7 +217,7 @@ void AlarmCommandsTest::theKeyboardAloneSetsAnAlarmOnAnotherDayAndHalfOfDay()
     type("30");
     QCOMPARE(m_editor->lblAlarmTimeDate.caption(), "New Alarm : 7:30 AM  Thursday, April 4, 2030");
 
-    press(Qt::Key_Tab, 6);
+    press(Qt::Key_Tab, 7);
     QCOMPARE(QApplication::focusWidget(), &m_editor->txtReminder);
     type("Dentist");
     press(Qt::Key_Backtab, 4);

@@ -7,6 +7,7 @@
 
 #include "alarms/AlarmFileFormat.h"
 #include "alarms/AlarmRing.h"
+#include "alarms/SeriesFileFormat.h"
 #include "frame/desktop/WallClockWakes.h"
 
 #include <QEventLoop>
@@ -53,6 +54,47 @@ int runNestedLoop(int milliseconds)
     return loop.exec();
 }
 
+// A repeating alarm's line in "Alarm.repeat".
+std::string seriesLine(RepeatRule rule, DateValue first, const std::string& reminder)
+{
+    return formatSeriesLine({ *startSeries(rule, first), reminder });
+}
+
+std::string repeatsOf(const ProgramUnderTest& program)
+{
+    std::filesystem::path path = program.alarmPath();
+    return readFile(path.replace_extension(".repeat"));
+}
+
+void writeRepeats(const ProgramUnderTest& program, const std::string& lines)
+{
+    std::filesystem::path path = program.alarmPath();
+    writeFile(path.replace_extension(".repeat"), lines);
+}
+
+// The zone named, for as long as it lives.
+class InZone {
+public:
+    explicit InZone(const char* zone)
+        : m_was(qgetenv("TZ"))
+        , m_wasSet(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", zone);
+        ::tzset();
+    }
+    ~InZone()
+    {
+        m_wasSet ? qputenv("TZ", m_was) : qunsetenv("TZ");
+        ::tzset();
+    }
+    InZone(const InZone&) = delete;
+    InZone& operator=(const InZone&) = delete;
+
+private:
+    QByteArray m_was;
+    bool m_wasSet;
+};
+
 } // namespace
 
 class ClockTickTest : public QObject {
@@ -67,6 +109,10 @@ private Q_SLOTS:
     void anAlarmWhoseMinuteNoTickSawIsAnnouncedLate_data();
     void anAlarmWhoseMinuteNoTickSawIsAnnouncedLate();
     void theSpringForwardGapIsNoHidingPlace();
+    void aRepeatingAlarmKeepsItsMinuteAcrossTheNightsTheClocksChange();
+    void aWeekdayAlarmComesFridayThenMondayNotSaturday();
+    void aRepeatingAlarmMissedInASleepIsAnnouncedOnceAndGoesOn();
+    void aRepeatingAlarmTakesOverTheOneShotAlarmOfItsNextOccurrence();
     void anAlarmDueWhileABoxIsOpenFollowsIt_data();
     void anAlarmDueWhileABoxIsOpenFollowsIt();
     void switchedOffDuringABoxTheRestWait();
@@ -297,6 +343,191 @@ void ClockTickTest::theSpringForwardGapIsNoHidingPlace()
     QCOMPARE(
         program.messageBoxes.shown[0].text, reminderBox("in the gap", "2:30 AM  Sunday, March 30, 2031"));
     QCOMPARE(program.alarmFile(), "");
+}
+
+void ClockTickTest::aRepeatingAlarmKeepsItsMinuteAcrossTheNightsTheClocksChange()
+{
+    // Every day at 2:30 in Berlin. On 30 March 2031 the clocks go from
+    // 1:59:59 to 3:00:00, and on 26 October 2031 from 2:59:59 back to 2:00:00.
+    const InZone berlin("Europe/Berlin");
+    const std::string line = seriesLine({}, at(2031, 3, 1, 2, 30), "Feed the cat");
+    ProgramUnderTest program;
+    writeRepeats(program, line);
+    program.writeAlarmFile(record(2031, 3, 30, 2, 30, "Feed the cat"));
+    program.clock.setSystemTime(1932598799); // 0:59:59 UTC, 1:59:59 in Berlin
+    program.start();
+    frmMain& editor = program.editor();
+    editor.tmrTimer_Timer();
+    QVERIFY(program.messageBoxes.shown.empty());
+
+    // Announced at the first minute after the gap, in the box's usual words;
+    // then due at 2:30 again, not at 3:00.
+    program.clock.setSystemTime(1932598800);
+    QCOMPARE(program.clock.now(), at(2031, 3, 30, 3, 0, 0));
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.shown.size(), 1u);
+    QCOMPARE(
+        program.messageBoxes.shown[0].text, reminderBox("Feed the cat", "2:30 AM  Sunday, March 30, 2031"));
+    QCOMPARE(program.alarmFile(), record(2031, 3, 31, 2, 30, "Feed the cat"));
+    QCOMPARE(program.rows(editor.lstAlarms), QStringList { "2:30 AM  Monday, March 31, 2031" });
+    QVERIFY(editor.repeatAt(0) == RepeatRule {});
+    // Moving on wrote the alarm file alone.
+    QCOMPARE(repeatsOf(program), line);
+
+    // The night half past two comes twice: announced the first time only.
+    editor.cmdClearAlarm_Click(1);
+    QCOMPARE(repeatsOf(program), "");
+    QCOMPARE(editor.setAlarm(at(2031, 10, 26, 2, 30), "Feed the cat", RepeatRule {}), QString());
+    program.clock.setSystemTime(1950741000); // 0:30 UTC, 2:30 summer time
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.shown.size(), 2u);
+    QCOMPARE(
+        program.messageBoxes.shown[1].text, reminderBox("Feed the cat", "2:30 AM  Sunday, October 26, 2031"));
+    for (std::time_t second = 1950741000 + 1; second <= 1950744600 + 120; second += 30) {
+        program.clock.setSystemTime(second);
+        editor.tmrTimer_Timer();
+    }
+    program.clock.setSystemTime(1950744600 + 120);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.clock.now(), at(2031, 10, 26, 2, 32, 0)); // the second 2:30 has gone by
+    QCOMPARE(program.messageBoxes.shown.size(), 2u);
+    QCOMPARE(program.alarmFile(), record(2031, 10, 27, 2, 30, "Feed the cat"));
+}
+
+void ClockTickTest::aWeekdayAlarmComesFridayThenMondayNotSaturday()
+{
+    RepeatRule weekdays;
+    weekdays.unit = RepeatUnit::Week;
+    weekdays.weekdays = mondayToFriday;
+    ProgramUnderTest program;
+    program.clock.set(2030, 10, 3, 20, 0, 0); // a Thursday evening
+    program.start();
+    frmMain& editor = program.editor();
+    // Set on Thursday for Friday morning, the first of its days from then on.
+    QCOMPARE(editor.setAlarm(at(2030, 10, 4, 7, 0), "Up", weekdays), QString());
+    QCOMPARE(program.alarmFile(), record(2030, 10, 4, 7, 0, "Up"));
+    QCOMPARE(repeatsOf(program),
+        std::string(seriesFileHeading) + seriesLine(weekdays, at(2030, 10, 4, 7, 0), "Up"));
+
+    QStringList announced;
+    program.messageBoxes.whileOpen = [&](const ShownBox& box) { announced << box.text; };
+    for (int day = 4; day <= 8; ++day) {
+        for (const int hour : { 6, 7, 8 }) {
+            program.clock.set(2030, 10, day, hour, 0, 5);
+            editor.tmrTimer_Timer();
+        }
+    }
+    QCOMPARE(announced,
+        QStringList({ reminderBox("Up", "7:00 AM  Friday, October 4, 2030"),
+            reminderBox("Up", "7:00 AM  Monday, October 7, 2030"),
+            reminderBox("Up", "7:00 AM  Tuesday, October 8, 2030") }));
+    QCOMPARE(program.alarmFile(), record(2030, 10, 9, 7, 0, "Up"));
+    QVERIFY(editor.repeatAt(0) == weekdays);
+
+    // A one-shot alarm set for Thursday at 7:00; Wednesday's moves the
+    // series on to that minute too. Both are announced, one after the
+    // other, and the series goes on.
+    QCOMPARE(editor.setAlarm(at(2030, 10, 10, 7, 0), "Coffee"), QString());
+    program.clock.set(2030, 10, 9, 7, 0, 5);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.alarmFile(), record(2030, 10, 10, 7, 0, "Up") + record(2030, 10, 10, 7, 0, "Coffee"));
+    program.clock.set(2030, 10, 10, 7, 0, 5);
+    editor.tmrTimer_Timer();
+    QCOMPARE(announced.mid(3),
+        QStringList({ reminderBox("Up", "7:00 AM  Wednesday, October 9, 2030"),
+            reminderBox("Up", "7:00 AM  Thursday, October 10, 2030"),
+            reminderBox("Coffee", "7:00 AM  Thursday, October 10, 2030") }));
+    QCOMPARE(program.alarmFile(), record(2030, 10, 11, 7, 0, "Up"));
+
+    // Skipped, the next comes; cleared, the series ends in both files.
+    QCOMPARE(editor.skipOccurrence(0), QString());
+    QCOMPARE(program.alarmFile(), record(2030, 10, 14, 7, 0, "Up")); // Friday's skipped
+    QVERIFY(!editor.skipOccurrence(5).isEmpty());
+    editor.lstAlarms.setListIndex(0);
+    editor.cmdClearAlarm_Click(0);
+    QCOMPARE(program.alarmFile(), "");
+    QCOMPARE(repeatsOf(program), "");
+    QCOMPARE(editor.lstRepeats.listCount(), 0);
+}
+
+void ClockTickTest::aRepeatingAlarmMissedInASleepIsAnnouncedOnceAndGoesOn()
+{
+    // Daily at 6:30 from Thursday 3 October; a one-shot alarm beside it.
+    const std::string line = seriesLine({}, at(2030, 10, 3, 6, 30), "Pills");
+    ProgramUnderTest program;
+    writeRepeats(program, line);
+    // Past at the start: moved on to its next to come, without a word.
+    program.writeAlarmFile(record(2030, 10, 3, 6, 30, "Pills") + record(2030, 10, 9, 9, 0, "later"));
+    program.clock.set(2030, 10, 3, 6, 31, 0);
+    program.start();
+    frmMain& editor = program.editor();
+    QVERIFY(program.messageBoxes.shown.empty());
+    QCOMPARE(program.alarmFile(), record(2030, 10, 4, 6, 30, "Pills") + record(2030, 10, 9, 9, 0, "later"));
+    QCOMPARE(editor.alarmFile().writeCount(), 1u);
+
+    // Asleep from Friday 6:00 to Sunday 8:00: Friday's, Saturday's and
+    // Sunday's came. One box, the latest, and how many.
+    program.clock.set(2030, 10, 4, 6, 0, 0);
+    editor.tmrTimer_Timer();
+    program.clock.set(2030, 10, 6, 8, 0, 0);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.shown.size(), 1u);
+    QCOMPARE(program.messageBoxes.shown[0].text,
+        reminderBox("Pills", "6:30 AM  Sunday, October 6, 2030")
+            + "\r\nMissed 3 times, the first at 6:30 AM  Friday, October 4, 2030.");
+    QCOMPARE(program.notifications.posted[0].entry, "6:30 AM  Sunday, October 6, 2030");
+    QCOMPARE(program.alarmFile(), record(2030, 10, 7, 6, 30, "Pills") + record(2030, 10, 9, 9, 0, "later"));
+
+    // Snoozed: a one-shot alarm, and the series goes on.
+    program.messageBoxes.whileOpen = [&](const ShownBox& box) {
+        if (box.style == MessageStyle::SystemModal)
+            program.notifications.snooze(program.notifications.showing().front(), 10);
+    };
+    program.clock.set(2030, 10, 7, 6, 30, 10);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.shown.size(), 2u);
+    QCOMPARE(program.alarmFile(),
+        record(2030, 10, 8, 6, 30, "Pills") + record(2030, 10, 9, 9, 0, "later")
+            + record(2030, 10, 7, 6, 40, "Pills"));
+    QCOMPARE(program.rows(editor.lstRepeats),
+        QStringList({ QString::fromStdString(formatSeriesFields(*startSeries({}, at(2030, 10, 3, 6, 30)))),
+            "", "" }));
+    program.messageBoxes.whileOpen = nullptr;
+
+    // Switched off over its minute: on again, it moves on without a word.
+    forms::frmTaskbar->mnuPopupDeactivate_Click();
+    program.clock.set(2030, 10, 8, 12, 0, 0);
+    forms::frmTaskbar->mnuPopupActivate_Click();
+    editor.tmrTimer_Timer();
+    // (The snooze fell due while the clock was off too, and went as well.)
+    QCOMPARE(program.messageBoxes.shown.size(), 2u);
+    QCOMPARE(program.alarmFile(), record(2030, 10, 9, 6, 30, "Pills") + record(2030, 10, 9, 9, 0, "later"));
+    QCOMPARE(repeatsOf(program), line);
+}
+
+void ClockTickTest::aRepeatingAlarmTakesOverTheOneShotAlarmOfItsNextOccurrence()
+{
+    // Daily "Bins" at 8:00, and a one-shot "Bins" set for Sunday at 8:00 as
+    // well: Sunday's reminder comes once, and the series goes on after it.
+    ProgramUnderTest program;
+    writeRepeats(program, seriesLine({}, at(2030, 10, 5, 8, 0), "Bins"));
+    program.writeAlarmFile(
+        october5(8, 0, "Bins") + record(2030, 10, 6, 8, 0, "Bins") + record(2030, 10, 6, 8, 0, "Paper"));
+    program.clock.set(2030, 10, 5, 7, 59, 0);
+    program.start();
+    frmMain& editor = program.editor();
+    QCOMPARE(program.rows(editor.lstRepeats).count(QString()), 2);
+    program.clock.set(2030, 10, 5, 8, 0, 5);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.alarmFile(), record(2030, 10, 6, 8, 0, "Bins") + record(2030, 10, 6, 8, 0, "Paper"));
+    QVERIFY(editor.seriesAt(0));
+    QVERIFY(!editor.seriesAt(1));
+    program.clock.set(2030, 10, 6, 8, 0, 5);
+    editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.shown.size(), 3u);
+    QCOMPARE(program.messageBoxes.shown[1].text, reminderBox("Bins", "8:00 AM  Sunday, October 6, 2030"));
+    QCOMPARE(program.messageBoxes.shown[2].text, reminderBox("Paper", "8:00 AM  Sunday, October 6, 2030"));
+    QCOMPARE(program.alarmFile(), record(2030, 10, 7, 8, 0, "Bins"));
 }
 
 void ClockTickTest::anAlarmDueWhileABoxIsOpenFollowsIt_data()
@@ -656,6 +887,9 @@ void ClockTickTest::shutdownAskedForDuringABoxWaitsForIt()
     ProgramUnderTest program;
     const std::string second = october5(9, 31, "b");
     const std::string later = october5(10, 0, "later");
+    // "a" repeats every day: read at the end, it moves on to tomorrow.
+    const std::string tomorrow = record(2030, 10, 6, 9, 31, "a");
+    writeRepeats(program, seriesLine({}, at(2030, 10, 5, 9, 31), "a"));
     program.writeAlarmFile(october5(9, 31, "a") + second + later);
     program.clock.set(2030, 10, 5, 9, 30, 0);
     program.start();
@@ -686,11 +920,11 @@ void ClockTickTest::shutdownAskedForDuringABoxWaitsForIt()
         // The reminder on show counts as announced; the next of its minute
         // is neither shown nor dropped, and stays on file for the next start.
         QCOMPARE(program.messageBoxes.shown.size(), 1u);
-        QCOMPARE(program.alarmFile(), second + later);
+        QCOMPARE(program.alarmFile(), tomorrow + second + later);
         QCOMPARE(program.messageBoxes.afterClosing.size(), 0u);
     } else {
         QCOMPARE(program.messageBoxes.shown.size(), 2u);
-        QCOMPARE(program.alarmFile(), later);
+        QCOMPARE(program.alarmFile(), tomorrow + later);
     }
     const std::string onFile = program.alarmFile();
 

@@ -77,8 +77,11 @@ void EditorLayoutTest::placesEveryControl_data()
     row("picCalendar", "frmMain", 240, 900, 2580, 1845);
     row("picTime", "frmMain", 240, 2940, 975, 345);
     row("cmdSetAlarm", "frmMain", 1440, 2940, 1335, 375);
-    row("lblReminder", "frmMain", 300, 3420, 2415, 255);
-    row("txtReminder", "frmMain", 240, 3660, 2580, 1215);
+    // The repeat choice's row is taken from the reminder box.
+    row("lblRepeat", "frmMain", 300, 3450, 780, 255);
+    row("cboRepeat", "frmMain", 1080, 3405, 1740, 315);
+    row("lblReminder", "frmMain", 300, 3810, 2415, 255);
+    row("txtReminder", "frmMain", 240, 4050, 2580, 825);
     row("lblExistingAlarms", "frmMain", 3240, 1050, 1335, 255);
     row("lstAlarms", "frmMain", 3240, 1320, 4215, 1425);
     row("cmdViewReminder", "frmMain", 3240, 2880, 1335, 375);
@@ -119,8 +122,8 @@ void EditorLayoutTest::placesEveryControl()
 void EditorLayoutTest::tabsThroughTheControlsInOrder()
 {
     const QStringList expected { "cboMonth", "txtYear", "updYear", "picCalendar", "txtHour", "txtMin",
-        "lstAlarms", "cmdSetAlarm", "cmdClose", "cmdClearAlarm(0)", "cmdClearAlarm(1)", "txtReminder",
-        "cmdViewReminder", "cmdAbout" };
+        "cboRepeat", "lstAlarms", "cmdSetAlarm", "cmdClose", "cmdClearAlarm(0)", "cmdClearAlarm(1)",
+        "txtReminder", "cmdViewReminder", "cmdAbout" };
     QStringList order;
     QWidget* control = &m_editor->cboMonth;
     do {

@@ -6,6 +6,8 @@
 #include "support/DarkPalette.h"
 #include "support/ProgramUnderTest.h"
 
+#include "alarms/RepeatWords.h"
+#include "editor/CustomRepeat.h"
 #include "frame/controls/KeyCodes.h"
 #include "preferences/frmPreferences.h"
 
@@ -73,6 +75,8 @@ bool renderWindows(const QString& folder, const QString& variant)
     program.start();
 
     frmMain& editor = program.editor();
+    // One that repeats: the list says how after its date.
+    editor.setAlarm(DateValue::fromParts(2030, 3, 11, 6, 30), "Wake up", parseRepeatWords("weekdays").rule);
     // Shown first: showing the editor puts the present date and time in.
     editor.show();
     QApplication::processEvents();
@@ -85,6 +89,14 @@ bool renderWindows(const QString& folder, const QString& variant)
     int right = KeyCode::Right;
     editor.picCalendar_KeyDown(right, 0);
     bool ok = show(editor, path("editor"));
+    // The repeat choice's own words, refused with the reason.
+    editor.cboRepeat.setListIndex(editor.cboRepeat.count() - 1);
+    if (auto* custom = editor.findChild<CustomRepeat*>()) {
+        custom->txtWords.setText(QStringLiteral("every second tuesday"));
+        custom->cmdOK_Click();
+        ok = show(*custom, path("custom-repeat")) && ok;
+        custom->reject();
+    }
     editor.Hide();
     ok = show(*forms::frmAbout, path("about")) && ok;
     forms::frmAbout->Hide();

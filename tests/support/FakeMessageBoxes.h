@@ -12,6 +12,7 @@ struct ShownBox {
     QString text;
     MessageStyle style;
     QString title;
+    QStringList choices = {}; // a question's
 };
 
 // Records every box instead of showing it. `whileOpen` runs as if the user
@@ -29,16 +30,19 @@ public:
     // Boxes asked for once the program ends are recorded here, not shown.
     bool closedAll = false;
     std::vector<ShownBox> afterClosing;
+    // What the user answers a question: the index of a choice; -1 for the
+    // last, the one Escape chooses.
+    int answer = -1;
 
     using MessageBoxes::MsgBox;
     void MsgBox(const QString& text, MessageStyle style, const QString& title,
         const std::function<void()>& onScreen) override
     {
         if (closedAll) {
-            afterClosing.push_back({ text, style, title });
+            afterClosing.push_back({ text, style, title, {} });
             return;
         }
-        shown.push_back({ text, style, title });
+        shown.push_back({ text, style, title, {} });
         const ShownBox box = shown.back();
         const int reminder = style == MessageStyle::SystemModal ? 1 : 0;
         ++open;
@@ -49,6 +53,20 @@ public:
             whileOpen(box);
         m_openReminders -= reminder;
         --open;
+    }
+    int Ask(const QString& text, const QString& title, const QStringList& choices) override
+    {
+        if (closedAll) {
+            afterClosing.push_back({ text, MessageStyle::Question, title, choices });
+            return int(choices.size()) - 1;
+        }
+        shown.push_back({ text, MessageStyle::Question, title, choices });
+        const ShownBox box = shown.back();
+        ++open;
+        if (whileOpen)
+            whileOpen(box);
+        --open;
+        return answer >= 0 && answer < choices.size() ? answer : int(choices.size()) - 1;
     }
     void raiseReminder() override { ++raised; }
     // (The box returns when `whileOpen` does.)

@@ -16,12 +16,20 @@ public:
 
     int listCount() const { return count(); }
     QString list(int row) const;
+    // The row's text replaced; its place and the selection stay.
+    void setList(int row, const QString& text);
     // The selected row, -1 for none.
     int listIndex() const;
     // -1 removes the selection.
     void setListIndex(int row);
     // Rows below `row` move up; the list has no selected row afterwards.
     void removeItem(int row);
+
+    // A note drawn at the end of a row, in the room its text leaves (cut
+    // short where that is too little); the row's text, list(row), stays as
+    // it is. An empty note draws nothing.
+    void setNote(int row, const QString& note);
+    QString note(int row) const;
 };
 
 } // namespace tickwell

@@ -3,6 +3,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@ enum class MessageStyle {
     Plain = 0, // OK, no icon
     Exclamation = 48, // OK, exclamation icon
     SystemModal = 4096, // OK, no icon, above the windows of every program
+    Question = 32, // a button for each choice, question mark icon
 };
 
 // Message boxes: the windows are given one, so that tests can record the
@@ -36,6 +38,11 @@ public:
     {
         MsgBox(text, style, title, {});
     }
+    // Asks `text` under `title` with a button for each of `choices`: the
+    // first is the default, the last the one Escape and the window's close
+    // button choose. Returns the index of the choice, once the user has made
+    // it; the last once the program is ending (closeAll()).
+    virtual int Ask(const QString& text, const QString& title, const QStringList& choices) = 0;
     // Brings the system-modal box on show, if one is, to the front with the
     // keyboard: the user asked for it from somewhere else on the desktop.
     virtual void raiseReminder() = 0;
@@ -63,6 +70,7 @@ public:
     using MessageBoxes::MsgBox;
     void MsgBox(const QString& text, MessageStyle style, const QString& title,
         const std::function<void()>& onScreen) override;
+    int Ask(const QString& text, const QString& title, const QStringList& choices) override;
     void raiseReminder() override;
     void closeReminder() override;
     // Lays out a reminder box and makes its window, without showing it; the

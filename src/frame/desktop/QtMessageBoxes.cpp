@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -176,6 +177,33 @@ void QtMessageBoxes::MsgBox(
         show(*box, text, style, title, onScreen);
     }
     returnFreedMemory();
+}
+
+int QtMessageBoxes::Ask(const QString& text, const QString& title, const QStringList& choices)
+{
+    const int last = int(choices.size()) - 1;
+    if (m_closed)
+        return last;
+    MessageBox box(false);
+    box.setWindowTitle(title);
+    box.setTextFormat(Qt::PlainText);
+    QString lines = text;
+    box.setText(lines.replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    box.setIcon(QMessageBox::Question);
+    box.setWindowModality(Qt::ApplicationModal);
+    std::vector<QPushButton*> buttons;
+    for (int i = 0; i <= last; ++i)
+        buttons.push_back(
+            box.addButton(choices[i], i == last ? QMessageBox::RejectRole : QMessageBox::ActionRole));
+    if (!buttons.empty()) {
+        box.setDefaultButton(buttons.front());
+        box.setEscapeButton(buttons.back());
+    }
+    m_open.emplace_back(&box);
+    box.exec();
+    std::erase(m_open, QPointer<QMessageBox>(&box));
+    const auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return chosen == buttons.end() ? last : int(chosen - buttons.begin());
 }
 
 void QtMessageBoxes::show(QMessageBox& box, const QString& text, MessageStyle style, const QString& title,
