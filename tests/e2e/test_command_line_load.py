@@ -35,7 +35,7 @@ def record(i):
 
 
 def listed(count):
-    return "".join(f"{minute(i):%Y-%m-%d %H:%M}\tNumber {i}: C:\\\\temp\n" for i in range(count))
+    return "".join(f"{minute(i):%Y-%m-%d %H:%M}\tNumber {i}: C:\\\\temp\t\n" for i in range(count))
 
 
 def processor_seconds(pid):
@@ -121,7 +121,7 @@ def scenario(binary, screenshots):
         status, out, err = desktop.command(binary, "--add", "2032-01-01 9:00", "Beside a slow reader")
         expect("--add beside a slow reader", (status, out), (0, "The alarm is set for 2032-01-01 09:00.\n"))
         read_to_end(reader, expected, "the slow reader's --list")
-        expected += "2032-01-01 09:00\tBeside a slow reader\n"
+        expected += "2032-01-01 09:00\tBeside a slow reader\t\n"
 
         # With no clock, the --list that reads the file holds its folder's lock no longer than that.
         expect("the status of --quit", desktop.command(binary, "--quit")[0], 0)
