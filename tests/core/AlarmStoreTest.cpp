@@ -18,16 +18,9 @@ using tickwell::test::readFile;
 using tickwell::test::TemporaryDirectory;
 using tickwell::test::writeFile;
 
-namespace {
+using tickwell::test::every;
 
-RepeatRule every(RepeatUnit unit, int interval = 1, WeekdaySet weekdays = 0)
-{
-    RepeatRule rule;
-    rule.unit = unit;
-    rule.interval = interval;
-    rule.weekdays = weekdays;
-    return rule;
-}
+namespace {
 
 SeriesLine line(const RepeatRule& rule, DateValue first, std::string reminder)
 {

@@ -2,6 +2,8 @@
 #include "alarms/CalendarRule.h"
 #include "alarms/RepeatWords.h"
 
+#include "support/Alarms.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -14,16 +16,9 @@ using tickwell::DateValue;
 using tickwell::RepeatRule;
 using tickwell::RepeatUnit;
 
-namespace {
+using tickwell::test::every;
 
-RepeatRule rule(RepeatUnit unit, int interval = 1, tickwell::WeekdaySet weekdays = 0)
-{
-    RepeatRule r;
-    r.unit = unit;
-    r.interval = interval;
-    r.weekdays = weekdays;
-    return r;
-}
+namespace {
 
 DateValue at(int y, int m, int d)
 {
@@ -35,19 +30,19 @@ DateValue at(int y, int m, int d)
 TEST(repeat_text, every_rule_reads_back_from_its_words_and_from_its_calendar_rule)
 {
     std::vector<std::pair<RepeatRule, DateValue>> rules {
-        { rule(RepeatUnit::Day), at(2030, 1, 31) },
-        { rule(RepeatUnit::Day, 3), at(2030, 1, 31) },
-        { rule(RepeatUnit::Week, 1, tickwell::mondayToFriday), at(2030, 1, 31) },
-        { rule(RepeatUnit::Week, 1, tickwell::saturdayAndSunday), at(2030, 2, 2) },
-        { rule(RepeatUnit::Week), at(2030, 1, 31) },
-        { rule(RepeatUnit::Week, 1, 0x15), at(2030, 1, 30) },
-        { rule(RepeatUnit::Week, 2, 0x02), at(2030, 1, 29) },
-        { rule(RepeatUnit::Week, 3), at(2030, 1, 29) },
-        { rule(RepeatUnit::Month), at(2030, 1, 31) },
-        { rule(RepeatUnit::Month), at(2030, 1, 29) },
-        { rule(RepeatUnit::Month, 6), at(2030, 1, 5) },
-        { rule(RepeatUnit::Year), at(2032, 2, 29) },
-        { rule(RepeatUnit::Year, 4), at(2030, 3, 1) },
+        { every(RepeatUnit::Day), at(2030, 1, 31) },
+        { every(RepeatUnit::Day, 3), at(2030, 1, 31) },
+        { every(RepeatUnit::Week, 1, tickwell::mondayToFriday), at(2030, 1, 31) },
+        { every(RepeatUnit::Week, 1, tickwell::saturdayAndSunday), at(2030, 2, 2) },
+        { every(RepeatUnit::Week), at(2030, 1, 31) },
+        { every(RepeatUnit::Week, 1, 0x15), at(2030, 1, 30) },
+        { every(RepeatUnit::Week, 2, 0x02), at(2030, 1, 29) },
+        { every(RepeatUnit::Week, 3), at(2030, 1, 29) },
+        { every(RepeatUnit::Month), at(2030, 1, 31) },
+        { every(RepeatUnit::Month), at(2030, 1, 29) },
+        { every(RepeatUnit::Month, 6), at(2030, 1, 5) },
+        { every(RepeatUnit::Year), at(2032, 2, 29) },
+        { every(RepeatUnit::Year, 4), at(2030, 3, 1) },
     };
     for (std::size_t i = 0, n = rules.size(); i < n; ++i) {
         RepeatRule times = rules[i].first;
@@ -100,13 +95,13 @@ TEST(repeat_text, words_are_read_as_a_user_types_them)
 
 TEST(repeat_text, the_calendar_rule_says_what_the_series_does_and_nothing_else_is_read)
 {
-    RepeatRule weekdays = rule(RepeatUnit::Week, 2, tickwell::mondayToFriday);
+    RepeatRule weekdays = every(RepeatUnit::Week, 2, tickwell::mondayToFriday);
     weekdays.until = year { 2031 } / June / 30;
     EXPECT_EQ(tickwell::formatCalendarRule(weekdays, at(2030, 1, 29)),
         "FREQ=WEEKLY;INTERVAL=2;BYDAY=MO,TU,WE,TH,FR;UNTIL=20310630T235959");
-    EXPECT_EQ(tickwell::formatCalendarRule(rule(RepeatUnit::Month), at(2030, 1, 30)),
+    EXPECT_EQ(tickwell::formatCalendarRule(every(RepeatUnit::Month), at(2030, 1, 30)),
         "FREQ=MONTHLY;BYMONTHDAY=28,29,30;BYSETPOS=-1");
-    EXPECT_EQ(tickwell::formatCalendarRule(rule(RepeatUnit::Year), at(2032, 2, 29)),
+    EXPECT_EQ(tickwell::formatCalendarRule(every(RepeatUnit::Year), at(2032, 2, 29)),
         "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=28,29;BYSETPOS=-1");
     EXPECT_EQ(tickwell::parseCalendarRule("FREQ=DAILY;UNTIL=20310630", at(2030, 1, 1))->until,
         year { 2031 } / June / 30);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "alarms/Repetition.h"
 
+#include "support/Alarms.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -18,16 +20,9 @@ using tickwell::saturdayAndSunday;
 using tickwell::Series;
 using tickwell::weekdayBit;
 
-namespace {
+using tickwell::test::every;
 
-RepeatRule every(RepeatUnit unit, int interval = 1, tickwell::WeekdaySet weekdays = 0)
-{
-    RepeatRule rule;
-    rule.unit = unit;
-    rule.interval = interval;
-    rule.weekdays = weekdays;
-    return rule;
-}
+namespace {
 
 DateValue at(int y, int m, int d, int hour = 6, int minute = 30)
 {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "alarms/AlarmFileFormat.h"
+#include "alarms/Repetition.h"
 #include "frame/dates/DateValue.h"
 
 #include <cassert>
@@ -21,6 +22,16 @@ inline DateValue at(int year, int month, int day, int hour = 0, int minute = 0, 
 inline std::string record(int year, int month, int day, int hour, int minute, const std::string& reminder)
 {
     return formatAlarmRecord({ at(year, month, day, hour, minute), reminder });
+}
+
+// A rule without an end: every `interval` units, on `weekdays` for weeks.
+inline RepeatRule every(RepeatUnit unit, int interval = 1, WeekdaySet weekdays = 0)
+{
+    RepeatRule rule;
+    rule.unit = unit;
+    rule.interval = interval;
+    rule.weekdays = weekdays;
+    return rule;
 }
 
 } // namespace tickwell::test
