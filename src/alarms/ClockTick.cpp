@@ -18,6 +18,7 @@
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 #include <utility>
 
@@ -118,7 +119,13 @@ void frmMain::tmrTimer_Timer()
         wakeMachineFor(nextAlarm);
     }
     if (reminderNear) {
-        m_services.messageBoxes.prepare();
+        // The near alarm is the next, whose first moment the machine's wake
+        // holds.
+        const std::chrono::milliseconds comesIn = m_machineWake
+            ? std::chrono::floor<std::chrono::milliseconds>(
+                m_machineWake->moment - m_services.clock.instant())
+            : std::chrono::milliseconds(0);
+        m_services.messageBoxes.prepare(comesIn);
         m_services.notifications.prepare();
         m_services.sound.prepare();
     }

@@ -173,8 +173,12 @@ void ClockTickTest::aTickWithoutDueAlarmsOnlyRewritesTheCaption()
     QVERIFY(program.messageBoxes.prepared > 0);
     QVERIFY(program.notifications.prepared > 0);
     QVERIFY(program.sound.prepared > 0);
+    // The box is told when its reminder comes: its last steps are taken
+    // just before.
+    QCOMPARE(program.messageBoxes.lastComesIn, std::chrono::seconds(60));
     program.clock.set(2030, 10, 5, 9, 30, 59);
     editor.tmrTimer_Timer();
+    QCOMPARE(program.messageBoxes.lastComesIn, std::chrono::seconds(1));
     QVERIFY(program.messageBoxes.prepared > 0);
     QVERIFY(program.notifications.prepared > 0);
     QCOMPARE(editor.lstAlarms.listCount(), 2);

@@ -154,9 +154,17 @@ void ReminderBoxTest::comesUpOverAModalWindow()
 void ReminderBoxTest::preparingShowsNothing()
 {
     QtMessageBoxes boxes;
-    boxes.prepare();
-    boxes.prepare();
+    boxes.prepare(std::chrono::milliseconds(60));
+    boxes.prepare(std::chrono::milliseconds(60));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // Just before its reminder comes, the box made ready goes to the middle
+    // of the screen, still hidden.
+    QMessageBox* ready = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        ready = ready ? ready : qobject_cast<QMessageBox*>(window);
+    QVERIFY(ready);
+    QTRY_COMPARE(
+        ready->frameGeometry().center(), QGuiApplication::primaryScreen()->availableGeometry().center());
     for (QWidget* window : QApplication::topLevelWidgets())
         QVERIFY2(!window->isVisible(), qPrintable(window->metaObject()->className()));
     QCOMPARE(QApplication::activeModalWidget(), nullptr);

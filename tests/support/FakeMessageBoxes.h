@@ -3,6 +3,7 @@
 
 #include "frame/desktop/MessageBoxes.h"
 
+#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -27,6 +28,7 @@ public:
     int raised = 0;
     int closedReminders = 0;
     int prepared = 0;
+    std::chrono::milliseconds lastComesIn {};
     // Boxes asked for once the program ends are recorded here, not shown.
     bool closedAll = false;
     std::vector<ShownBox> afterClosing;
@@ -75,7 +77,11 @@ public:
         if (m_openReminders > 0)
             ++closedReminders;
     }
-    void prepare() override { ++prepared; }
+    void prepare(std::chrono::milliseconds comesIn) override
+    {
+        ++prepared;
+        lastComesIn = comesIn;
+    }
     void closeAll() override { closedAll = true; }
 
 private:

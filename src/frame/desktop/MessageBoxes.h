@@ -4,7 +4,9 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -49,10 +51,11 @@ public:
     // Closes the system-modal box on show, if one is, as its OK would: the
     // user answered it from somewhere else on the desktop.
     virtual void closeReminder() = 0;
-    // A reminder is due within a minute: whatever its box needs the first
-    // time (fonts, style, icons) is made ready now, so that the box shows
-    // within milliseconds of its minute. Shows nothing.
-    virtual void prepare() = 0;
+    // A reminder is due within a minute, `comesIn` from now: whatever its
+    // box needs the first time (fonts, style, icons) is made ready now, and
+    // the rest just before it comes, so that the box shows within
+    // milliseconds of its minute. Shows nothing.
+    virtual void prepare(std::chrono::milliseconds comesIn) = 0;
     // The program is ending: every box on show is closed as its OK would
     // close it, and a box asked for from now on is not shown; its text goes
     // to standard error instead. A service manager or a logout gives a
@@ -77,15 +80,19 @@ public:
     // next reminder takes it. The first box of a run loads the fonts, the
     // style and the button's icon from the icon theme, a quarter of a second
     // and about 1.5 MB: done a minute ahead, not at start-up, a clock with no
-    // alarm near does not carry them.
-    void prepare() override;
+    // alarm near does not carry them. A moment before the reminder comes,
+    // the box's window goes to the middle of the screen.
+    void prepare(std::chrono::milliseconds comesIn) override;
     void closeAll() override;
 
 private:
     void show(QMessageBox& box, const QString& text, MessageStyle style, const QString& title,
         const std::function<void()>& onScreen);
 
+    void placeReady();
+
     std::unique_ptr<QMessageBox> m_ready;
+    QTimer m_placing;
     QPointer<QMessageBox> m_reminder;
     std::vector<QPointer<QMessageBox>> m_open;
     bool m_closed = false;
