@@ -70,6 +70,8 @@ def with_a_service(binary, screenshots):
         desktop.notification_user("click")
         poll("the reminder box to have the keyboard again", lambda: focused(desktop) == box, timeout=5)
 
+        # Rung before it is answered: the sound starts after the box, later under the sanitizers.
+        poll("the clock to ring", desktop.sound_played, timeout=15)
         desktop.close_box(box)
         closed = poll("the notification to be withdrawn", lambda: desktop.notification_calls("CloseNotification"),
                       timeout=5)
