@@ -187,6 +187,8 @@ def main():
 
     for run in runs:
         ticks = run.ticks()
+        # The floor's figure of the tick is its map request, and its box a plain window.
+        reading, window, windows = ("map", "window", "windows") if run.mode == "floor" else ("tick", "box", "boxes")
         boxes = []
         for minute in run.minutes:
             begins = run.begins.get(minute)
@@ -196,14 +198,13 @@ def main():
             tick = ticks.get(epoch(minute))
             tick_text = f"{(tick - begins) * 1e3:.1f} ms" if tick else "never"
             box_text = f"{(managed - begins) * 1e3:.1f} ms" if managed else "never"
-            print(f"{run.mode} {'map' if run.mode == 'floor' else 'tick'} {tick_text}, "
-                  f"{'window' if run.mode == 'floor' else 'box'} {box_text} after the minute")
+            print(f"{run.mode} {reading} {tick_text}, {window} {box_text} after the minute")
             if managed:
                 boxes.append((managed - begins) * 1e3)
         if boxes:
             ordered = sorted(boxes)
             p95 = ordered[min(len(ordered) - 1, round(0.95 * (len(ordered) - 1)))]
-            print(f"{run.mode}: {len(boxes)} {'windows' if run.mode == 'floor' else 'boxes'}, p50 {statistics.median(boxes):.1f} ms, p95 {p95:.1f} ms, "
+            print(f"{run.mode}: {len(boxes)} {windows}, p50 {statistics.median(boxes):.1f} ms, p95 {p95:.1f} ms, "
                   f"max {max(boxes):.1f} ms")
 
 

@@ -89,8 +89,6 @@ private:
     void show(QMessageBox& box, const QString& text, MessageStyle style, const QString& title,
         const std::function<void()>& onScreen);
 
-    void placeReady();
-
     std::unique_ptr<QMessageBox> m_ready;
     QTimer m_placing;
     QPointer<QMessageBox> m_reminder;

@@ -54,14 +54,11 @@ void keepLinesWhole(QMessageBox& box)
                                     : layout->totalMinimumSize().height());
 }
 
-// Where a reminder box shows, as far as its size before it shows tells.
-void centreOnScreen(QWidget& box)
+void moveFrameCentreTo(QWidget& box, QPoint centre)
 {
-    if (const QScreen* screen = box.screen()) {
-        QRect frame = box.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        box.move(frame.topLeft());
-    }
+    QRect frame = box.frameGeometry();
+    frame.moveCenter(centre);
+    box.move(frame.topLeft());
 }
 
 // The box takes its final size only as it is shown (a long reminder wraps
@@ -82,9 +79,7 @@ protected:
         const QPoint centre = m_centredOnScreen && onScreen ? onScreen->availableGeometry().center()
                                                             : frameGeometry().center();
         keepLinesWhole(*this);
-        QRect frame = frameGeometry();
-        frame.moveCenter(centre);
-        move(frame.topLeft());
+        moveFrameCentreTo(*this, centre);
     }
 
 private:
@@ -153,7 +148,11 @@ QtMessageBoxes::QtMessageBoxes()
 {
     m_placing.setSingleShot(true);
     m_placing.setTimerType(Qt::PreciseTimer);
-    m_placing.callOnTimeout([this] { placeReady(); });
+    // Where a reminder box shows, as far as its size before it shows tells.
+    m_placing.callOnTimeout([this] {
+        if (m_ready && m_ready->screen())
+            moveFrameCentreTo(*m_ready, m_ready->screen()->availableGeometry().center());
+    });
 }
 
 QtMessageBoxes::~QtMessageBoxes() = default;
@@ -183,12 +182,6 @@ void QtMessageBoxes::prepare(std::chrono::milliseconds comesIn)
     box->winId();
     m_ready = std::move(box);
     returnFreedMemory();
-}
-
-void QtMessageBoxes::placeReady()
-{
-    if (m_ready)
-        centreOnScreen(*m_ready);
 }
 
 void QtMessageBoxes::MsgBox(
